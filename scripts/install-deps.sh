@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building and testing Clipvex needs.
+# Idempotent and quiet: does nothing when everything is already there.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev libgl-dev libx11-dev libxtst-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth x11-utils
+  clang-14 libclang-rt-14-dev
+  quakespasm libgl1-mesa-dri bc python3
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=()
+if [ "$(id -u)" != 0 ]; then SUDO=(sudo); fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -qq >/dev/null
+"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
