@@ -1,0 +1,155 @@
+#include "document/dumptext.h"
+
+#include <cstring>
+#include <vector>
+
+#include "document/error.h"
+#include "document/demotime.h"
+#include "document/numtext.h"
+#include "document/real48.h"
+#include "document/textfile.h"
+
+namespace clipvex {
+
+namespace {
+
+bool Contains(std::string_view line, std::string_view word) { return line.find(word) != std::string_view::npos; }
+
+bool ContainsChar(std::string_view line, char c) {
+  return !line.empty() && std::memchr(line.data(), c, line.size()) != nullptr;
+}
+
+// Collects the lines of the block being read, end to end, before they are
+// handed to the block in one piece.
+struct BlockBuilder {
+  std::string text;
+  std::vector<std::uint32_t> ends;
+
+  void Start() {
+    text.clear();
+    ends.clear();
+  }
+  void Add(std::string_view line) {
+    text.append(line);
+    ends.push_back(static_cast<std::uint32_t>(text.size()));
+  }
+  BlockPtr Finish() const {
+    auto block = std::make_shared<Block>();
+    block->Assign(text, ends);
+    return block;
+  }
+};
+
+// Duration comments repeat often; the last text is kept for the next block.
+class DurationComments {
+ public:
+  const std::string& For(double duration) {
+    if (!valid_ || duration != value_) {
+      value_ = duration;
+      text_ = "// " + FormatGeneral(duration);
+      valid_ = true;
+    }
+    return text_;
+  }
+
+ private:
+  bool valid_ = false;
+  double value_ = 0;
+  std::string text_;
+};
+
+void ReadBlocks(LineReader& reader, const std::string& dumpPath, const std::string& demoPath, TDemFile& demo,
+                Notifier& notifier) {
+  std::string_view line;
+  bool found = false;
+  while (reader.Next(line)) {
+    if (Contains(line, "track")) {
+      found = true;
+      break;
+    }
+  }
+  if (!found) {
+    throw ClipvexError("The dump file '" + dumpPath + "' holds no demo: no line contains \"track\"");
+  }
+  demo.Header.assign(line);
+
+  const double maxDuration = 1.0;
+  double current = 0;
+  double duration = RoundReal48(0.05L);
+  const double fallback = duration;
+
+  long long demoSize = FileSizeOf(demoPath);
+  long long byDump = reader.FileSize() / 16 + 16;
+  long long capacity = demoSize > 0 ? std::min(demoSize / 150, byDump) : 0;
+  demo.Blocks.reserve(static_cast<std::size_t>(capacity) + 1);
+  demo.Blocks.push_back(std::make_shared<Block>(Block{line}));
+
+  BlockBuilder builder;
+  DurationComments comments;
+  bool unbalanced = false;
+  for (;;) {
+    bool blockLine = false;
+    while (reader.Next(line)) {
+      if (Contains(line, "block")) {
+        blockLine = true;
+        break;
+      }
+    }
+    if (!blockLine || reader.AtEnd()) break;
+    builder.Start();
+    builder.Add(line);
+    int depth = 1;
+    do {
+      reader.Next(line);
+      if (ContainsChar(line, '{')) ++depth;
+      if (ContainsChar(line, '}')) --depth;
+      if (IsTimeLine(line)) {
+        double previous = current;
+        current = ParseTime(line);
+        duration = RoundReal48(static_cast<long double>(current) - previous);
+        if (duration > maxDuration) duration = fallback;
+      }
+      builder.Add(line);
+    } while (depth != 0 && !reader.AtEnd());
+    unbalanced = depth != 0;
+    builder.Add(comments.For(duration));
+    demo.Blocks.push_back(builder.Finish());
+  }
+  if (unbalanced || demo.Blocks.size() == 1) notifier.ShowError(kParseErrorText);
+
+  if (demo.Blocks.size() < 4 || demo.Blocks[3]->Count() < 3) ThrowListIndex();
+  demo.Blocks[3]->Insert(3, kConsoleResetLine);
+}
+
+}  // namespace
+
+void ParseDump(const std::string& dumpPath, const std::string& demoPath, TDemFile& demo, Notifier& notifier) {
+  demo.Blocks.clear();
+  demo.Header.clear();
+  try {
+    LineReader reader(dumpPath);
+    ReadBlocks(reader, dumpPath, demoPath, demo, notifier);
+  } catch (...) {
+    demo.Blocks.clear();
+    demo.Blocks.shrink_to_fit();
+    demo.Header.clear();
+    throw;
+  }
+}
+
+void WriteDump(const TDemFile& demo, const std::string& path) {
+  TextWriter out(path);
+  out.WriteLine(demo.Header);
+  for (std::size_t b = 1; b < demo.Blocks.size(); ++b) {
+    const Block& block = *demo.Blocks[b];
+    for (std::size_t i = 0; i < block.Count(); ++i) out.WriteLine(block[i]);
+  }
+  out.Close();
+}
+
+BlockPtr MakeClosingBlock() {
+  return std::make_shared<Block>(
+      Block{"block {", " camera 0.000000000 0.000000000 0.000000000;", " disconnect;", "}"});
+}
+
+}  // namespace clipvex

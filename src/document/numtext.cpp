@@ -1,0 +1,205 @@
+#include "document/numtext.h"
+
+#include <charconv>
+#include <climits>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <locale.h>
+
+#include "document/error.h"
+
+namespace clipvex {
+
+namespace {
+
+// value = 0.digits * 10^exp10; empty digits mean zero.
+struct Decimal {
+  bool negative = false;
+  std::string digits;
+  int exp10 = 0;
+};
+
+// Digits of |value| in scientific notation with `precision` digits after the point.
+void ScientificDigits(double value, int precision, std::string& digits, int& exp10) {
+  char buf[400];
+  auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision);
+  std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf));
+  std::size_t e = text.find('e');
+  digits.clear();
+  digits.push_back(text[0]);
+  if (e > 2) digits.append(text.substr(2, e - 2));
+  int exponent = 0;
+  std::string_view expText = text.substr(e + 1);
+  if (!expText.empty() && expText[0] == '+') expText.remove_prefix(1);
+  std::from_chars(expText.data(), expText.data() + expText.size(), exponent);
+  exp10 = exponent + 1;
+}
+
+bool IsHalfTail(std::string_view tail) {
+  if (tail.empty() || tail[0] != '5') return false;
+  return tail.find_first_not_of('0', 1) == std::string_view::npos;
+}
+
+// Rounds |value| half away from zero so that at most `sigDigits` significant
+// digits and no place below 10^-decimals remain.
+Decimal RoundDecimal(double value, int sigDigits, int decimals) {
+  Decimal d;
+  d.negative = std::signbit(value);
+  double magnitude = std::fabs(value);
+  if (magnitude == 0) return d;
+  // 17 correctly rounded digits decide every case but an exact half, which
+  // only the exact expansion can tell apart from a near half.
+  auto keepFor = [&](int exp10) {
+    return std::min<long long>(sigDigits, static_cast<long long>(exp10) + decimals);
+  };
+  ScientificDigits(magnitude, 16, d.digits, d.exp10);
+  long long keep = keepFor(d.exp10);
+  auto tailFrom = [](const std::string& digits, long long at) {
+    return std::string_view(digits).substr(std::min(static_cast<std::size_t>(at), digits.size()));
+  };
+  if (keep >= 0 && IsHalfTail(tailFrom(d.digits, keep))) {
+    ScientificDigits(magnitude, 330, d.digits, d.exp10);
+    keep = keepFor(d.exp10);
+  }
+  if (keep < 0) {
+    d.digits.clear();
+    return d;
+  }
+  std::string_view tail = tailFrom(d.digits, keep);
+  bool roundUp = !tail.empty() && tail[0] >= '5';
+  d.digits.resize(std::min(static_cast<std::size_t>(keep), d.digits.size()));
+  if (roundUp) {
+    std::size_t i = d.digits.size();
+    while (i > 0 && d.digits[i - 1] == '9') --i;
+    if (i == 0) {
+      d.digits.assign(1, '1');
+      d.exp10 += 1;
+    } else {
+      d.digits.resize(i);
+      d.digits[i - 1] = static_cast<char>(d.digits[i - 1] + 1);
+    }
+  }
+  while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
+  return d;
+}
+
+std::string Scientific(const Decimal& d) {
+  std::string out;
+  if (d.negative) out.push_back('-');
+  out.push_back(d.digits[0]);
+  if (d.digits.size() > 1) {
+    out.push_back('.');
+    out.append(d.digits, 1, std::string::npos);
+  }
+  out.push_back('E');
+  out.append(std::to_string(d.exp10 - 1));
+  return out;
+}
+
+// Plain decimal notation of d with `minDecimals` decimals at least.
+std::string Plain(const Decimal& d, int minDecimals) {
+  std::string out;
+  if (d.negative) out.push_back('-');
+  if (d.exp10 <= 0) {
+    out.push_back('0');
+  } else {
+    for (int i = 0; i < d.exp10; ++i) {
+      auto idx = static_cast<std::size_t>(i);
+      out.push_back(idx < d.digits.size() ? d.digits[idx] : '0');
+    }
+  }
+  std::string fraction;
+  for (long long place = d.exp10; place < static_cast<long long>(d.digits.size()); ++place) {
+    fraction.push_back(place < 0 ? '0' : d.digits[static_cast<std::size_t>(place)]);
+  }
+  if (d.exp10 < 0) {
+    fraction.assign(static_cast<std::size_t>(-d.exp10), '0');
+    fraction.append(d.digits);
+  }
+  while (fraction.size() < static_cast<std::size_t>(minDecimals)) fraction.push_back('0');
+  if (!fraction.empty()) {
+    out.push_back('.');
+    out.append(fraction);
+  }
+  return out;
+}
+
+constexpr int kPrecision = 15;
+
+bool IsBlank(char c) { return c == ' '; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+locale_t CLocale() {
+  static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return loc;
+}
+
+}  // namespace
+
+std::string FormatGeneral(double value) {
+  Decimal d = RoundDecimal(value, kPrecision, INT_MAX / 2);
+  if (d.digits.empty()) return "0";
+  if (d.exp10 > kPrecision || d.exp10 < -4) return Scientific(d);
+  return Plain(d, 0);
+}
+
+std::string FormatFixed(double value) {
+  constexpr int kDecimals = 9;
+  Decimal d = RoundDecimal(value, kPrecision, kDecimals);
+  if (d.digits.empty()) return "0.000000000";
+  if (d.exp10 > kPrecision) return Scientific(d);
+  return Plain(d, kDecimals);
+}
+
+long double StrToFloat(std::string_view text) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  while (i < n && IsBlank(text[i])) ++i;
+  std::size_t start = i;
+  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t mantissaDigits = 0;
+  while (i < n && IsDigit(text[i])) ++i, ++mantissaDigits;
+  if (i < n && text[i] == '.') {
+    ++i;
+    while (i < n && IsDigit(text[i])) ++i, ++mantissaDigits;
+  }
+  if (mantissaDigits == 0) ThrowInvalidFloat(text);
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    std::size_t expDigits = 0;
+    while (i < n && IsDigit(text[i])) ++i, ++expDigits;
+    if (expDigits == 0) ThrowInvalidFloat(text);
+  }
+  std::size_t end = i;
+  while (i < n && IsBlank(text[i])) ++i;
+  if (i != n) ThrowInvalidFloat(text);
+
+  std::string number(text.substr(start, end - start));
+  errno = 0;
+  char* stop = nullptr;
+  long double value = strtold_l(number.c_str(), &stop, CLocale());
+  if (stop != number.c_str() + number.size() || std::isinf(value)) ThrowInvalidFloat(text);
+  return value;
+}
+
+std::int32_t StrToInt(std::string_view text) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  while (i < n && IsBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == n) ThrowInvalidInteger(text);
+  long long value = 0;
+  for (; i < n; ++i) {
+    if (!IsDigit(text[i])) ThrowInvalidInteger(text);
+    value = value * 10 + (text[i] - '0');
+    if (value > static_cast<long long>(INT32_MAX) + 1) ThrowInvalidInteger(text);
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX || value < INT32_MIN) ThrowInvalidInteger(text);
+  return static_cast<std::int32_t>(value);
+}
+
+}  // namespace clipvex

@@ -1,0 +1,102 @@
+#include "document/numtext.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+
+#include "document/error.h"
+#include "document/real48.h"
+
+namespace clipvex {
+namespace {
+
+std::string ErrorOf(auto&& call) {
+  try {
+    call();
+  } catch (const ClipvexError& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+TEST(FormatGeneral, DurationCommentsShowTheStoredRounding) {
+  EXPECT_EQ(FormatGeneral(RoundReal48(0.05L)), "0.0500000000000114");
+  EXPECT_EQ(FormatGeneral(RoundReal48(0.1L)), "0.100000000000023");
+  EXPECT_EQ(FormatGeneral(1.0), "1");
+  EXPECT_EQ(FormatGeneral(-0.5), "-0.5");
+  EXPECT_EQ(FormatGeneral(0.0), "0");
+  EXPECT_EQ(FormatGeneral(123456.75), "123456.75");
+}
+
+TEST(FormatGeneral, SwitchesToScientificOutsideThePlainRange) {
+  EXPECT_EQ(FormatGeneral(0.00002), "0.00002");
+  EXPECT_EQ(FormatGeneral(0.0000015), "1.5E-6");
+  EXPECT_EQ(FormatGeneral(-0.0000015), "-1.5E-6");
+  EXPECT_EQ(FormatGeneral(999999999999999.0), "999999999999999");
+  EXPECT_EQ(FormatGeneral(1e15), "1E15");
+  EXPECT_EQ(FormatGeneral(2.5e20), "2.5E20");
+}
+
+TEST(FormatGeneral, RoundsToFifteenDigitsHalvesAwayFromZero) {
+  // Exact binary halves at the 16th digit: correct rounding would go to even.
+  EXPECT_EQ(FormatGeneral(0.09999847412109375), "0.0999984741210938");
+  EXPECT_EQ(FormatGeneral(-0.09999847412109375), "-0.0999984741210938");
+  EXPECT_EQ(FormatGeneral(31250000000.03125), "31250000000.0313");
+  // Nines carry over into a new digit.
+  EXPECT_EQ(FormatGeneral(0.99999999999999999), "1");
+  EXPECT_EQ(FormatGeneral(9.9999999999999995), "10");
+}
+
+TEST(FormatFixed, NineDecimalsAndFifteenDigits) {
+  EXPECT_EQ(FormatFixed(0.0), "0.000000000");
+  EXPECT_EQ(FormatFixed(12.5), "12.500000000");
+  EXPECT_EQ(FormatFixed(59.9999999999), "60.000000000");
+  EXPECT_EQ(FormatFixed(0.0000000004), "0.000000000");
+  EXPECT_EQ(FormatFixed(0.0000000005), "0.000000001");
+  EXPECT_EQ(FormatFixed(-0.0000000001), "0.000000000");
+  EXPECT_EQ(FormatFixed(-1.25), "-1.250000000");
+  EXPECT_EQ(FormatFixed(123456789.123456789), "123456789.123457000");
+  // An exact half at the ninth decimal goes away from zero.
+  EXPECT_EQ(FormatFixed(std::ldexp(1.0, -10)), "0.000976563");
+}
+
+TEST(StrToFloat, AcceptsTheDecimalGrammar) {
+  EXPECT_EQ(StrToFloat(" 12.500000"), 12.5L);
+  EXPECT_EQ(StrToFloat("03.5000000"), 3.5L);
+  EXPECT_EQ(StrToFloat("-1.5e2 "), -150.0L);
+  EXPECT_EQ(StrToFloat("+.5"), 0.5L);
+  EXPECT_EQ(StrToFloat("5."), 5.0L);
+  EXPECT_EQ(StrToFloat("1E+3"), 1000.0L);
+}
+
+TEST(StrToFloat, RejectsEverythingElseWithTheConversionError) {
+  EXPECT_EQ(ErrorOf([] { StrToFloat(" 1.5s;"); }), "' 1.5s;' is not a valid floating point value");
+  for (const char* bad : {"", " ", "1.2.3", "e5", "1e", "1e+", "--1", "1 2", "0x10", "nan", "inf", "1,5", "1e99999"}) {
+    EXPECT_THROW(StrToFloat(bad), ClipvexError) << bad;
+  }
+}
+
+TEST(StrToFloat, IgnoresTheLocaleDecimalSeparator) {
+  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+  std::string saved = previous ? previous : "C";
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(StrToFloat("2.25"), 2.25L);
+  EXPECT_EQ(FormatGeneral(2.25), "2.25");
+  std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(StrToInt, LeadingBlanksSignAndDigitsOnly) {
+  EXPECT_EQ(StrToInt(" 2"), 2);
+  EXPECT_EQ(StrToInt("-17"), -17);
+  EXPECT_EQ(StrToInt("+0"), 0);
+  EXPECT_EQ(StrToInt("2147483647"), 2147483647);
+  EXPECT_EQ(StrToInt("-2147483648"), -2147483647 - 1);
+  EXPECT_EQ(ErrorOf([] { StrToInt(""); }), "'' is not a valid integer value");
+  for (const char* bad : {"2 ", "1.0", "2147483648", "-2147483649", "-", "$10", "99999999999999999999"}) {
+    EXPECT_THROW(StrToInt(bad), ClipvexError) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace clipvex

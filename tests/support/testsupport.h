@@ -1,0 +1,47 @@
+// Fakes and helpers shared by the tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/notifier.h"
+
+namespace clipvex::test {
+
+// Records what would have been shown in an "Error" message box.
+class RecordingNotifier : public Notifier {
+ public:
+  void ShowError(std::string_view text) override { errors.emplace_back(text); }
+  std::vector<std::string> errors;
+};
+
+class RecordingFeedback : public Feedback {
+ public:
+  void Status(std::string_view word) override { words.emplace_back(word); }
+  std::vector<std::string> words;
+};
+
+// A private temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& Path() const { return path_; }  // ends with '/'
+  std::string File(std::string_view name) const { return path_ + std::string(name); }
+
+ private:
+  std::string path_;
+};
+
+void WriteFile(const std::string& path, std::string_view bytes);
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+
+// Joins lines with the given line end after each.
+std::string JoinLines(const std::vector<std::string>& lines, std::string_view eol = "\n");
+
+}  // namespace clipvex::test
