@@ -1,0 +1,46 @@
+// demfmt: lossless Quake .dem (protocols 15, 666, 999) <-> dump text.
+// Standard C++ only (no Qt). See src/ for the grammar (text_writer.cpp) and
+// the compiler (text_reader.cpp).
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace demfmt {
+
+// Every failure of the library: the message names the block ("block N: ...",
+// 1-based, counted in file order) or the dump line ("line N: ...").
+class Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct DumpOptions {
+    // strict: bytes that must be kept raw because the framing is broken
+    // (a tail after the last complete block, a block running past the end of
+    // the file) are an error instead of a warning.
+    bool strict = false;
+};
+
+struct DumpResult {
+    std::string text;
+    std::vector<std::string> warnings;  // "block N: ..." notes about raw-kept bytes
+};
+
+// Demo bytes -> dump text. Throws Error when the bytes are not a demo at all.
+DumpResult demo_to_dump(std::string_view demo, const DumpOptions& options = {});
+
+// Dump text -> demo bytes. Throws Error("line N: ...") on a malformed line.
+std::string dump_to_demo(std::string_view text);
+
+// Whole-file helpers. read_file throws Error; write_file_atomic writes a
+// temporary file beside the target and renames it over the target only when
+// everything was written (no partial output is ever left behind).
+std::string read_file(const std::string& path);
+void write_file_atomic(const std::string& path, std::string_view data);
+
+inline constexpr const char* kVersion = "1.0.0";
+
+}  // namespace demfmt

@@ -1,0 +1,158 @@
+// The .dem container: track line, blocks, tail; demo bytes -> dump text.
+//
+// Decisions on malformed demos (all of them keep the file lossless):
+//  - track line: the bytes before the first '\n' are kept verbatim when they
+//    look like a track line (at most 32 bytes of digits, '-', '+', blanks,
+//    '\t', '\r'). Otherwise the file is read as having no track line
+//    ("track none;") if its first block is complete; if that fails too, the
+//    file is not a demo: Error.
+//  - a header whose length is negative or runs past the end of the file, a
+//    partial header, or anything after the last complete block is kept as the
+//    "tail" (hex) on the header line and written back after the last block;
+//    a warning names the block number (an Error with --strict).
+//  - unknown message ids, messages running past their block: the rest of that
+//    block is one " raw HEX;" line, with a warning.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "decode.h"
+#include "demfmt/demfmt.h"
+#include "numtext.h"
+#include "strtext.h"
+
+namespace demfmt {
+
+namespace {
+
+bool plausible_track(const unsigned char* s, std::size_t n) {
+    if (n > 32) return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char c = s[i];
+        if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == ' ' || c == '\t' || c == '\r'))
+            return false;
+    }
+    return true;
+}
+
+std::uint32_t le32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+bool complete_block_at(const unsigned char* d, std::size_t size, std::size_t pos) {
+    if (size - pos < 16) return false;
+    std::int32_t len = static_cast<std::int32_t>(le32(d + pos));
+    return len >= 0 && static_cast<std::size_t>(len) <= size - pos - 16;
+}
+
+}  // namespace
+
+DumpResult demo_to_dump(std::string_view demo, const DumpOptions& options) {
+    const auto* d = reinterpret_cast<const unsigned char*>(demo.data());
+    const std::size_t size = demo.size();
+    DumpResult result;
+    if (size == 0) throw Error("empty file: not a demo");
+
+    const void* nl = std::memchr(d, '\n', size);
+    std::size_t pos = 0;
+    bool has_track = false;
+    std::size_t track_len = 0;
+    if (nl) {
+        track_len = static_cast<std::size_t>(static_cast<const unsigned char*>(nl) - d);
+        has_track = plausible_track(d, track_len);
+    }
+    if (has_track) {
+        pos = track_len + 1;
+    } else if (!complete_block_at(d, size, 0)) {
+        throw Error(nl ? "not a demo: no plausible track line and no complete block at the start"
+                       : "not a demo: no track line and no complete block at the start");
+    }
+
+    OutBuf out(size * 7 + 4096);
+    OutBuf tail_text(64);
+    // Header line; the tail (if any) is appended after the blocks are known.
+    out.put("track");
+    if (has_track) {
+        out.put(" \"");
+        write_escaped(out, d, track_len);
+        out.put("\";");
+    } else {
+        out.put(" none;");
+    }
+    std::size_t header_end = out.size();
+    out.put("\n");
+
+    Proto proto;
+    std::size_t blockno = 0;
+    std::string note;
+    while (pos < size) {
+        ++blockno;
+        if (!complete_block_at(d, size, pos)) {
+            std::string why;
+            if (size - pos < 4) why = "partial block length";
+            else if (size - pos < 16) why = "partial block header";
+            else {
+                std::int32_t len = static_cast<std::int32_t>(le32(d + pos));
+                why = len < 0 ? "negative block length " + std::to_string(len)
+                              : "block length " + std::to_string(len) + " runs past the end of the file";
+            }
+            std::string msg = "block " + std::to_string(blockno) + ": " + why + " (" +
+                              std::to_string(size - pos) + " bytes kept raw as the tail)";
+            if (options.strict) throw Error(msg);
+            result.warnings.push_back(std::move(msg));
+            break;
+        }
+        std::size_t len = le32(d + pos);
+        char* p = out.room(3 * kMaxNumber + 32);
+        std::memcpy(p, "block {\n camera", 15);
+        p += 15;
+        for (int i = 0; i < 3; ++i) {
+            *p++ = ' ';
+            float f;
+            std::memcpy(&f, d + pos + 4 + 4 * i, 4);
+            p = write_float(p, f);
+        }
+        *p++ = ';';
+        *p++ = '\n';
+        out.commit(p);
+        if (!decode_block(d + pos + 16, len, proto, out, note))
+            result.warnings.push_back("block " + std::to_string(blockno) + ": " + note);
+        out.put("}\n");
+        pos += 16 + len;
+    }
+    std::string text = out.take();
+    if (pos < size) {
+        OutBuf t(2 * (size - pos) + 16);
+        t.put(" tail ");
+        write_hex_bytes(t, d + pos, size - pos);
+        t.put(";");
+        std::string ts = t.take();
+        text.insert(header_end, ts);
+    }
+    result.text = std::move(text);
+    return result;
+}
+
+std::string read_file(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) throw Error("cannot open for reading");
+    std::string data;
+    char buf[1 << 16];
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+        long n = std::ftell(f);
+        if (n > 0) data.reserve(static_cast<std::size_t>(n));
+        std::fseek(f, 0, SEEK_SET);
+    }
+    for (;;) {
+        std::size_t k = std::fread(buf, 1, sizeof buf, f);
+        data.append(buf, k);
+        if (k < sizeof buf) break;
+    }
+    bool err = std::ferror(f) != 0;
+    std::fclose(f);
+    if (err) throw Error("read error");
+    return data;
+}
+
+}  // namespace demfmt

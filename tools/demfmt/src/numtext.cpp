@@ -1,0 +1,225 @@
+#include "numtext.h"
+
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace demfmt {
+
+char* write_int(char* p, std::int64_t v) {
+    return std::to_chars(p, p + 24, v).ptr;
+}
+
+char* write_hex(char* p, std::uint32_t v, int digits) {
+    static const char hex[] = "0123456789abcdef";
+    *p++ = '0';
+    *p++ = 'x';
+    for (int i = digits - 1; i >= 0; --i) *p++ = hex[(v >> (4 * i)) & 15];
+    return p;
+}
+
+static bool needs_bits(std::uint32_t bits) {
+    std::uint32_t exp = (bits >> 23) & 0xff;
+    if (exp == 0xff) return true;                        // NaN, infinity
+    if (exp == 0 && (bits & 0x7fffff) != 0) return true;  // denormal
+    return false;
+}
+
+char* write_float(char* p, float f) {
+    std::uint32_t bits = std::bit_cast<std::uint32_t>(f);
+    if (needs_bits(bits)) return write_hex(p, bits, 8);
+    return std::to_chars(p, p + kMaxNumber, f).ptr;
+}
+
+char* write_double_shortest(char* p, double d) {
+    return std::to_chars(p, p + kMaxNumber, d).ptr;
+}
+
+char* write_coord8(char* p, std::int16_t raw) {
+    static const char* const frac[8] = {"", ".125", ".25", ".375", ".5", ".625", ".75", ".875"};
+    static const unsigned char fraclen[8] = {0, 4, 3, 4, 2, 4, 3, 4};
+    int v = raw;
+    if (v < 0) {
+        *p++ = '-';
+        v = -v;
+    }
+    p = std::to_chars(p, p + 8, v >> 3).ptr;
+    int f = v & 7;
+    std::memcpy(p, frac[f], 4);
+    return p + fraclen[f];
+}
+
+namespace {
+struct AngleTable {
+    std::array<std::array<char, 12>, 256> text{};
+    std::array<unsigned char, 256> len{};
+    AngleTable() {
+        for (int b = 0; b < 256; ++b) {
+            double v = static_cast<std::int8_t>(b) * (360.0 / 256.0);
+            char* e = std::to_chars(text[b].data(), text[b].data() + 12, v).ptr;
+            len[b] = static_cast<unsigned char>(e - text[b].data());
+        }
+    }
+};
+const AngleTable& angle_table() {
+    static const AngleTable t;
+    return t;
+}
+}  // namespace
+
+char* write_angle8(char* p, std::uint8_t raw) {
+    const AngleTable& t = angle_table();
+    std::memcpy(p, t.text[raw].data(), 12);
+    return p + t.len[raw];
+}
+
+std::optional<float> parse_time(std::string_view s) {
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) return parse_float(s);
+    if (s.empty()) return std::nullopt;
+    char suffix = s.back();
+    int want_parts = 0;
+    if (suffix == 's' || suffix == 'S') want_parts = 1;
+    if (suffix == 'm' || suffix == 'M') want_parts = 2;
+    if (suffix == 'h' || suffix == 'H') want_parts = 3;
+    if (want_parts) s.remove_suffix(1);
+    bool neg = false;
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
+        neg = s[0] == '-';
+        s.remove_prefix(1);
+    }
+    // Up to two "N:" prefixes (hours, minutes).
+    double whole = 0;
+    int parts = 1;
+    for (;;) {
+        std::size_t c = s.find(':');
+        if (c == std::string_view::npos) break;
+        if (++parts > 3 || c == 0) return std::nullopt;
+        std::uint64_t n = 0;
+        for (std::size_t i = 0; i < c; ++i) {
+            if (s[i] < '0' || s[i] > '9' || n > 100000000000000ull) return std::nullopt;
+            n = n * 10 + static_cast<std::uint64_t>(s[i] - '0');
+        }
+        whole = whole * 60 + static_cast<double>(n);
+        s.remove_prefix(c + 1);
+    }
+    if (want_parts && want_parts != parts) return std::nullopt;
+    if (s.empty() || s[0] == '-' || s[0] == '+') return std::nullopt;
+    double sec = 0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), sec, std::chars_format::fixed);
+    if (r.ptr != s.data() + s.size()) return std::nullopt;
+    if (r.ec == std::errc::result_out_of_range) sec = 0;  // tiny: underflow to 0 below anyway
+    else if (r.ec != std::errc()) return std::nullopt;
+    double v = whole * 60 + sec;
+    if (parts == 1) v = sec;
+    float f = static_cast<float>(neg ? -v : v);
+    if (!std::isfinite(f)) return std::nullopt;
+    return f;
+}
+
+char* write_time(char* p, float t) {
+    const std::uint32_t bits = std::bit_cast<std::uint32_t>(t);
+    double v = t;
+    char* start = p;
+    double a = std::fabs(v);
+    std::uint64_t hours = 0, minutes = 0;
+    char suffix = 's';
+    double rem = v;
+    if (!std::signbit(v) && a >= 60 && a < 1e15) {
+        std::uint64_t total_min = static_cast<std::uint64_t>(a / 60);
+        rem = a - static_cast<double>(total_min) * 60;  // exact in double
+        if (a >= 3600) {
+            hours = total_min / 60;
+            minutes = total_min % 60;
+            suffix = 'h';
+        } else {
+            minutes = total_min;
+            suffix = 'm';
+        }
+    }
+    for (int prec = 9; prec <= 160; ++prec) {
+        p = start;
+        if (suffix == 'h') {
+            p = std::to_chars(p, p + 24, hours).ptr;
+            *p++ = ':';
+        }
+        if (suffix != 's') {
+            p = std::to_chars(p, p + 24, minutes).ptr;
+            *p++ = ':';
+        }
+        p = std::to_chars(p, start + kMaxTime - 1, rem, std::chars_format::fixed, prec).ptr;
+        *p++ = suffix;
+        auto back = parse_time(std::string_view(start, static_cast<std::size_t>(p - start)));
+        if (back && std::bit_cast<std::uint32_t>(*back) == bits) return p;
+    }
+    return p;  // not reached for finite floats
+}
+
+std::optional<std::int64_t> parse_int(std::string_view s) {
+    if (s.empty()) return std::nullopt;
+    bool neg = false;
+    std::size_t i = 0;
+    if (s[0] == '-' || s[0] == '+') {
+        neg = s[0] == '-';
+        i = 1;
+    }
+    if (i >= s.size()) return std::nullopt;
+    std::uint64_t v = 0;
+    if (s.size() - i > 2 && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        i += 2;
+        if (s.size() - i > 8) return std::nullopt;
+        for (; i < s.size(); ++i) {
+            char c = s[i];
+            unsigned d;
+            if (c >= '0' && c <= '9') d = static_cast<unsigned>(c - '0');
+            else if (c >= 'a' && c <= 'f') d = static_cast<unsigned>(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F') d = static_cast<unsigned>(c - 'A' + 10);
+            else return std::nullopt;
+            v = v * 16 + d;
+        }
+    } else {
+        if (s.size() - i > 12) return std::nullopt;
+        for (; i < s.size(); ++i) {
+            char c = s[i];
+            if (c < '0' || c > '9') return std::nullopt;
+            v = v * 10 + static_cast<unsigned>(c - '0');
+        }
+    }
+    std::int64_t r = static_cast<std::int64_t>(v);
+    return neg ? -r : r;
+}
+
+std::optional<float> parse_float(std::string_view s) {
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        auto v = parse_int(s);
+        if (!v || *v < 0 || *v > 0xffffffffll) return std::nullopt;
+        return std::bit_cast<float>(static_cast<std::uint32_t>(*v));
+    }
+    if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+    if (s.empty()) return std::nullopt;
+    float f = 0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), f);
+    if (r.ptr != s.data() + s.size()) return std::nullopt;
+    if (r.ec != std::errc()) {
+        // Denormal or underflowing text: fall back to a correctly rounded
+        // double parse and narrow it.
+        double d = 0;
+        auto r2 = std::from_chars(s.data(), s.data() + s.size(), d);
+        if (r2.ptr != s.data() + s.size() || r2.ec != std::errc()) return std::nullopt;
+        f = static_cast<float>(d);
+        if (!std::isfinite(f)) return std::nullopt;
+    }
+    return f;
+}
+
+std::optional<double> parse_double(std::string_view s) {
+    if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+    if (s.empty()) return std::nullopt;
+    double d = 0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), d);
+    if (r.ptr != s.data() + s.size() || r.ec != std::errc()) return std::nullopt;
+    return d;
+}
+
+}  // namespace demfmt

@@ -1,0 +1,213 @@
+// Dump text -> demo bytes (the compiler driver: lines, header, blocks).
+//
+// Accepted layout: blank lines, "//" comment lines and stray lines outside
+// blocks are ignored (LF or CR LF). The first line starting with "track"
+// before any block is the header:  track "ESCAPED";  |  track none;  with an
+// optional  tail HEX;  after it. Without a header (or with an empty one) the
+// track line is "-1\n". A block is "block {" ... "}"; inside, "//" lines are
+// comments and every other line is one message. The camera line may appear
+// once, before or after messages; a block without one is an error.
+#include <bit>
+#include <cstring>
+#include <string>
+
+#include "demfmt/demfmt.h"
+#include "encode.h"
+#include "numtext.h"
+#include "strtext.h"
+
+namespace demfmt {
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (is_blank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
+    std::size_t i = 0;
+    while (i < s.size() && is_blank(s[i])) ++i;
+    return s.substr(i);
+}
+
+bool starts_with_word(std::string_view s, std::string_view w) {
+    return s.size() >= w.size() && s.compare(0, w.size(), w) == 0 &&
+           (s.size() == w.size() || is_blank(s[w.size()]) || s[w.size()] == ';' ||
+            s[w.size()] == '{' || s[w.size()] == '"');
+}
+
+bool is_block_open(std::string_view s) {
+    if (!starts_with_word(s, "block")) return false;
+    return trim(s.substr(5)) == "{";
+}
+
+class Compiler {
+public:
+    explicit Compiler(std::string_view text) : text_(text), out_(text.size() / 3 + 64), enc_(out_, proto_) {}
+
+    std::string run() {
+        std::size_t pos = 0;
+        const std::size_t n = text_.size();
+        while (pos < n) {
+            const char* base = text_.data() + pos;
+            const void* nl = std::memchr(base, '\n', n - pos);
+            std::size_t len = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - base) : n - pos;
+            pos += len + 1;
+            ++lineno_;
+            std::string_view line = trim(std::string_view(base, len));
+            if (line.empty() || (line.size() >= 2 && line[0] == '/' && line[1] == '/')) continue;
+            try {
+                if (!in_block_) outside(line);
+                else if (line == "}") close_block();
+                else inside(line);
+            } catch (const LineError& e) {
+                throw Error("line " + std::to_string(lineno_) + ": " + e.what);
+            }
+        }
+        if (in_block_)
+            throw Error("line " + std::to_string(block_line_) + ": block is not closed before the end of the text");
+        if (!header_seen_) write_default_track();
+        out_.put(tail_);
+        // The track line goes first: it was kept aside.
+        std::string body = out_.take();
+        body.insert(0, track_);
+        return body;
+    }
+
+private:
+    void write_default_track() { track_ = "-1\n"; }
+
+    void outside(std::string_view line) {
+        if (is_block_open(line)) {
+            if (!header_seen_) {
+                header_seen_ = true;
+                write_default_track();
+            }
+            in_block_ = true;
+            block_line_ = lineno_;
+            has_camera_ = false;
+            block_start_ = out_.size();
+            out_.room(16);
+            out_.advance(16);
+            return;
+        }
+        if (!header_seen_ && starts_with_word(line, "track")) {
+            header_seen_ = true;
+            header(line.substr(5));
+        }
+        // anything else outside a block is ignored
+    }
+
+    void header(std::string_view rest) {
+        rest = trim(rest);
+        if (rest.empty() || rest == ";") {
+            write_default_track();
+            return;
+        }
+        if (rest.substr(0, 5) == "none;") {
+            track_.clear();
+            rest = trim(rest.substr(5));
+        } else if (rest[0] == '"') {
+            // Closing quote: the first '"' not preceded by an escaping backslash.
+            std::size_t i = 1;
+            for (; i < rest.size(); ++i) {
+                if (rest[i] == '\\') { ++i; continue; }
+                if (rest[i] == '"') break;
+            }
+            if (i >= rest.size()) MessageEncoder::fail("unterminated track string");
+            std::string bytes;
+            if (!unescape(rest.substr(1, i - 1), bytes)) MessageEncoder::fail("NUL byte in track string");
+            if (bytes.find('\n') != std::string::npos) MessageEncoder::fail("newline in track string");
+            track_ = bytes + "\n";
+            rest = trim(rest.substr(i + 1));
+            if (!rest.empty() && rest[0] == ';') rest = trim(rest.substr(1));
+        } else {
+            // Anything else ("track -1;", "track 2"): keep the text up to ';'.
+            std::size_t semi = rest.find(';');
+            track_ = std::string(trim(rest.substr(0, semi))) + "\n";
+            rest = semi == std::string_view::npos ? std::string_view() : trim(rest.substr(semi + 1));
+        }
+        if (starts_with_word(rest, "tail")) {
+            rest = trim(rest.substr(4));
+            if (rest.empty() || rest.back() != ';') MessageEncoder::fail("tail must end with ';'");
+            OutBuf t(rest.size() / 2 + 16);
+            if (!unhex(trim(rest.substr(0, rest.size() - 1)), t)) MessageEncoder::fail("bad hex in tail");
+            tail_ = t.take();
+        }
+    }
+
+    void close_block() {
+        enc_.close_serverinfo();
+        if (!has_camera_) {
+            lineno_ = block_line_;
+            MessageEncoder::fail("block has no camera line");
+        }
+        std::size_t len = out_.size() - block_start_ - 16;
+        if (len > 0x7fffffff) MessageEncoder::fail("block too large");
+        out_.patch_u32(block_start_, static_cast<std::uint32_t>(len));
+        for (int i = 0; i < 3; ++i) out_.patch_u32(block_start_ + 4 + 4 * i, camera_[i]);
+        in_block_ = false;
+    }
+
+    void inside(std::string_view line) {
+        if (is_block_open(line)) MessageEncoder::fail("'block {' inside a block (missing '}')");
+        // keyword
+        std::size_t k = 0;
+        while (k < line.size() && !is_blank(line[k]) && line[k] != ';' && line[k] != '"') ++k;
+        std::string_view kw = line.substr(0, k);
+        const std::string* strp = nullptr;
+        std::string_view args;
+        std::size_t q = line.find('"', k);
+        if (q != std::string_view::npos) {
+            if (line.size() < 2 || line.compare(line.size() - 2, 2, "\";") != 0 || q + 2 > line.size() - 2 + 1 ||
+                q >= line.size() - 2)
+                MessageEncoder::fail("a line with a string must end with '\";'");
+            if (!unescape(line.substr(q + 1, line.size() - 2 - q - 1), str_))
+                MessageEncoder::fail("string holds a NUL byte");
+            strp = &str_;
+            args = line.substr(k, q - k);
+        } else {
+            if (line.back() != ';') MessageEncoder::fail("line must end with ';'");
+            args = line.substr(k, line.size() - 1 - k);
+        }
+        Toks t{args.data(), args.data() + args.size()};
+        if (kw == "camera") {
+            if (strp) MessageEncoder::fail("camera takes three numbers");
+            if (has_camera_) MessageEncoder::fail("second camera line in one block");
+            for (int i = 0; i < 3; ++i) {
+                std::string_view v = t.next();
+                auto f = parse_float(v);
+                if (!f) MessageEncoder::fail("bad camera angle '" + std::string(v.substr(0, 40)) + "'");
+                camera_[i] = std::bit_cast<std::uint32_t>(*f);
+            }
+            if (!t.done()) MessageEncoder::fail("camera takes three numbers");
+            has_camera_ = true;
+            return;
+        }
+        if (!enc_.encode(kw, t, strp))
+            MessageEncoder::fail("unknown message '" + std::string(kw.substr(0, 40)) + "'");
+    }
+
+    std::string_view text_;
+    OutBuf out_;
+    Proto proto_;
+    MessageEncoder enc_;
+    std::string track_;
+    std::string tail_;
+    std::string str_;
+    std::size_t lineno_ = 0;
+    std::size_t block_line_ = 0;
+    std::size_t block_start_ = 0;
+    bool header_seen_ = false;
+    bool in_block_ = false;
+    bool has_camera_ = false;
+    std::uint32_t camera_[3] = {0, 0, 0};
+};
+
+}  // namespace
+
+std::string dump_to_demo(std::string_view text) {
+    Compiler c(text);
+    return c.run();
+}
+
+}  // namespace demfmt

@@ -1,0 +1,123 @@
+// lmpc: Quake .dem <-> dump text converter (protocols 15, 666, 999).
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "demfmt/demfmt.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: lmpc -s -f DEMO DUMP     write the dump text of DEMO to DUMP\n"
+    "       lmpc -l -f DUMP DEMO     write the demo that DUMP describes to DEMO\n"
+    "       lmpc --help | --version\n"
+    "options: --strict  (with -s) treat bytes outside complete blocks as an error\n";
+
+const char kHelp[] =
+    "\n"
+    "Lossless: lmpc -s then lmpc -l gives back every byte of the demo.\n"
+    "\n"
+    "Dump text: a header line 'track \"-1\";' (the track line bytes, escaped;\n"
+    "'track none;' for a demo without one; ' tail HEX;' appended for bytes after\n"
+    "the last complete block), then one record per demo block:\n"
+    "  block {\n"
+    "   camera PITCH YAW ROLL;\n"
+    "   time 12.500000000s;            (svc_time first in the block; also 1:15.25m, 1:2:5.5h)\n"
+    "   clientdata 0x4201 items 0x00004101 weapon 12 health 100 ammo 25 ...;\n"
+    "   entity 12 0x8e x 100.5 y -20 z 32;\n"
+    "   stufftext \"bf\\n\";\n"
+    "   raw 0a0b;                       (bytes no message explains)\n"
+    "  }\n"
+    "Floats read back bit for bit; NaN, infinities and denormals are written as\n"
+    "0xBITS. Strings escape \\n, \\\\, \\\" and \\xHH (control bytes, 0x7F-0xFF,\n"
+    "braces); an unknown escape is kept literally. Lines starting with // are\n"
+    "comments; empty and stray lines between blocks are ignored; LF or CR LF.\n"
+    "An empty or missing header compiles to the track line \"-1\".\n"
+    "\n"
+    "Bad input: exit 1, a message naming the file and the block or line, and no\n"
+    "output file (written to a temporary file, renamed on success).\n"
+    " - not a demo (no plausible track line and no complete first block): error;\n"
+    " - a block running past the end of the file, a partial header or trailing\n"
+    "   bytes: kept raw as the tail with a warning (error with --strict);\n"
+    " - an unknown message id or a message running past its block: the rest of\n"
+    "   the block is kept in a raw line, with a warning.\n"
+    "Exit codes: 0 ok, 1 bad input or I/O error, 2 usage.\n";
+
+int usage_error() {
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("lmpc (Clipvex demfmt) %s\n", demfmt::kVersion);
+        return 0;
+    }
+    char mode = 0;
+    bool strict = false, f_seen = false;
+    std::string files[2];
+    int nfiles = 0;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view a = argv[i];
+        if (a == "-s" || a == "-l") {
+            if (mode) return usage_error();
+            mode = a[1];
+        } else if (a == "-f") {
+            f_seen = true;
+        } else if (a == "--strict") {
+            strict = true;
+        } else if (!a.empty() && a[0] == '-' && a.size() > 1) {
+            return usage_error();
+        } else {
+            if (nfiles == 2) return usage_error();
+            files[nfiles++] = std::string(a);
+        }
+    }
+    if (!mode || !f_seen || nfiles != 2) return usage_error();
+    const std::string& in = files[0];
+    const std::string& out = files[1];
+    std::string data;
+    try {
+        data = demfmt::read_file(in);
+    } catch (const demfmt::Error& e) {
+        std::fprintf(stderr, "lmpc: %s: %s\n", in.c_str(), e.what());
+        return 1;
+    }
+    std::string result;
+    try {
+        if (mode == 's') {
+            demfmt::DumpOptions opt;
+            opt.strict = strict;
+            demfmt::DumpResult r = demfmt::demo_to_dump(data, opt);
+            std::size_t shown = 0;
+            for (const auto& w : r.warnings) {
+                if (++shown > 20) {
+                    std::fprintf(stderr, "lmpc: %s: warning: %zu more\n", in.c_str(), r.warnings.size() - 20);
+                    break;
+                }
+                std::fprintf(stderr, "lmpc: %s: warning: %s\n", in.c_str(), w.c_str());
+            }
+            result = std::move(r.text);
+        } else {
+            result = demfmt::dump_to_demo(data);
+        }
+    } catch (const demfmt::Error& e) {
+        std::fprintf(stderr, "lmpc: %s: %s\n", in.c_str(), e.what());
+        return 1;
+    }
+    try {
+        demfmt::write_file_atomic(out, result);
+    } catch (const demfmt::Error& e) {
+        std::fprintf(stderr, "lmpc: %s: %s\n", out.c_str(), e.what());
+        return 1;
+    }
+    return 0;
+}
