@@ -471,8 +471,9 @@ private:
 
     void signon3() {
         w_.begin_block(0, cam_yaw_, 0);
+        sent_time_ = float(time_);
         w_.u8(svc_time);
-        w_.f32(float(time_));
+        w_.f32(sent_time_);
         w_.u8(svc_updatename);
         w_.u8(0);
         w_.str("player");
@@ -534,9 +535,14 @@ private:
         pitch_ = 6 * std::sin(t * 0.85 + pitch_phase_) + kick_;
         kick_ *= 0.6;
 
+        // The float clock must always move forward, even where its steps get coarse.
+        float now = float(time_);
+        if (now <= sent_time_) now = std::nextafter(sent_time_, 1e30f);
+        sent_time_ = now;
+
         w_.begin_block(pitch_, cam_yaw_, 0);
         w_.u8(svc_time);
-        w_.f32(float(time_));
+        w_.f32(now);
 
         bool fire = false;
         if (!intermission_ && --next_fire_ <= 0 && rockets_ > 0) {
@@ -768,6 +774,7 @@ private:
 
     double s_ = 0, speed_ = 160, pitch_phase_ = 0, cam_yaw_ = 0, pitch_ = 0, kick_ = 0;
     double time_ = 1.0;
+    float sent_time_ = 0;
     std::uint64_t frame_no_ = 0;
     bool intermission_ = false;
 

@@ -26,9 +26,11 @@ struct Options {
 };
 
 inline constexpr std::uint64_t kMinBlocks = 5;          // 3 signon + 1 frame + disconnect
-inline constexpr std::uint64_t kMaxBlocks = 100'000'000;
+// Server time is a float: past about 5 million frames (524288 s) its steps
+// would exceed the frame time, so demos stay below that.
+inline constexpr std::uint64_t kMaxBlocks = 5'000'000;
 inline constexpr std::uint64_t kBytesPerMegabyte = 1'000'000;
-inline constexpr double kMaxMegabytes = 2000.0;
+inline constexpr double kMaxMegabytes = 400.0;
 inline constexpr double kFrameSeconds = 0.1;            // server time between game frames
 
 // Returns an empty string when the options can be generated, otherwise the reason.
