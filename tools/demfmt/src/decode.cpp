@@ -81,71 +81,115 @@ struct Cur {
     }
 };
 
+// Writes through a raw pointer: every message line except strings and raw
+// bytes is bounded (kLineRoom), so room is made once per message.
+constexpr std::size_t kLineRoom = 1024;
+
+inline char* put_u32dec(char* p, std::uint32_t v) {
+    if (v < 10) {
+        *p = static_cast<char>('0' + v);
+        return p + 1;
+    }
+    if (v < 100) {
+        p[0] = static_cast<char>('0' + v / 10);
+        p[1] = static_cast<char>('0' + v % 10);
+        return p + 2;
+    }
+    return write_int(p, v);
+}
+inline char* put_dec(char* p, std::int64_t v) {
+    if (v >= 0 && v < 100) return put_u32dec(p, static_cast<std::uint32_t>(v));
+    return write_int(p, v);
+}
+
 class Dec {
 public:
     Dec(Cur& c, Proto& proto, OutBuf& out) : c_(c), proto_(proto), out_(out) {}
 
-    void lit(std::string_view s) { out_.put(s); }
+    void begin() { p_ = out_.room(kLineRoom); }
+    void finish() { out_.commit(p_); }
+
+    template <std::size_t N>
+    void lit(const char (&s)[N]) {
+        std::memcpy(p_, s, N - 1);
+        p_ += N - 1;
+    }
+    void lit(std::string_view s) {
+        std::memcpy(p_, s.data(), s.size());
+        p_ += s.size();
+    }
     void num(std::int64_t v) {
-        char* p = out_.room(kMaxNumber + 1);
-        *p++ = ' ';
-        out_.commit(write_int(p, v));
+        *p_++ = ' ';
+        p_ = put_dec(p_, v);
+    }
+    template <std::size_t N>
+    void key(const char (&k)[N], std::int64_t v) {
+        *p_ = ' ';
+        std::memcpy(p_ + 1, k, N - 1);
+        p_[N] = ' ';
+        p_ = put_dec(p_ + N + 1, v);
     }
     void key(std::string_view k, std::int64_t v) {
-        char* p = out_.room(k.size() + kMaxNumber + 2);
-        *p++ = ' ';
-        std::memcpy(p, k.data(), k.size());
-        p += k.size();
-        *p++ = ' ';
-        out_.commit(write_int(p, v));
+        *p_++ = ' ';
+        lit(k);
+        *p_++ = ' ';
+        p_ = put_dec(p_, v);
     }
     void hex(std::uint32_t v, int digits) {
-        char* p = out_.room(12);
-        *p++ = ' ';
-        out_.commit(write_hex(p, v, digits));
+        *p_++ = ' ';
+        p_ = write_hex(p_, v, digits);
     }
     void flt(float f) {
-        char* p = out_.room(kMaxNumber + 1);
-        *p++ = ' ';
-        out_.commit(write_float(p, f));
+        *p_++ = ' ';
+        p_ = write_float(p_, f);
     }
-    void coord() {
-        char* p = out_.room(kMaxNumber + 1);
-        *p++ = ' ';
+    char* coord_at(char* p) {
         switch (proto_.coord()) {
-        case CoordKind::Short8: p = write_coord8(p, c_.s16()); break;
+        case CoordKind::Short8: return write_coord8(p, c_.s16());
         case CoordKind::Bits24: {
             std::int16_t s = c_.s16();
             std::uint8_t b = c_.u8();
             p = write_int(p, s);
             *p++ = ':';
-            p = write_int(p, b);
-            break;
+            return write_int(p, b);
         }
-        case CoordKind::Int16th: p = write_double_shortest(p, c_.s32() / 16.0); break;
-        case CoordKind::Float: p = write_float(p, c_.f32()); break;
+        case CoordKind::Int16th: return write_double_shortest(p, c_.s32() / 16.0);
+        case CoordKind::Float: return write_float(p, c_.f32());
         }
-        out_.commit(p);
+        return p;
+    }
+    char* angle_at(char* p) {
+        switch (proto_.angle()) {
+        case AngleKind::Byte: return write_angle8(p, c_.u8());
+        case AngleKind::Short: return write_double_shortest(p, c_.s16() * (360.0 / 65536.0));
+        case AngleKind::Float: return write_float(p, c_.f32());
+        }
+        return p;
+    }
+    void coord() {
+        *p_++ = ' ';
+        p_ = coord_at(p_);
     }
     void angle() {
-        char* p = out_.room(kMaxNumber + 1);
-        *p++ = ' ';
-        switch (proto_.angle()) {
-        case AngleKind::Byte: p = write_angle8(p, c_.u8()); break;
-        case AngleKind::Short: p = write_double_shortest(p, c_.s16() * (360.0 / 65536.0)); break;
-        case AngleKind::Float: p = write_float(p, c_.f32()); break;
-        }
-        out_.commit(p);
+        *p_++ = ' ';
+        p_ = angle_at(p_);
     }
     void coords3() { coord(); coord(); coord(); }
     void string_tail() {  // ' "TEXT";\n'
         std::size_t n;
         const std::uint8_t* s = c_.str(n);
-        out_.put(" \"");
+        lit(" \"");
+        out_.commit(p_);
         write_escaped(out_, s, n);
-        out_.put("\";\n");
+        p_ = out_.room(kLineRoom);
+        lit("\";\n");
     }
-    void end() { out_.put(";\n"); }
+    void end() { lit(";\n"); }
+    void time_line(float t) {
+        lit(" time ");
+        p_ = write_time(p_, t);
+        lit(";\n");
+    }
 
     void entity(std::uint8_t id);
     void clientdata();
@@ -158,6 +202,7 @@ private:
     Cur& c_;
     Proto& proto_;
     OutBuf& out_;
+    char* p_ = nullptr;
 };
 
 void Dec::entity(std::uint8_t id) {
@@ -254,9 +299,12 @@ void Dec::serverinfo() {
             std::size_t n;
             const std::uint8_t* s = c_.str(n);
             if (c_.bad || n == 0) break;
-            out_.put(list == 0 ? " precache_model \"" : " precache_sound \"");
+            if (list == 0) lit(" precache_model \"");
+            else lit(" precache_sound \"");
+            out_.commit(p_);
             write_escaped(out_, s, n);
-            out_.put("\";\n");
+            p_ = out_.room(kLineRoom);
+            lit("\";\n");
         }
     }
     if (!c_.bad) proto_.set_server(protocol, flags);
@@ -270,23 +318,16 @@ void Dec::baseline(bool v2) {
     key("colormap", c_.u8());
     key("skin", c_.u8());
     // Stream order: x pitch y yaw z roll; text: origin x y z angles p y r.
-    std::size_t mark = out_.size();
-    OutBuf& o = out_;
-    std::string org, ang;
-    for (int i = 0; i < 3; ++i) {
-        std::size_t a = o.size();
-        coord();
-        org.append(o.data() + a, o.size() - a);
-        o.truncate(a);
-        angle();
-        ang.append(o.data() + a, o.size() - a);
-        o.truncate(a);
-    }
-    o.truncate(mark);
+    char ang[3 * kMaxNumber + 8];
+    char* a = ang;
     lit(" origin");
-    lit(org);
+    for (int i = 0; i < 3; ++i) {
+        coord();
+        *a++ = ' ';
+        a = angle_at(a);
+    }
     lit(" angles");
-    lit(ang);
+    lit(std::string_view(ang, static_cast<std::size_t>(a - ang)));
     if (v2 && (fl & 4)) key("alpha", c_.u8());
     if (v2 && (fl & 8)) key("scale", c_.u8());
     end();
@@ -329,6 +370,7 @@ bool decode_block(const std::uint8_t* data, std::size_t n, Proto& proto, OutBuf&
         Proto saved = proto;
         std::uint8_t id = c.u8();
         bool known = true;
+        d.begin();
         if (id & 0x80) {
             d.entity(id);
         } else {
@@ -361,12 +403,7 @@ bool decode_block(const std::uint8_t* data, std::size_t n, Proto& proto, OutBuf&
                 float t = c.f32();
                 std::uint32_t bits = std::bit_cast<std::uint32_t>(t);
                 if (first && ((bits >> 23) & 0xff) != 0xff) {
-                    char* p = out.room(kMaxTime + 10);
-                    std::memcpy(p, " time ", 6);
-                    p = write_time(p + 6, t);
-                    *p++ = ';';
-                    *p++ = '\n';
-                    out.commit(p);
+                    d.time_line(t);
                 } else {
                     d.lit(" servertime");
                     d.flt(t);
@@ -470,6 +507,7 @@ bool decode_block(const std::uint8_t* data, std::size_t n, Proto& proto, OutBuf&
             default: known = false; break;
             }
         }
+        d.finish();
         if (!known || c.bad) {
             out.truncate(mark);
             proto = saved;

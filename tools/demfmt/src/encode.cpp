@@ -16,9 +16,9 @@ constexpr std::int64_t kS32 = -2147483648ll, kU32 = 4294967295ll;
 std::string quoted(std::string_view s) { return "'" + std::string(s.substr(0, 40)) + "'"; }
 }  // namespace
 
-std::int64_t MessageEncoder::ival(Toks& t, std::int64_t lo, std::int64_t hi, const char* what) {
+std::int64_t MessageEncoder::ival_slow(Toks& t, std::int64_t lo, std::int64_t hi, const char* what) {
     std::string_view s = t.next();
-    auto v = parse_int(s);
+    auto v = parse_int_fast(s);
     if (!v) fail(s.empty() ? std::string("missing ") + what : std::string("bad ") + what + " " + quoted(s));
     if (*v < lo || *v > hi)
         fail(std::string(what) + " " + quoted(s) + " out of range " + std::to_string(lo) + ".." +
@@ -26,20 +26,25 @@ std::int64_t MessageEncoder::ival(Toks& t, std::int64_t lo, std::int64_t hi, con
     return *v;
 }
 
-void MessageEncoder::expect(Toks& t, std::string_view key) {
+void MessageEncoder::expect_slow(Toks& t, std::string_view key) {
     std::string_view s = t.next();
     if (s != key) fail("expected '" + std::string(key) + "' but found " + quoted(s));
 }
 
-std::int64_t MessageEncoder::kv(Toks& t, std::string_view key, std::int64_t lo, std::int64_t hi) {
-    expect(t, key);
-    return ival(t, lo, hi, key.data());
-}
 
 void MessageEncoder::coord(Toks& t) {
     std::string_view s = t.next();
     switch (proto_.coord()) {
     case CoordKind::Short8: {
+        static const std::int64_t pow10[4] = {1, 10, 100, 1000};
+        std::int64_t m;
+        int fd;
+        if (parse_fixed(s, m, fd) && fd <= 3 && (m * 8) % pow10[fd] == 0) {
+            std::int64_t r = m * 8 / pow10[fd];
+            if (r < -32768 || r > 32767) fail("coordinate " + quoted(s) + " out of range");
+            u16(r);
+            break;
+        }
         auto d = parse_double(s);
         if (!d) fail("bad coordinate " + quoted(s));
         double r = std::nearbyint(*d * 8);
@@ -62,13 +67,13 @@ void MessageEncoder::coord(Toks& t) {
         if (!d) fail("bad coordinate " + quoted(s));
         double r = std::nearbyint(*d * 16);
         if (!(r >= -2147483648.0 && r <= 2147483647.0)) fail("coordinate " + quoted(s) + " out of range");
-        out_.put_u32(static_cast<std::uint32_t>(static_cast<std::int32_t>(r)));
+        b32(static_cast<std::uint32_t>(static_cast<std::int32_t>(r)));
         break;
     }
     case CoordKind::Float: {
         auto f = parse_float(s);
         if (!f) fail("bad float coordinate " + quoted(s));
-        out_.put_u32(std::bit_cast<std::uint32_t>(*f));
+        b32(std::bit_cast<std::uint32_t>(*f));
         break;
     }
     }
@@ -78,6 +83,16 @@ void MessageEncoder::angle(Toks& t) {
     std::string_view s = t.next();
     switch (proto_.angle()) {
     case AngleKind::Byte: {
+        static const std::int64_t pow10[6] = {1, 10, 100, 1000, 10000, 100000};
+        std::int64_t m;
+        int fd;
+        if (parse_fixed(s, m, fd) && fd <= 5 && m > -100000000 && m < 100000000) {
+            std::int64_t x = m * pow10[5 - fd] * 256;  // value * 10^5 * 256
+            if (x % 36000000 == 0) {
+                u8(x / 36000000);
+                break;
+            }
+        }
         auto d = parse_double(s);
         if (!d || !std::isfinite(*d) || std::fabs(*d) > 1e6) fail("bad angle " + quoted(s));
         u8(static_cast<std::int64_t>(std::nearbyint(*d * 256 / 360)));
@@ -92,7 +107,7 @@ void MessageEncoder::angle(Toks& t) {
     case AngleKind::Float: {
         auto f = parse_float(s);
         if (!f) fail("bad float angle " + quoted(s));
-        out_.put_u32(std::bit_cast<std::uint32_t>(*f));
+        b32(std::bit_cast<std::uint32_t>(*f));
         break;
     }
     }
@@ -100,8 +115,10 @@ void MessageEncoder::angle(Toks& t) {
 
 void MessageEncoder::str(const std::string* s) {
     if (!s) fail("missing string");
+    out_.commit(w_);
     out_.put(*s);
     out_.put_u8(0);
+    w_ = out_.room(kLineBytes);
 }
 
 void MessageEncoder::close_serverinfo() {
@@ -132,7 +149,7 @@ void MessageEncoder::clientdata(Toks& t) {
     bool b3 = b2 && (bits & SU_EXTEND2);
     std::uint32_t allowed = b3 ? 0xffffffffu : b2 ? 0xffffffu : 0xffffu;
     if (bits & ~allowed) fail("clientdata flags announce bits that no flag byte carries");
-    out_.put_u8(svc_clientdata);
+    b8(svc_clientdata);
     u16(bits);
     if (b2) u8(bits >> 16);
     if (b3) u8(bits >> 24);
@@ -144,7 +161,7 @@ void MessageEncoder::clientdata(Toks& t) {
         if (bits & (SU_PUNCH1 << i)) u8(kv(t, punch[i], kS8, kU8));
         if (bits & (SU_VELOCITY1 << i)) u8(kv(t, vel[i], kS8, kU8));
     }
-    out_.put_u32(static_cast<std::uint32_t>(kv(t, "items", kS32, kU32)));
+    b32(static_cast<std::uint32_t>(kv(t, "items", kS32, kU32)));
     if (bits & SU_WEAPONFRAME) u8(kv(t, "weaponframe", 0, kU8));
     if (bits & SU_ARMOR) u8(kv(t, "armor", 0, kU8));
     if (bits & SU_WEAPON) u8(kv(t, "weapon", 0, kU8));
@@ -156,7 +173,7 @@ void MessageEncoder::clientdata(Toks& t) {
 
 void MessageEncoder::sound(Toks& t) {
     std::int64_t mask = ival(t, 0, kU8, "sound flags");
-    out_.put_u8(svc_sound);
+    b8(svc_sound);
     u8(mask);
     if (mask & SND_VOLUME) u8(kv(t, "volume", 0, kU8));
     if (mask & SND_ATTENUATION) u8(kv(t, "atten", 0, kU8));
@@ -202,7 +219,7 @@ void MessageEncoder::tempentity(Toks& t) {
     for (int i = 0; i < kTempEntityCount; ++i)
         if (name == kTempEntityName[i]) type = i;
     if (type < 0) fail("unknown temp entity " + quoted(name));
-    out_.put_u8(svc_temp_entity);
+    b8(svc_temp_entity);
     u8(type);
     switch (tempentity_shape(type)) {
     case 1:
@@ -254,21 +271,42 @@ constexpr KwName kKeywords[] = {
     {"spawnstaticsound", Kw::spawnstaticsound}, {"spawnstaticsound2", Kw::spawnstaticsound2},
     {"cdtrack", Kw::cdtrack}, {"fog", Kw::fog}, {"raw", Kw::raw},
 };
-Kw lookup(std::string_view s) {
-    for (const auto& k : kKeywords)
-        if (k.name == s) return k.kw;
-    return Kw::unknown;
-}
+// Open-addressing table keyed by (length, first, last char).
+struct KwTable {
+    static constexpr unsigned kSize = 256;
+    const KwName* slot[kSize] = {};
+    static unsigned hash(std::string_view s) {
+        return (static_cast<unsigned>(s.size()) * 37u + static_cast<unsigned char>(s[0]) * 7u +
+                static_cast<unsigned char>(s[s.size() - 1])) & (kSize - 1);
+    }
+    KwTable() {
+        for (const auto& k : kKeywords) {
+            unsigned h = hash(k.name);
+            while (slot[h]) h = (h + 1) & (kSize - 1);
+            slot[h] = &k;
+        }
+    }
+    Kw find(std::string_view s) const {
+        if (s.empty()) return Kw::unknown;
+        for (unsigned h = hash(s); slot[h]; h = (h + 1) & (kSize - 1))
+            if (slot[h]->name.size() == s.size() && std::memcmp(slot[h]->name.data(), s.data(), s.size()) == 0)
+                return slot[h]->kw;
+        return Kw::unknown;
+    }
+};
+const KwTable kKwTable;
+Kw lookup(std::string_view s) { return kKwTable.find(s); }
 }  // namespace
 
 bool MessageEncoder::encode(std::string_view kw_text, Toks& t, const std::string* s) {
     Kw kw = lookup(kw_text);
     if (kw == Kw::unknown) return false;
     if (si_open_ && kw != Kw::precache_model && kw != Kw::precache_sound) close_serverinfo();
+    w_ = out_.room(kLineBytes);
     auto need_end = [&] {
         if (!t.done()) fail("unexpected " + quoted(t.next()));
     };
-    auto id = [&](Svc v) { out_.put_u8(v); };
+    auto id = [&](Svc v) { b8(v); };
     switch (kw) {
     case Kw::unknown: return false;
     case Kw::nop: id(svc_nop); break;
@@ -319,7 +357,7 @@ bool MessageEncoder::encode(std::string_view kw_text, Toks& t, const std::string
         }
         if (!f) fail("bad time " + quoted(v));
         id(svc_time);
-        out_.put_u32(std::bit_cast<std::uint32_t>(*f));
+        b32(std::bit_cast<std::uint32_t>(*f));
         break;
     }
     case Kw::sound: sound(t); break;
@@ -335,12 +373,12 @@ bool MessageEncoder::encode(std::string_view kw_text, Toks& t, const std::string
     case Kw::updatestat:
         id(svc_updatestat);
         u8(ival(t, 0, kU8, "stat index"));
-        out_.put_u32(static_cast<std::uint32_t>(ival(t, kS32, kU32, "stat value")));
+        b32(static_cast<std::uint32_t>(ival(t, kS32, kU32, "stat value")));
         break;
     case Kw::version: {
         std::int64_t v = ival(t, kS32, kU32, "protocol");
         id(svc_version);
-        out_.put_u32(static_cast<std::uint32_t>(v));
+        b32(static_cast<std::uint32_t>(v));
         proto_.set_version(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
         break;
     }
@@ -357,10 +395,10 @@ bool MessageEncoder::encode(std::string_view kw_text, Toks& t, const std::string
         auto p32 = static_cast<std::int32_t>(static_cast<std::uint32_t>(p));
         std::uint32_t flags = 0;
         id(svc_serverinfo);
-        out_.put_u32(static_cast<std::uint32_t>(p));
+        b32(static_cast<std::uint32_t>(p));
         if (p32 == 999) {
             flags = static_cast<std::uint32_t>(kv(t, "flags", 0, kU32));
-            out_.put_u32(flags);
+            b32(flags);
         }
         u8(kv(t, "maxclients", 0, kU8));
         u8(kv(t, "gametype", 0, kU8));
@@ -377,7 +415,7 @@ bool MessageEncoder::encode(std::string_view kw_text, Toks& t, const std::string
             fail("precache line not directly after a serverinfo line and its model list");
         if (!s || s->empty()) fail("empty precache name");
         if (kw == Kw::precache_sound && si_list_ == 0) {
-            out_.put_u8(0);
+            b8(0);
             si_list_ = 1;
         }
         str(s);
@@ -453,11 +491,14 @@ bool MessageEncoder::encode(std::string_view kw_text, Toks& t, const std::string
         break;
     case Kw::raw: {
         std::string_view h = t.next();
+        out_.commit(w_);
         if (!unhex(h, out_)) fail("bad hex in raw line");
+        w_ = out_.room(kLineBytes);
         break;
     }
     }
     need_end();
+    out_.commit(w_);
     return true;
 }
 

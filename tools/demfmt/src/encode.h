@@ -24,6 +24,50 @@ struct Toks {
         while (p < e && (*p == ' ' || *p == '\t')) ++p;
         return p >= e;
     }
+    // Consumes the token if it equals k.
+    [[gnu::always_inline]] bool key(std::string_view k) {
+        while (p < e && *p == ' ') ++p;
+        std::size_t n = k.size();
+        if (static_cast<std::size_t>(e - p) < n) return false;
+        for (std::size_t i = 0; i < n; ++i)
+            if (p[i] != k[i]) return false;
+        if (p + n != e && p[n] != ' ' && p[n] != '\t') return false;
+        p += n;
+        return true;
+    }
+    // Fast decimal or 0x-hex integer token; false (nothing consumed) for
+    // anything else.
+    [[gnu::always_inline]] bool integer(std::int64_t& v) {
+        while (p < e && *p == ' ') ++p;
+        const char* q = p;
+        bool neg = false;
+        if (q < e && *q == '-') { neg = true; ++q; }
+        const char* start = q;
+        std::int64_t x = 0;
+        if (e - q > 2 && q[0] == '0' && q[1] == 'x' && !neg) {
+            q += 2;
+            start = q;
+            for (; q < e && q - start < 8; ++q) {
+                char c = *q;
+                unsigned d;
+                if (c >= '0' && c <= '9') d = static_cast<unsigned>(c - '0');
+                else if (c >= 'a' && c <= 'f') d = static_cast<unsigned>(c - 'a' + 10);
+                else if (c >= 'A' && c <= 'F') d = static_cast<unsigned>(c - 'A' + 10);
+                else break;
+                x = x * 16 + d;
+            }
+        } else {
+            for (; q < e && q - start < 12; ++q) {
+                unsigned d = static_cast<unsigned>(*q - '0');
+                if (d > 9) break;
+                x = x * 10 + d;
+            }
+        }
+        if (q == start || (q != e && *q != ' ' && *q != '\t')) return false;
+        p = q;
+        v = neg ? -x : x;
+        return true;
+    }
 };
 
 class LineError {
@@ -47,14 +91,41 @@ public:
     [[noreturn]] static void fail(std::string msg) { throw LineError{std::move(msg)}; }
 
 private:
-    std::int64_t ival(Toks& t, std::int64_t lo, std::int64_t hi, const char* what);
-    void expect(Toks& t, std::string_view key);
-    std::int64_t kv(Toks& t, std::string_view key, std::int64_t lo, std::int64_t hi);
+    static constexpr std::size_t kLineBytes = 256;  // bound of one message without strings/raw
+    [[gnu::always_inline]] std::int64_t ival(Toks& t, std::int64_t lo, std::int64_t hi, const char* what) {
+        std::int64_t v;
+        const char* save = t.p;
+        if (t.integer(v) && v >= lo && v <= hi) return v;
+        t.p = save;
+        return ival_slow(t, lo, hi, what);
+    }
+    [[gnu::always_inline]] void expect(Toks& t, std::string_view key) {
+        if (!t.key(key)) expect_slow(t, key);
+    }
+    [[gnu::always_inline]] std::int64_t kv(Toks& t, std::string_view key, std::int64_t lo, std::int64_t hi) {
+        expect(t, key);
+        return ival(t, lo, hi, key.data());
+    }
+    template <std::size_t N>
+    [[gnu::always_inline]] std::int64_t kv(Toks& t, const char (&key)[N], std::int64_t lo, std::int64_t hi) {
+        return kv(t, std::string_view(key, N - 1), lo, hi);
+    }
+    std::int64_t ival_slow(Toks& t, std::int64_t lo, std::int64_t hi, const char* what);
+    void expect_slow(Toks& t, std::string_view key);
+    void b8(std::uint32_t v) { *w_++ = static_cast<char>(v & 0xff); }
+    void b32(std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) w_[i] = static_cast<char>((v >> (8 * i)) & 0xff);
+        w_ += 4;
+    }
     void coord(Toks& t);
     void angle(Toks& t);
     void coords3(Toks& t) { coord(t); coord(t); coord(t); }
-    void u8(std::int64_t v) { out_.put_u8(static_cast<std::uint8_t>(v & 0xff)); }
-    void u16(std::int64_t v) { out_.put_u16(static_cast<std::uint32_t>(v & 0xffff)); }
+    void u8(std::int64_t v) { *w_++ = static_cast<char>(v & 0xff); }
+    void u16(std::int64_t v) {
+        w_[0] = static_cast<char>(v & 0xff);
+        w_[1] = static_cast<char>((v >> 8) & 0xff);
+        w_ += 2;
+    }
     void str(const std::string* s);
     void entity(Toks& t, std::uint32_t bits);
     void clientdata(Toks& t);
@@ -64,6 +135,7 @@ private:
 
     OutBuf& out_;
     Proto& proto_;
+    char* w_ = nullptr;
     bool si_open_ = false;
     int si_list_ = 0;
 };

@@ -156,6 +156,31 @@ char* write_time(char* p, float t) {
     return p;  // not reached for finite floats
 }
 
+bool parse_fixed(std::string_view s, std::int64_t& mant, int& frac_digits) {
+    std::size_t i = 0, n = s.size();
+    bool neg = false;
+    if (i < n && s[i] == '-') { neg = true; ++i; }
+    std::int64_t m = 0;
+    int digits = 0, frac = 0;
+    bool dot = false;
+    for (; i < n; ++i) {
+        unsigned d = static_cast<unsigned>(s[i] - '0');
+        if (d <= 9) {
+            if (++digits > 15) return false;
+            m = m * 10 + d;
+            frac += dot;
+        } else if (s[i] == '.' && !dot) {
+            dot = true;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0) return false;
+    mant = neg ? -m : m;
+    frac_digits = frac;
+    return true;
+}
+
 std::optional<std::int64_t> parse_int(std::string_view s) {
     if (s.empty()) return std::nullopt;
     bool neg = false;

@@ -30,5 +30,23 @@ std::optional<std::int64_t> parse_int(std::string_view s);   // decimal, or 0x h
 std::optional<float> parse_float(std::string_view s);        // decimal or 0xBITS
 std::optional<double> parse_double(std::string_view s);
 std::optional<float> parse_time(std::string_view s);         // s/m/h forms, plain, 0xBITS
+// Fast path for plain decimals "-?D+(.D+)?": value = mant / 10^frac_digits.
+// False for any other form (exponents, hex, too many digits).
+bool parse_fixed(std::string_view s, std::int64_t& mant, int& frac_digits);
+// Fast decimal integer "-?D{1,12}"; falls back to parse_int for other forms.
+inline std::optional<std::int64_t> parse_int_fast(std::string_view s) {
+    std::size_t i = (!s.empty() && s[0] == '-') ? 1 : 0;
+    if (s.size() > i && s.size() - i <= 12) {
+        std::int64_t v = 0;
+        std::size_t k = i;
+        for (; k < s.size(); ++k) {
+            unsigned d = static_cast<unsigned>(s[k] - '0');
+            if (d > 9) break;
+            v = v * 10 + d;
+        }
+        if (k == s.size()) return i ? -v : v;
+    }
+    return parse_int(s);
+}
 
 }  // namespace demfmt

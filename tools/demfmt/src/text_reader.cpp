@@ -42,7 +42,7 @@ bool is_block_open(std::string_view s) {
 
 class Compiler {
 public:
-    explicit Compiler(std::string_view text) : text_(text), out_(text.size() / 3 + 64), enc_(out_, proto_) {}
+    explicit Compiler(std::string_view text) : text_(text), out_(text.size() / 5 + 4096), enc_(out_, proto_) {}
 
     std::string run() {
         std::size_t pos = 0;
@@ -67,14 +67,12 @@ public:
             throw Error("line " + std::to_string(block_line_) + ": block is not closed before the end of the text");
         if (!header_seen_) write_default_track();
         out_.put(tail_);
-        // The track line goes first: it was kept aside.
-        std::string body = out_.take();
-        body.insert(0, track_);
-        return body;
+        return out_.take();
     }
 
 private:
-    void write_default_track() { track_ = "-1\n"; }
+    // The header comes before any block, so the track line is written first.
+    void write_default_track() { out_.put("-1\n"); }
 
     void outside(std::string_view line) {
         if (is_block_open(line)) {
@@ -104,7 +102,6 @@ private:
             return;
         }
         if (rest.substr(0, 5) == "none;") {
-            track_.clear();
             rest = trim(rest.substr(5));
         } else if (rest[0] == '"') {
             // Closing quote: the first '"' not preceded by an escaping backslash.
@@ -117,13 +114,15 @@ private:
             std::string bytes;
             if (!unescape(rest.substr(1, i - 1), bytes)) MessageEncoder::fail("NUL byte in track string");
             if (bytes.find('\n') != std::string::npos) MessageEncoder::fail("newline in track string");
-            track_ = bytes + "\n";
+            out_.put(bytes);
+            out_.put("\n");
             rest = trim(rest.substr(i + 1));
             if (!rest.empty() && rest[0] == ';') rest = trim(rest.substr(1));
         } else {
             // Anything else ("track -1;", "track 2"): keep the text up to ';'.
             std::size_t semi = rest.find(';');
-            track_ = std::string(trim(rest.substr(0, semi))) + "\n";
+            out_.put(trim(rest.substr(0, semi)));
+            out_.put("\n");
             rest = semi == std::string_view::npos ? std::string_view() : trim(rest.substr(semi + 1));
         }
         if (starts_with_word(rest, "tail")) {
@@ -156,11 +155,11 @@ private:
         std::string_view kw = line.substr(0, k);
         const std::string* strp = nullptr;
         std::string_view args;
-        std::size_t q = line.find('"', k);
-        if (q != std::string_view::npos) {
-            if (line.size() < 2 || line.compare(line.size() - 2, 2, "\";") != 0 || q + 2 > line.size() - 2 + 1 ||
-                q >= line.size() - 2)
-                MessageEncoder::fail("a line with a string must end with '\";'");
+        const bool ends_with_string = line.size() >= 2 && line[line.size() - 1] == ';' && line[line.size() - 2] == '"';
+        if (ends_with_string) {
+            // The text runs from the first '"' to the '";' that ends the line.
+            std::size_t q = line.find('"', k);
+            if (q >= line.size() - 2) MessageEncoder::fail("a line with a string must end with '\";'");
             if (!unescape(line.substr(q + 1, line.size() - 2 - q - 1), str_))
                 MessageEncoder::fail("string holds a NUL byte");
             strp = &str_;
@@ -191,7 +190,6 @@ private:
     OutBuf out_;
     Proto proto_;
     MessageEncoder enc_;
-    std::string track_;
     std::string tail_;
     std::string str_;
     std::size_t lineno_ = 0;

@@ -1,0 +1,95 @@
+// bench_convert: demo -> dump and dump -> demo throughput, in bytes of demo
+// per second (SetBytesProcessed), on a ~50 MB demo built in memory from the
+// blocks of the real fixtures and on each fixture. The counter dump_ratio is
+// the size of the dump text relative to the demo.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "demfmt/demfmt.h"
+
+namespace {
+
+const char* const kFixtures[] = {
+    "edge_p666_nan_angles",      "edge_synthetic_qfont",          "p15_ctf8_mp109",
+    "p15_e0m3_pause_cutscene",   "p15_e4m2_id101",                "p15_introseq_tf107",
+    "p666_e1m1_smoothme",        "p666_medusa_start_2levels",     "p666_swampy_long_nodisconnect",
+    "p999_e2m5_baseline2",
+};
+
+std::string fixture(const std::string& name) {
+    return demfmt::read_file(std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/" + name + ".dem");
+}
+
+// ~50 MB: the blocks (after the track line) of the real engine recordings,
+// repeated. Each part starts with its serverinfo, so every block decodes.
+const std::string& big_demo() {
+    static const std::string demo = [] {
+        std::string blocks;
+        for (const char* name : kFixtures) {
+            std::string d = fixture(name);
+            if (std::string(name).rfind("edge_", 0) == 0) continue;
+            blocks += d.substr(d.find('\n') + 1);
+        }
+        std::string out = "-1\n";
+        while (out.size() < 50u * 1000 * 1000) out += blocks;
+        return out;
+    }();
+    return demo;
+}
+
+void to_dump(benchmark::State& state, const std::string& demo) {
+    std::size_t text = 0;
+    for (auto _ : state) {
+        demfmt::DumpResult r = demfmt::demo_to_dump(demo);
+        text = r.text.size();
+        benchmark::DoNotOptimize(r.text.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * demo.size()));
+    state.counters["dump_ratio"] = static_cast<double>(text) / static_cast<double>(demo.size());
+}
+
+void to_demo(benchmark::State& state, const std::string& demo) {
+    const std::string text = demfmt::demo_to_dump(demo).text;
+    for (auto _ : state) {
+        std::string back = demfmt::dump_to_demo(text);
+        if (back != demo) {
+            state.SkipWithError("round trip differs");
+            break;
+        }
+        benchmark::DoNotOptimize(back.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * demo.size()));
+    state.counters["dump_ratio"] = static_cast<double>(text.size()) / static_cast<double>(demo.size());
+}
+
+void register_all() {
+    benchmark::RegisterBenchmark("DemoToDump/big50MB", [](benchmark::State& s) { to_dump(s, big_demo()); })
+        ->Unit(benchmark::kMillisecond)->MinTime(2.0);
+    benchmark::RegisterBenchmark("DumpToDemo/big50MB", [](benchmark::State& s) { to_demo(s, big_demo()); })
+        ->Unit(benchmark::kMillisecond)->MinTime(2.0);
+    for (const char* name : kFixtures) {
+        auto data = std::make_shared<std::string>(fixture(name));
+        benchmark::RegisterBenchmark((std::string("DemoToDump/") + name).c_str(),
+                                     [data](benchmark::State& s) { to_dump(s, *data); })
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((std::string("DumpToDemo/") + name).c_str(),
+                                     [data](benchmark::State& s) { to_demo(s, *data); })
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    register_all();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
