@@ -1,0 +1,188 @@
+// Bad input: the library names the block or line; the lmpc command line
+// exits 1, names the file, and leaves no output file behind.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "demfmt_test_util.h"
+
+namespace {
+
+using namespace demfmt_test;
+namespace fs = std::filesystem;
+
+std::string dump_error(const std::string& text) {
+    try {
+        demfmt::dump_to_demo(text);
+    } catch (const demfmt::Error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(DumpErrors, MalformedLinesNameTheirLine) {
+    const char* bad[] = {
+        "block {\n camera 0 0 0;\n entity 1 0x82 x;\n}\n",
+        "block {\n camera 0 0 0;\n frobnicate 1;\n}\n",
+        "block {\n camera 0 0 0;\n nop\n}\n",
+        "block {\n camera 0 0 0;\n time 1:2s;\n}\n",
+        "block {\n camera 0 0 0;\n entity 1 0x02;\n}\n",
+        "block {\n camera 0 0 0;\n entity 300 0x80;\n}\n",
+        "block {\n camera 0 0 0;\n raw 0g;\n}\n",
+        "block {\n camera 0 0 0;\n print \"a\\x00b\";\n}\n",
+        "block {\n camera 0 0 0;\n updatestat 300 1;\n}\n",
+        "block {\n camera 0 0 0;\n precache_model \"a\";\n}\n",
+        "block {\n camera 0 0 0;\n entity 1 0x82 x 99999;\n}\n",
+        "block {\n camera 0 0 0;\n nop 5;\n}\n",
+    };
+    for (const char* text : bad) EXPECT_EQ(dump_error(text).rfind("line 3: ", 0), 0u) << text << dump_error(text);
+    EXPECT_EQ(dump_error("block {\n nop;\n}\n").rfind("line 1: ", 0), 0u);  // no camera
+    EXPECT_EQ(dump_error("track \"-1\";\nblock {\n camera 0 0 0;\n").rfind("line 2: ", 0), 0u);
+    EXPECT_EQ(dump_error("block {\n camera 0 0 0;\nblock {\n").rfind("line 3: ", 0), 0u);
+    EXPECT_EQ(dump_error("block {\n camera 0 0 0;\n camera 0 0 0;\n}\n").rfind("line 3: ", 0), 0u);
+}
+
+TEST(DemoErrors, NotADemo) {
+    EXPECT_THROW(demfmt::demo_to_dump(""), demfmt::Error);
+    EXPECT_THROW(demfmt::demo_to_dump("hello world, this is not a demo\nat all"), demfmt::Error);
+    EXPECT_THROW(demfmt::demo_to_dump(std::string(100, '\xff')), demfmt::Error);
+}
+
+TEST(DemoErrors, BrokenFramingIsKeptAsTail) {
+    std::string demo = make_demo({{Bytes().u8(1).s}, {Bytes().u8(2).s}});
+    for (std::size_t cut = 3; cut < demo.size(); ++cut) {
+        std::string part = demo.substr(0, cut);
+        demfmt::DumpResult r = demfmt::demo_to_dump(part);
+        EXPECT_EQ(demfmt::dump_to_demo(r.text), part);
+        bool complete = cut == 3 || cut == 3 + 17;
+        EXPECT_EQ(r.warnings.empty(), complete) << cut;
+        if (!complete) {
+            EXPECT_TRUE(contains(r.warnings.at(0), "block ")) << r.warnings[0];
+            demfmt::DumpOptions strict;
+            strict.strict = true;
+            EXPECT_THROW(demfmt::demo_to_dump(part, strict), demfmt::Error);
+        }
+    }
+    // a block length past the end of the file
+    std::string bad = Bytes().raw("-1\n").u32(1000).f32(0).f32(0).f32(0).u8(1).s;
+    demfmt::DumpResult r = demfmt::demo_to_dump(bad);
+    EXPECT_TRUE(contains(r.warnings.at(0), "block 1: block length 1000 runs past the end"));
+    EXPECT_EQ(demfmt::dump_to_demo(r.text), bad);
+}
+
+TEST(DemoErrors, NoTrackLine) {
+    // The file starts with a block (like the Eschaton demos).
+    std::string demo = make_demo({{Bytes().u8(1).u8(10).s}}, "");
+    demfmt::DumpResult r = demfmt::demo_to_dump(demo);
+    EXPECT_EQ(r.text.rfind("track none;\n", 0), 0u);
+    EXPECT_EQ(demfmt::dump_to_demo(r.text), demo);
+}
+
+// ---- the lmpc command line ----
+
+struct CliRun {
+    int code;
+    std::string err;
+};
+
+CliRun lmpc(const std::string& args) {
+    fs::path errf = fs::path(CLIPVEX_BINARY_DIR) / "demfmt_tests_stderr.txt";
+    std::string cmd = std::string("\"") + LMPC_PATH + "\" " + args + " 2>\"" + errf.string() + "\" >/dev/null";
+    int st = std::system(cmd.c_str());
+    std::ifstream in(errf);
+    std::string err((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, err};
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::path(CLIPVEX_BINARY_DIR) / "demfmt_cli_test" /
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    std::string write(const std::string& name, const std::string& data) {
+        std::ofstream(dir / name, std::ios::binary) << data;
+        return (dir / name).string();
+    }
+    std::size_t files() const {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+    }
+    fs::path dir;
+};
+
+TEST_F(Cli, RoundTripOfAFixture) {
+    std::string src = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/p15_e4m2_id101.dem";
+    std::string txt = (dir / "d.txt").string(), dem = (dir / "d.dem").string();
+    EXPECT_EQ(lmpc("-s -f \"" + src + "\" \"" + txt + "\"").code, 0);
+    EXPECT_EQ(lmpc("-l -f \"" + txt + "\" \"" + dem + "\"").code, 0);
+    EXPECT_EQ(demfmt::read_file(dem), demfmt::read_file(src));
+    EXPECT_EQ(files(), 2u);
+}
+
+TEST_F(Cli, UsageAndHelp) {
+    EXPECT_EQ(lmpc("").code, 2);
+    CliRun r = lmpc("-x");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(contains(r.err, "usage"));
+    EXPECT_EQ(lmpc("-s a").code, 2);
+    EXPECT_EQ(lmpc("-s -l -f a b").code, 2);
+    EXPECT_EQ(lmpc("--help").code, 0);
+    EXPECT_EQ(lmpc("--version").code, 0);
+}
+
+TEST_F(Cli, BadDumpLeavesNoOutput) {
+    std::string in = write("bad.txt", "track \"-1\";\nblock {\n camera 0 0 0;\n entity 1 0x82 x zz;\n}\n");
+    std::string out = (dir / "out.dem").string();
+    CliRun r = lmpc("-l -f \"" + in + "\" \"" + out + "\"");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(contains(r.err, "bad.txt")) << r.err;
+    EXPECT_TRUE(contains(r.err, "line 4")) << r.err;
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_EQ(files(), 1u);
+}
+
+TEST_F(Cli, BadDumpKeepsAnExistingTargetUntouched) {
+    std::string in = write("bad.txt", "block {\n nop;\n}\n");
+    std::string out = write("out.dem", "old");
+    EXPECT_EQ(lmpc("-l -f \"" + in + "\" \"" + out + "\"").code, 1);
+    EXPECT_EQ(demfmt::read_file(out), "old");
+    EXPECT_EQ(files(), 2u);
+}
+
+TEST_F(Cli, GarbageDemoIsAnError) {
+    std::string in = write("garbage.dem", "this is not a demo file at all\nreally not");
+    std::string out = (dir / "out.txt").string();
+    CliRun r = lmpc("-s -f \"" + in + "\" \"" + out + "\"");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(contains(r.err, "garbage.dem")) << r.err;
+    EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(Cli, TruncatedDemoWarnsOrFailsWithStrict) {
+    std::string demo = make_demo({{Bytes().u8(1).s}, {Bytes().u8(1).u8(1).u8(1).s}});
+    std::string in = write("cut.dem", demo.substr(0, demo.size() - 2));
+    std::string out = (dir / "out.txt").string();
+    CliRun r = lmpc("-s -f \"" + in + "\" \"" + out + "\"");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(contains(r.err, "cut.dem")) << r.err;
+    EXPECT_TRUE(contains(r.err, "block 2")) << r.err;
+    fs::remove(out);
+    r = lmpc("--strict -s -f \"" + in + "\" \"" + out + "\"");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(contains(r.err, "block 2")) << r.err;
+    EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(Cli, MissingInputFile) {
+    CliRun r = lmpc("-s -f \"" + (dir / "nope.dem").string() + "\" \"" + (dir / "o.txt").string() + "\"");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(contains(r.err, "nope.dem"));
+    EXPECT_EQ(files(), 0u);
+}
+
+}  // namespace
