@@ -12,6 +12,7 @@
 //    a warning names the block number (an Error with --strict).
 //  - unknown message ids, messages running past their block: the rest of that
 //    block is one " raw HEX;" line, with a warning.
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -84,6 +85,9 @@ DumpResult demo_to_dump(std::string_view demo, const DumpOptions& options) {
     out.put("\n");
 
     Proto proto;
+    std::uint32_t cam_bits[3] = {0, 0, 0};
+    char cam_text[3][kMaxNumber] = {};
+    std::size_t cam_len[3] = {0, 0, 0};
     std::size_t blockno = 0;
     std::string note;
     while (pos < size) {
@@ -109,9 +113,14 @@ DumpResult demo_to_dump(std::string_view demo, const DumpOptions& options) {
         p += 15;
         for (int i = 0; i < 3; ++i) {
             *p++ = ' ';
-            float f;
-            std::memcpy(&f, d + pos + 4 + 4 * i, 4);
-            p = write_float(p, f);
+            std::uint32_t bits = le32(d + pos + 4 + 4 * i);
+            if (bits != cam_bits[i] || cam_len[i] == 0) {  // consecutive blocks often repeat angles
+                cam_bits[i] = bits;
+                char* e = write_float(cam_text[i], std::bit_cast<float>(bits));
+                cam_len[i] = static_cast<std::size_t>(e - cam_text[i]);
+            }
+            std::memcpy(p, cam_text[i], kMaxNumber);
+            p += cam_len[i];
         }
         *p++ = ';';
         *p++ = '\n';
@@ -138,20 +147,22 @@ std::string read_file(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) throw Error("cannot open for reading");
     std::string data;
-    char buf[1 << 16];
+    std::size_t n = 0;
     if (std::fseek(f, 0, SEEK_END) == 0) {
-        long n = std::ftell(f);
-        if (n > 0) data.reserve(static_cast<std::size_t>(n));
+        long size = std::ftell(f);
+        if (size > 0) data.resize(static_cast<std::size_t>(size));
         std::fseek(f, 0, SEEK_SET);
     }
     for (;;) {
-        std::size_t k = std::fread(buf, 1, sizeof buf, f);
-        data.append(buf, k);
-        if (k < sizeof buf) break;
+        if (n == data.size()) data.resize(n < 65536 ? 65536 : 2 * n);
+        std::size_t k = std::fread(data.data() + n, 1, data.size() - n, f);
+        n += k;
+        if (k == 0) break;
     }
     bool err = std::ferror(f) != 0;
     std::fclose(f);
     if (err) throw Error("read error");
+    data.resize(n);
     return data;
 }
 

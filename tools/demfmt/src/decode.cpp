@@ -85,22 +85,7 @@ struct Cur {
 // bytes is bounded (kLineRoom), so room is made once per message.
 constexpr std::size_t kLineRoom = 1024;
 
-inline char* put_u32dec(char* p, std::uint32_t v) {
-    if (v < 10) {
-        *p = static_cast<char>('0' + v);
-        return p + 1;
-    }
-    if (v < 100) {
-        p[0] = static_cast<char>('0' + v / 10);
-        p[1] = static_cast<char>('0' + v % 10);
-        return p + 2;
-    }
-    return write_int(p, v);
-}
-inline char* put_dec(char* p, std::int64_t v) {
-    if (v >= 0 && v < 100) return put_u32dec(p, static_cast<std::uint32_t>(v));
-    return write_int(p, v);
-}
+inline char* put_dec(char* p, std::int64_t v) { return write_int(p, v); }
 
 class Dec {
 public:
@@ -246,8 +231,8 @@ void Dec::clientdata() {
     hex(bits, 2 * nbytes);
     if (bits & SU_VIEWHEIGHT) key("viewheight", c_.s8());
     if (bits & SU_IDEALPITCH) key("idealpitch", c_.s8());
-    static const char* const punch[3] = {"punch1", "punch2", "punch3"};
-    static const char* const vel[3] = {"velocity1", "velocity2", "velocity3"};
+    static constexpr std::string_view punch[3] = {"punch1", "punch2", "punch3"};
+    static constexpr std::string_view vel[3] = {"velocity1", "velocity2", "velocity3"};
     for (int i = 0; i < 3; ++i) {
         if (bits & (SU_PUNCH1 << i)) key(punch[i], c_.s8());
         if (bits & (SU_VELOCITY1 << i)) key(vel[i], c_.s8());

@@ -33,18 +33,29 @@ void MessageEncoder::expect_slow(Toks& t, std::string_view key) {
 
 
 void MessageEncoder::coord(Toks& t) {
-    std::string_view s = t.next();
-    switch (proto_.coord()) {
-    case CoordKind::Short8: {
-        static const std::int64_t pow10[4] = {1, 10, 100, 1000};
+    if (coord_kind_ == CoordKind::Short8) {
         std::int64_t m;
         int fd;
-        if (parse_fixed(s, m, fd) && fd <= 3 && (m * 8) % pow10[fd] == 0) {
-            std::int64_t r = m * 8 / pow10[fd];
-            if (r < -32768 || r > 32767) fail("coordinate " + quoted(s) + " out of range");
-            u16(r);
-            break;
+        const char* save = t.p;
+        if (t.fixed(m, fd) && fd <= 3) {
+            std::int64_t x = m * 8, r;
+            bool exact;
+            switch (fd) {  // constant divisors: no division instruction
+            case 0: r = x; exact = true; break;
+            case 1: r = x / 10; exact = r * 10 == x; break;
+            case 2: r = x / 100; exact = r * 100 == x; break;
+            default: r = x / 1000; exact = r * 1000 == x; break;
+            }
+            if (exact && r >= -32768 && r <= 32767) {
+                u16(r);
+                return;
+            }
         }
+        t.p = save;
+    }
+    std::string_view s = t.next();
+    switch (coord_kind_) {
+    case CoordKind::Short8: {
         auto d = parse_double(s);
         if (!d) fail("bad coordinate " + quoted(s));
         double r = std::nearbyint(*d * 8);
@@ -80,19 +91,24 @@ void MessageEncoder::coord(Toks& t) {
 }
 
 void MessageEncoder::angle(Toks& t) {
-    std::string_view s = t.next();
-    switch (proto_.angle()) {
-    case AngleKind::Byte: {
+    if (angle_kind_ == AngleKind::Byte) {
         static const std::int64_t pow10[6] = {1, 10, 100, 1000, 10000, 100000};
         std::int64_t m;
         int fd;
-        if (parse_fixed(s, m, fd) && fd <= 5 && m > -100000000 && m < 100000000) {
+        const char* save = t.p;
+        if (t.fixed(m, fd) && fd <= 5 && m > -100000000 && m < 100000000) {
             std::int64_t x = m * pow10[5 - fd] * 256;  // value * 10^5 * 256
-            if (x % 36000000 == 0) {
-                u8(x / 36000000);
-                break;
+            std::int64_t k = x / 36000000;
+            if (k * 36000000 == x) {
+                u8(k);
+                return;
             }
         }
+        t.p = save;
+    }
+    std::string_view s = t.next();
+    switch (angle_kind_) {
+    case AngleKind::Byte: {
         auto d = parse_double(s);
         if (!d || !std::isfinite(*d) || std::fabs(*d) > 1e6) fail("bad angle " + quoted(s));
         u8(static_cast<std::int64_t>(std::nearbyint(*d * 256 / 360)));
@@ -155,8 +171,8 @@ void MessageEncoder::clientdata(Toks& t) {
     if (b3) u8(bits >> 24);
     if (bits & SU_VIEWHEIGHT) u8(kv(t, "viewheight", kS8, kU8));
     if (bits & SU_IDEALPITCH) u8(kv(t, "idealpitch", kS8, kU8));
-    static const char* const punch[3] = {"punch1", "punch2", "punch3"};
-    static const char* const vel[3] = {"velocity1", "velocity2", "velocity3"};
+    static constexpr std::string_view punch[3] = {"punch1", "punch2", "punch3"};
+    static constexpr std::string_view vel[3] = {"velocity1", "velocity2", "velocity3"};
     for (int i = 0; i < 3; ++i) {
         if (bits & (SU_PUNCH1 << i)) u8(kv(t, punch[i], kS8, kU8));
         if (bits & (SU_VELOCITY1 << i)) u8(kv(t, vel[i], kS8, kU8));
@@ -286,10 +302,15 @@ struct KwTable {
             slot[h] = &k;
         }
     }
+    static bool same(const char* a, const char* b, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i)
+            if (a[i] != b[i]) return false;
+        return true;
+    }
     Kw find(std::string_view s) const {
         if (s.empty()) return Kw::unknown;
         for (unsigned h = hash(s); slot[h]; h = (h + 1) & (kSize - 1))
-            if (slot[h]->name.size() == s.size() && std::memcmp(slot[h]->name.data(), s.data(), s.size()) == 0)
+            if (slot[h]->name.size() == s.size() && same(slot[h]->name.data(), s.data(), s.size()))
                 return slot[h]->kw;
         return Kw::unknown;
     }
@@ -380,6 +401,7 @@ bool MessageEncoder::encode(std::string_view kw_text, Toks& t, const std::string
         id(svc_version);
         b32(static_cast<std::uint32_t>(v));
         proto_.set_version(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
+        sync_proto();
         break;
     }
     case Kw::setview: id(svc_setview); u16(ival(t, kS16, kU16, "entity")); break;
@@ -405,6 +427,7 @@ bool MessageEncoder::encode(std::string_view kw_text, Toks& t, const std::string
         expect(t, "level");
         str(s);
         proto_.set_server(p32, flags);
+        sync_proto();
         si_open_ = true;
         si_list_ = 0;
         break;

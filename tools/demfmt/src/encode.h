@@ -10,7 +10,9 @@
 
 namespace demfmt {
 
-// Tokens of one line, separated by blanks or tabs.
+// Tokens of one line, separated by blanks or tabs. The char at `e` must be
+// readable and end every token (the line's ';' or the '"' that starts its
+// string): the fast scanners stop on it instead of checking bounds.
 struct Toks {
     const char* p;
     const char* e;
@@ -24,30 +26,62 @@ struct Toks {
         while (p < e && (*p == ' ' || *p == '\t')) ++p;
         return p >= e;
     }
-    // Consumes the token if it equals k.
+    static bool ends_token(const char* q, const char* e) { return q == e || *q == ' ' || *q == '\t'; }
+    // Consumes the token if it equals k (k: letters and digits only).
     [[gnu::always_inline]] bool key(std::string_view k) {
-        while (p < e && *p == ' ') ++p;
+        const char* q = p;
+        while (*q == ' ') ++q;  // stops at the sentinel
         std::size_t n = k.size();
-        if (static_cast<std::size_t>(e - p) < n) return false;
         for (std::size_t i = 0; i < n; ++i)
-            if (p[i] != k[i]) return false;
-        if (p + n != e && p[n] != ' ' && p[n] != '\t') return false;
-        p += n;
+            if (q[i] != k[i]) return false;  // mismatches at the sentinel at the latest
+        if (!ends_token(q + n, e)) return false;
+        p = q + n;
+        return true;
+    }
+    // Fast plain decimal "-?D+(.D*)?" token: value = mant / 10^frac. False
+    // (nothing consumed) for anything else.
+    [[gnu::always_inline]] bool fixed(std::int64_t& mant, int& frac) {
+        const char* q = p;
+        while (*q == ' ') ++q;
+        bool neg = *q == '-';
+        q += neg;
+        const char* start = q;
+        std::int64_t m = 0;
+        unsigned d;
+        while ((d = static_cast<unsigned>(*q - '0')) <= 9) {
+            m = m * 10 + d;
+            ++q;
+        }
+        int fd = 0;
+        const bool dot = *q == '.';
+        if (dot) {
+            const char* f = ++q;
+            while ((d = static_cast<unsigned>(*q - '0')) <= 9) {
+                m = m * 10 + d;
+                ++q;
+            }
+            fd = static_cast<int>(q - f);
+        }
+        std::ptrdiff_t digits = q - start - (dot ? 1 : 0);
+        if (digits <= 0 || digits > 15 || !ends_token(q, e)) return false;
+        p = q;
+        mant = neg ? -m : m;
+        frac = fd;
         return true;
     }
     // Fast decimal or 0x-hex integer token; false (nothing consumed) for
     // anything else.
     [[gnu::always_inline]] bool integer(std::int64_t& v) {
-        while (p < e && *p == ' ') ++p;
         const char* q = p;
-        bool neg = false;
-        if (q < e && *q == '-') { neg = true; ++q; }
+        while (*q == ' ') ++q;
+        bool neg = *q == '-';
+        q += neg;
         const char* start = q;
         std::int64_t x = 0;
-        if (e - q > 2 && q[0] == '0' && q[1] == 'x' && !neg) {
+        if (q[0] == '0' && q[1] == 'x' && !neg) {
             q += 2;
             start = q;
-            for (; q < e && q - start < 8; ++q) {
+            for (;;) {
                 char c = *q;
                 unsigned d;
                 if (c >= '0' && c <= '9') d = static_cast<unsigned>(c - '0');
@@ -55,15 +89,18 @@ struct Toks {
                 else if (c >= 'A' && c <= 'F') d = static_cast<unsigned>(c - 'A' + 10);
                 else break;
                 x = x * 16 + d;
+                ++q;
             }
+            if (q - start > 8) return false;
         } else {
-            for (; q < e && q - start < 12; ++q) {
-                unsigned d = static_cast<unsigned>(*q - '0');
-                if (d > 9) break;
+            unsigned d;
+            while ((d = static_cast<unsigned>(*q - '0')) <= 9) {
                 x = x * 10 + d;
+                ++q;
             }
+            if (q - start > 12) return false;
         }
-        if (q == start || (q != e && *q != ' ' && *q != '\t')) return false;
+        if (q == start || !ends_token(q, e)) return false;
         p = q;
         v = neg ? -x : x;
         return true;
@@ -80,7 +117,7 @@ public:
 // Throws LineError.
 class MessageEncoder {
 public:
-    MessageEncoder(OutBuf& out, Proto& proto) : out_(out), proto_(proto) {}
+    MessageEncoder(OutBuf& out, Proto& proto) : out_(out), proto_(proto) { sync_proto(); }
 
     // Returns false when the keyword is unknown.
     bool encode(std::string_view kw, Toks& t, const std::string* str);
@@ -135,6 +172,12 @@ private:
 
     OutBuf& out_;
     Proto& proto_;
+    void sync_proto() {
+        coord_kind_ = proto_.coord();
+        angle_kind_ = proto_.angle();
+    }
+    CoordKind coord_kind_ = CoordKind::Short8;
+    AngleKind angle_kind_ = AngleKind::Byte;
     char* w_ = nullptr;
     bool si_open_ = false;
     int si_list_ = 0;

@@ -8,15 +8,38 @@
 
 namespace demfmt {
 
-char* write_int(char* p, std::int64_t v) {
+const char kDigitPairs[201] =
+    "0001020304050607080910111213141516171819"
+    "2021222324252627282930313233343536373839"
+    "4041424344454647484950515253545556575859"
+    "6061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+char* write_int_slow(char* p, std::int64_t v) {
     return std::to_chars(p, p + 24, v).ptr;
 }
 
+namespace {
+struct HexPairs {
+    char t[512];
+    HexPairs() {
+        static const char hex[] = "0123456789abcdef";
+        for (int i = 0; i < 256; ++i) {
+            t[2 * i] = hex[i >> 4];
+            t[2 * i + 1] = hex[i & 15];
+        }
+    }
+};
+const HexPairs kHexPairs;
+}  // namespace
+
 char* write_hex(char* p, std::uint32_t v, int digits) {
-    static const char hex[] = "0123456789abcdef";
     *p++ = '0';
     *p++ = 'x';
-    for (int i = digits - 1; i >= 0; --i) *p++ = hex[(v >> (4 * i)) & 15];
+    for (int i = digits / 2 - 1; i >= 0; --i) {
+        std::memcpy(p, kHexPairs.t + 2 * ((v >> (8 * i)) & 0xff), 2);
+        p += 2;
+    }
     return p;
 }
 
@@ -35,20 +58,6 @@ char* write_float(char* p, float f) {
 
 char* write_double_shortest(char* p, double d) {
     return std::to_chars(p, p + kMaxNumber, d).ptr;
-}
-
-char* write_coord8(char* p, std::int16_t raw) {
-    static const char* const frac[8] = {"", ".125", ".25", ".375", ".5", ".625", ".75", ".875"};
-    static const unsigned char fraclen[8] = {0, 4, 3, 4, 2, 4, 3, 4};
-    int v = raw;
-    if (v < 0) {
-        *p++ = '-';
-        v = -v;
-    }
-    p = std::to_chars(p, p + 8, v >> 3).ptr;
-    int f = v & 7;
-    std::memcpy(p, frac[f], 4);
-    return p + fraclen[f];
 }
 
 namespace {
@@ -107,10 +116,18 @@ std::optional<float> parse_time(std::string_view s) {
     if (want_parts && want_parts != parts) return std::nullopt;
     if (s.empty() || s[0] == '-' || s[0] == '+') return std::nullopt;
     double sec = 0;
-    auto r = std::from_chars(s.data(), s.data() + s.size(), sec, std::chars_format::fixed);
-    if (r.ptr != s.data() + s.size()) return std::nullopt;
-    if (r.ec == std::errc::result_out_of_range) sec = 0;  // tiny: underflow to 0 below anyway
-    else if (r.ec != std::errc()) return std::nullopt;
+    static const double p10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::int64_t m;
+    int fd;
+    if (parse_fixed(s, m, fd) && fd <= 22) {
+        sec = static_cast<double>(m) / p10[fd];  // both exact: correctly rounded
+    } else {
+        auto r = std::from_chars(s.data(), s.data() + s.size(), sec, std::chars_format::fixed);
+        if (r.ptr != s.data() + s.size()) return std::nullopt;
+        if (r.ec == std::errc::result_out_of_range) sec = 0;  // tiny: underflow to 0 below anyway
+        else if (r.ec != std::errc()) return std::nullopt;
+    }
     double v = whole * 60 + sec;
     if (parts == 1) v = sec;
     float f = static_cast<float>(neg ? -v : v);
@@ -223,6 +240,18 @@ std::optional<float> parse_float(std::string_view s) {
     }
     if (!s.empty() && s[0] == '+') s.remove_prefix(1);
     if (s.empty()) return std::nullopt;
+    {
+        // Exact fast path: an integer mantissa below 2^24 and a power of ten
+        // up to 10^10 are both exact floats, so one division rounds correctly.
+        static const float p10[11] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+        std::int64_t m;
+        int fd;
+        if (parse_fixed(s, m, fd) && fd <= 10 && m > -(1 << 24) && m < (1 << 24)) {
+            float f = static_cast<float>(m) / p10[fd];
+            if (m == 0 && s[0] == '-') f = -0.0f;
+            return f;
+        }
+    }
     float f = 0;
     auto r = std::from_chars(s.data(), s.data() + s.size(), f);
     if (r.ptr != s.data() + s.size()) return std::nullopt;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace demfmt {
 
@@ -84,10 +85,10 @@ enum : std::uint32_t {
 // The optional high bytes after the active weapon, in stream order.
 inline constexpr int kClientExtCount = 9;
 inline constexpr int kClientExtBit[kClientExtCount] = {16, 17, 18, 19, 20, 21, 22, 24, 25};
-inline constexpr const char* kClientExtName[kClientExtCount] = {
+inline constexpr std::string_view kClientExtName[kClientExtCount] = {
     "weapon2", "armor2", "ammo2", "shells2", "nails2", "rockets2", "cells2", "weaponframe2",
     "weaponalpha"};
-inline constexpr const char* kClientStatName[7] = {"health", "ammo", "shells", "nails",
+inline constexpr std::string_view kClientStatName[7] = {"health", "ammo", "shells", "nails",
                                                    "rockets", "cells", "active"};
 
 // Sound mask bits.

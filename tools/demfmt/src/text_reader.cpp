@@ -22,6 +22,18 @@ namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
+struct WordChars {
+    bool t[256] = {};
+    constexpr WordChars() {
+        for (int c = 'a'; c <= 'z'; ++c) t[c] = true;
+        for (int c = 'A'; c <= 'Z'; ++c) t[c] = true;
+        for (int c = '0'; c <= '9'; ++c) t[c] = true;
+        t[static_cast<int>('_')] = true;
+    }
+    bool operator[](unsigned char c) const { return t[c]; }
+};
+constexpr WordChars kWordChar;
+
 std::string_view trim(std::string_view s) {
     while (!s.empty() && (is_blank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
     std::size_t i = 0;
@@ -148,10 +160,10 @@ private:
     }
 
     void inside(std::string_view line) {
-        if (is_block_open(line)) MessageEncoder::fail("'block {' inside a block (missing '}')");
-        // keyword
+        if (line[0] == 'b' && is_block_open(line)) MessageEncoder::fail("'block {' inside a block (missing '}')");
+        // keyword: lowercase letters, digits and '_'
         std::size_t k = 0;
-        while (k < line.size() && !is_blank(line[k]) && line[k] != ';' && line[k] != '"') ++k;
+        while (k < line.size() && kWordChar[static_cast<unsigned char>(line[k])]) ++k;
         std::string_view kw = line.substr(0, k);
         const std::string* strp = nullptr;
         std::string_view args;
@@ -174,9 +186,15 @@ private:
             if (has_camera_) MessageEncoder::fail("second camera line in one block");
             for (int i = 0; i < 3; ++i) {
                 std::string_view v = t.next();
+                if (v == cam_text_[i] && !v.empty()) {  // consecutive blocks often repeat angles
+                    camera_[i] = cam_bits_[i];
+                    continue;
+                }
                 auto f = parse_float(v);
                 if (!f) MessageEncoder::fail("bad camera angle '" + std::string(v.substr(0, 40)) + "'");
                 camera_[i] = std::bit_cast<std::uint32_t>(*f);
+                cam_bits_[i] = camera_[i];
+                cam_text_[i] = v;
             }
             if (!t.done()) MessageEncoder::fail("camera takes three numbers");
             has_camera_ = true;
@@ -199,6 +217,8 @@ private:
     bool in_block_ = false;
     bool has_camera_ = false;
     std::uint32_t camera_[3] = {0, 0, 0};
+    std::uint32_t cam_bits_[3] = {0, 0, 0};
+    std::string_view cam_text_[3];
 };
 
 }  // namespace
