@@ -88,10 +88,10 @@ std::vector<std::string> Block::Lines() const {
   return lines;
 }
 
-void Block::Assign(std::string_view text, const std::vector<std::uint32_t>& ends) {
+void Block::Assign(std::string text, std::vector<std::uint32_t> ends) {
   CheckCapacity(0, text.size());
-  text_.assign(text);
-  ends_ = ends;
+  text_ = std::move(text);
+  ends_ = std::move(ends);
 }
 
 BlockPtr CopyBlock(const Block& block) { return std::make_shared<Block>(block); }

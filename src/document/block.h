@@ -36,7 +36,7 @@ class Block {
 
   // Fills the block from lines already laid end to end in `text`, with
   // `ends[i]` the offset just past line i. Used by the dump reader.
-  void Assign(std::string_view text, const std::vector<std::uint32_t>& ends);
+  void Assign(std::string text, std::vector<std::uint32_t> ends);
 
   friend bool operator==(const Block& a, const Block& b) {
     return a.text_ == b.text_ && a.ends_ == b.ends_;

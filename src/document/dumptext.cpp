@@ -15,27 +15,39 @@ namespace {
 
 bool Contains(std::string_view line, std::string_view word) { return line.find(word) != std::string_view::npos; }
 
-bool ContainsChar(std::string_view line, char c) {
-  return !line.empty() && std::memchr(line.data(), c, line.size()) != nullptr;
-}
-
-// Collects the lines of the block being read, end to end, before they are
-// handed to the block in one piece.
+// The lines of the block being read, as places in the reader's marked
+// buffer; the block gets them in one piece, with its duration comment.
 struct BlockBuilder {
-  std::string text;
+  std::vector<std::uint32_t> starts;
   std::vector<std::uint32_t> ends;
+  std::size_t total = 0;
 
   void Start() {
-    text.clear();
+    starts.clear();
     ends.clear();
+    total = 0;
   }
-  void Add(std::string_view line) {
-    text.append(line);
+  void Add(const LineReader& reader, std::string_view line) {
+    std::size_t at = reader.MarkedOffset(line);
+    if (at + line.size() > UINT32_MAX) throw ClipvexError("Out of memory");
+    starts.push_back(static_cast<std::uint32_t>(at));
+    total += line.size();
+    ends.push_back(static_cast<std::uint32_t>(total));
+  }
+  BlockPtr Finish(const LineReader& reader, std::string_view comment) {
+    std::string text;
+    text.resize(total + comment.size());
+    const char* base = reader.MarkedData();
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+      std::size_t len = ends[i] - out;
+      std::memcpy(text.data() + out, base + starts[i], len);
+      out += len;
+    }
+    std::memcpy(text.data() + out, comment.data(), comment.size());
     ends.push_back(static_cast<std::uint32_t>(text.size()));
-  }
-  BlockPtr Finish() const {
     auto block = std::make_shared<Block>();
-    block->Assign(text, ends);
+    block->Assign(std::move(text), ends);
     return block;
   }
 };
@@ -95,25 +107,27 @@ void ReadBlocks(LineReader& reader, const std::string& dumpPath, const std::stri
         break;
       }
     }
-    if (!blockLine || reader.AtEnd()) break;
+    if (!blockLine) break;
+    reader.Mark(line);  // keeps the block line readable while AtEnd refills
+    if (reader.AtEnd()) break;
     builder.Start();
-    builder.Add(line);
+    builder.Add(reader, line);
     int depth = 1;
     do {
       reader.Next(line);
-      if (ContainsChar(line, '{')) ++depth;
-      if (ContainsChar(line, '}')) --depth;
+      if (reader.Braces() & LineReader::kOpenBrace) ++depth;
+      if (reader.Braces() & LineReader::kCloseBrace) --depth;
       if (IsTimeLine(line)) {
         double previous = current;
         current = ParseTime(line);
         duration = RoundReal48(static_cast<long double>(current) - previous);
         if (duration > maxDuration) duration = fallback;
       }
-      builder.Add(line);
+      builder.Add(reader, line);
     } while (depth != 0 && !reader.AtEnd());
     unbalanced = depth != 0;
-    builder.Add(comments.For(duration));
-    demo.Blocks.push_back(builder.Finish());
+    demo.Blocks.push_back(builder.Finish(reader, comments.For(duration)));
+    reader.Unmark();
   }
   if (unbalanced || demo.Blocks.size() == 1) notifier.ShowError(kParseErrorText);
 

@@ -42,8 +42,8 @@ bool IsHalfTail(std::string_view tail) {
 }
 
 // Rounds |value| half away from zero so that at most `sigDigits` significant
-// digits and no place below 10^-decimals remain.
-Decimal RoundDecimal(double value, int sigDigits, int decimals) {
+// digits and no place below 10^-decimals remain, from the decimal expansion.
+Decimal RoundDecimalExact(double value, int sigDigits, int decimals) {
   Decimal d;
   d.negative = std::signbit(value);
   double magnitude = std::fabs(value);
@@ -82,6 +82,57 @@ Decimal RoundDecimal(double value, int sigDigits, int decimals) {
   }
   while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
   return d;
+}
+
+// Powers of ten up to 10^27 are exact in the 64-bit significand of long double.
+constexpr int kMaxExactPower = 27;
+const long double* PowersOfTen() {
+  static const auto table = [] {
+    static long double p[kMaxExactPower + 1];
+    p[0] = 1;
+    for (int i = 1; i <= kMaxExactPower; ++i) p[i] = p[i - 1] * 10;
+    return p;
+  }();
+  return table;
+}
+
+// The same rounding by scaling in extended precision: exact enough to decide
+// unless the dropped part lies near a half, where it gives up (false).
+bool RoundDecimalFast(double value, int sigDigits, int decimals, Decimal& d) {
+  double magnitude = std::fabs(value);
+  if (!(magnitude >= 1e-12 && magnitude < 1e15) || sigDigits > 18) return false;
+  const long double* pow10 = PowersOfTen();
+  // Number of digits before the point (<= 0 for magnitudes below 0.1).
+  int intDigits = static_cast<int>(std::floor(std::log10(magnitude))) + 1;
+  long long keep = std::min<long long>(sigDigits, static_cast<long long>(intDigits) + decimals);
+  if (keep <= 0) return false;
+  long long scale = keep - intDigits;
+  if (scale < 0 || scale > kMaxExactPower) return false;
+  long double scaled = static_cast<long double>(magnitude) * pow10[scale];
+  long double whole = std::floor(scaled);
+  long double dropped = scaled - whole;
+  if (std::fabs(dropped - 0.5L) < 1e-3L) return false;
+  auto n = static_cast<unsigned long long>(whole) + (dropped > 0.5L ? 1 : 0);
+  // The digit count must match the estimate; log10 can be off at powers of ten.
+  auto low = static_cast<unsigned long long>(pow10[keep - 1]);
+  auto high = static_cast<unsigned long long>(pow10[keep]);
+  if (n < low || n > high) return false;
+  d.negative = std::signbit(value);
+  if (n == high) {
+    d.digits.assign(1, '1');
+    d.exp10 = intDigits + 1;
+  } else {
+    d.digits = std::to_string(n);
+    d.exp10 = intDigits;
+  }
+  while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
+  return true;
+}
+
+Decimal RoundDecimal(double value, int sigDigits, int decimals) {
+  Decimal d;
+  if (RoundDecimalFast(value, sigDigits, decimals, d)) return d;
+  return RoundDecimalExact(value, sigDigits, decimals);
 }
 
 std::string Scientific(const Decimal& d) {
@@ -135,22 +186,32 @@ locale_t CLocale() {
   return loc;
 }
 
-}  // namespace
+constexpr int kNoDecimalLimit = INT_MAX / 2;
+constexpr int kFixedDecimals = 9;
 
-std::string FormatGeneral(double value) {
-  Decimal d = RoundDecimal(value, kPrecision, INT_MAX / 2);
+std::string GeneralText(const Decimal& d) {
   if (d.digits.empty()) return "0";
   if (d.exp10 > kPrecision || d.exp10 < -4) return Scientific(d);
   return Plain(d, 0);
 }
 
-std::string FormatFixed(double value) {
-  constexpr int kDecimals = 9;
-  Decimal d = RoundDecimal(value, kPrecision, kDecimals);
+std::string FixedText(const Decimal& d) {
   if (d.digits.empty()) return "0.000000000";
   if (d.exp10 > kPrecision) return Scientific(d);
-  return Plain(d, kDecimals);
+  return Plain(d, kFixedDecimals);
 }
+
+}  // namespace
+
+std::string FormatGeneral(double value) { return GeneralText(RoundDecimal(value, kPrecision, kNoDecimalLimit)); }
+std::string FormatFixed(double value) { return FixedText(RoundDecimal(value, kPrecision, kFixedDecimals)); }
+
+namespace detail {
+std::string FormatGeneralExact(double value) {
+  return GeneralText(RoundDecimalExact(value, kPrecision, kNoDecimalLimit));
+}
+std::string FormatFixedExact(double value) { return FixedText(RoundDecimalExact(value, kPrecision, kFixedDecimals)); }
+}  // namespace detail
 
 long double StrToFloat(std::string_view text) {
   std::size_t i = 0;

@@ -25,4 +25,11 @@ long double StrToFloat(std::string_view text);
 // raises "'TEXT' is not a valid integer value".
 std::int32_t StrToInt(std::string_view text);
 
+namespace detail {
+// The two forms computed from the full decimal expansion only, without the
+// fast path; they must agree with the functions above on every value.
+std::string FormatGeneralExact(double value);
+std::string FormatFixedExact(double value);
+}  // namespace detail
+
 }  // namespace clipvex

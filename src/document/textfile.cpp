@@ -5,7 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "document/error.h"
 
@@ -43,14 +48,18 @@ LineReader::~LineReader() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+void LineReader::Mark(std::string_view line) { mark_ = static_cast<std::size_t>(line.data() - buffer_.data()); }
+
 bool LineReader::Fill() {
   if (eof_) return false;
-  if (begin_ > 0) {  // keep the unread part at the front
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
-    end_ -= begin_;
-    begin_ = 0;
+  std::size_t keep = std::min(begin_, mark_);
+  if (keep > 0) {  // move the bytes still needed to the front
+    std::memmove(buffer_.data(), buffer_.data() + keep, end_ - keep);
+    end_ -= keep;
+    begin_ -= keep;
+    if (mark_ != kNoMark) mark_ -= keep;
   }
-  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a very long line
+  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a long line or block
   for (;;) {
     ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
     if (got < 0) {
@@ -73,30 +82,62 @@ bool LineReader::AtEnd() {
   return false;
 }
 
+namespace {
+
+// Finds the first '\n' in [p, end) and notes the braces before it; returns
+// end when there is none.
+const char* ScanLine(const char* p, const char* end, unsigned& braces) {
+  unsigned found = 0;
+#if defined(__SSE2__)
+  const __m128i nl = _mm_set1_epi8('\n');
+  const __m128i open = _mm_set1_epi8('{');
+  const __m128i close = _mm_set1_epi8('}');
+  while (end - p >= 16) {
+    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    auto nlMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, nl)));
+    auto openMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, open)));
+    auto closeMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, close)));
+    if (nlMask != 0) {
+      int at = __builtin_ctz(nlMask);
+      unsigned before = (1u << at) - 1;
+      if (openMask & before) found |= LineReader::kOpenBrace;
+      if (closeMask & before) found |= LineReader::kCloseBrace;
+      braces = found;
+      return p + at;
+    }
+    if (openMask) found |= LineReader::kOpenBrace;
+    if (closeMask) found |= LineReader::kCloseBrace;
+    p += 16;
+  }
+#endif
+  for (; p < end; ++p) {
+    char c = *p;
+    if (c == '\n') break;
+    if (c == '{') found |= LineReader::kOpenBrace;
+    if (c == '}') found |= LineReader::kCloseBrace;
+  }
+  braces = found;
+  return p;
+}
+
+}  // namespace
+
 bool LineReader::Next(std::string_view& line) {
-  std::size_t searchFrom = begin_;
   for (;;) {
-    const char* start = buffer_.data() + searchFrom;
-    const void* nl = std::memchr(start, '\n', end_ - searchFrom);
-    if (nl != nullptr) {
-      std::size_t stop = static_cast<std::size_t>(static_cast<const char*>(nl) - buffer_.data());
-      std::size_t len = stop - begin_;
-      if (len > 0 && buffer_[stop - 1] == '\r') --len;
-      line = std::string_view(buffer_.data() + begin_, len);
-      begin_ = stop + 1;
-      return true;
-    }
-    std::size_t scanned = end_ - begin_;
-    if (!Fill()) {
+    const char* start = buffer_.data() + begin_;
+    const char* stop = ScanLine(start, buffer_.data() + end_, braces_);
+    bool complete = stop != buffer_.data() + end_;
+    if (!complete) {
+      if (Fill()) continue;  // rescan the line once more bytes are in
       if (begin_ == end_) return false;
-      // The last line has no line end.
-      std::size_t len = end_ - begin_;
-      if (buffer_[end_ - 1] == '\r') --len;
-      line = std::string_view(buffer_.data() + begin_, len);
-      begin_ = end_;
-      return true;
+      start = buffer_.data() + begin_;  // the last line, moved by Fill
+      stop = buffer_.data() + end_;
     }
-    searchFrom = begin_ + scanned;
+    std::size_t len = static_cast<std::size_t>(stop - start);
+    if (len > 0 && start[len - 1] == '\r') --len;
+    line = std::string_view(start, len);
+    begin_ = static_cast<std::size_t>(stop - buffer_.data()) + (complete ? 1 : 0);
+    return true;
   }
 }
 

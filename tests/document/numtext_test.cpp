@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <random>
 
 #include "document/error.h"
 #include "document/real48.h"
@@ -95,6 +96,37 @@ TEST(StrToInt, LeadingBlanksSignAndDigitsOnly) {
   EXPECT_EQ(ErrorOf([] { StrToInt(""); }), "'' is not a valid integer value");
   for (const char* bad : {"2 ", "1.0", "2147483648", "-2147483649", "-", "$10", "99999999999999999999"}) {
     EXPECT_THROW(StrToInt(bad), ClipvexError) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace clipvex
+
+namespace clipvex {
+namespace {
+
+// The scaled fast path must give the same text as the full decimal
+// expansion for every stored value, near halves and powers of ten included.
+TEST(NumberFormats, FastPathAgreesWithTheDecimalExpansion) {
+  std::mt19937_64 rng(12345);
+  std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+  std::uniform_int_distribution<int> exponent(-14, 16);
+  auto check = [](double v) {
+    double stored = RoundReal48(v);
+    ASSERT_EQ(FormatGeneral(stored), detail::FormatGeneralExact(stored)) << stored;
+    ASSERT_EQ(FormatFixed(stored), detail::FormatFixedExact(stored)) << stored;
+  };
+  for (int i = 0; i < 200000; ++i) {
+    double v = mantissa(rng) * std::pow(10.0, exponent(rng));
+    check(i % 2 ? v : -v);
+  }
+  for (int e = -13; e <= 16; ++e) {
+    double p = std::pow(10.0, e);
+    for (double f : {1.0, 0.5, 0.999999999999999, 1.000000000000001, 5.0, 9.9999999999999}) check(p * f);
+  }
+  // Sums of binary fractions give exact halves at the last kept digit.
+  for (int k = 1; k < 40; ++k) {
+    for (long long a : {1LL, 3LL, 13107LL, 1000000000001LL, 999999999999LL}) check(std::ldexp(static_cast<double>(a), -k));
   }
 }
 
