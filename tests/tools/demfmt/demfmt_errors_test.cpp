@@ -88,8 +88,10 @@ struct CliRun {
     std::string err;
 };
 
+// stderr goes to a file named after the running test (tests run in parallel).
 CliRun lmpc(const std::string& args) {
-    fs::path errf = fs::path(CLIPVEX_BINARY_DIR) / "demfmt_tests_stderr.txt";
+    fs::path errf = fs::path(CLIPVEX_BINARY_DIR) / "demfmt_cli_test" /
+                    (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".stderr");
     std::string cmd = std::string("\"") + LMPC_PATH + "\" " + args + " 2>\"" + errf.string() + "\" >/dev/null";
     int st = std::system(cmd.c_str());
     std::ifstream in(errf);
@@ -102,6 +104,7 @@ protected:
     void SetUp() override {
         dir = fs::path(CLIPVEX_BINARY_DIR) / "demfmt_cli_test" /
               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove(dir.string() + ".stderr");
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
