@@ -1,0 +1,163 @@
+#include "document/runprogram.h"
+
+#include "document/error.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+extern char** environ;
+#endif
+
+namespace clipvex {
+
+namespace {
+
+[[noreturn]] void ThrowStartError(unsigned long code) {
+  throw ClipvexError("Failed to execute program.  Error Code " + std::to_string(code));
+}
+
+constexpr std::size_t kMaxCapturedErrors = 64 * 1024;
+
+}  // namespace
+
+#ifdef _WIN32
+
+namespace {
+
+// Quotes one argument so that the program's runtime splits it back unchanged.
+std::wstring QuoteArgument(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+  std::wstring out = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out.push_back(c);
+  }
+  out.append(backslashes * 2, L'\\');
+  out.push_back(L'"');
+  return out;
+}
+
+std::wstring Widen(const std::string& text) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+}  // namespace
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         std::uint16_t showState, bool wait, bool captureErrors) {
+  std::wstring commandLine = QuoteArgument(Widen(program));
+  for (const std::string& arg : arguments) commandLine += L" " + QuoteArgument(Widen(arg));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = showState;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE readErrors = nullptr;
+  HANDLE writeErrors = nullptr;
+  bool capture = wait && captureErrors && CreatePipe(&readErrors, &writeErrors, &inherit, 0);
+  if (capture) {
+    SetHandleInformation(readErrors, HANDLE_FLAG_INHERIT, 0);
+    startup.dwFlags |= STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = writeErrors;
+  }
+  PROCESS_INFORMATION info{};
+  std::wstring app = Widen(program);
+  if (!CreateProcessW(app.c_str(), commandLine.data(), nullptr, nullptr, capture ? TRUE : FALSE,
+                      NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &info)) {
+    DWORD code = GetLastError();
+    if (capture) {
+      CloseHandle(readErrors);
+      CloseHandle(writeErrors);
+    }
+    ThrowStartError(code);
+  }
+  CloseHandle(info.hThread);
+  ProgramResult result;
+  if (capture) {
+    CloseHandle(writeErrors);
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(readErrors, buf, sizeof buf, &got, nullptr) && got > 0) {
+      if (result.errorOutput.size() < kMaxCapturedErrors) result.errorOutput.append(buf, got);
+    }
+    CloseHandle(readErrors);
+  }
+  if (wait && WaitForSingleObject(info.hProcess, INFINITE) == WAIT_OBJECT_0) {
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    result.exitCode = static_cast<int>(code);
+  }
+  CloseHandle(info.hProcess);
+  return result;
+}
+
+#else
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         std::uint16_t /*showState: windows of X11 programs open as they choose*/, bool wait,
+                         bool captureErrors) {
+  std::vector<char*> argv;
+  argv.reserve(arguments.size() + 2);
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& arg : arguments) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+
+  int pipeFds[2] = {-1, -1};
+  bool capture = wait && captureErrors && ::pipe2(pipeFds, O_CLOEXEC) == 0;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (capture) posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
+
+  pid_t pid = 0;
+  bool searchPath = program.find('/') == std::string::npos;
+  int rc = searchPath ? ::posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ)
+                      : ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (capture) ::close(pipeFds[1]);
+  if (rc != 0) {
+    if (capture) ::close(pipeFds[0]);
+    ThrowStartError(static_cast<unsigned long>(rc));
+  }
+
+  ProgramResult result;
+  if (capture) {
+    char buf[4096];
+    for (;;) {
+      ssize_t got = ::read(pipeFds[0], buf, sizeof buf);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      if (result.errorOutput.size() < kMaxCapturedErrors) result.errorOutput.append(buf, static_cast<std::size_t>(got));
+    }
+    ::close(pipeFds[0]);
+  }
+  if (!wait) return result;  // the child is reaped by whoever waits for it later
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return result;
+  }
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.exitCode = 128 + WTERMSIG(status);
+  return result;
+}
+
+#endif
+
+}  // namespace clipvex

@@ -1,0 +1,188 @@
+#include "document/conversion.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "document/dumptext.h"
+#include "document/error.h"
+#include "support/testsupport.h"
+
+namespace clipvex {
+namespace {
+
+using test::FileExists;
+using test::ReadFile;
+using test::RecordingNotifier;
+using test::TempDir;
+using test::WriteFile;
+
+const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
+
+// A converter folder (with a blank in its name) holding the real converter.
+class ConversionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    settings_.lmpcpath = dir_.File("lmpc folder/");
+    std::filesystem::create_directories(settings_.lmpcpath);
+    std::filesystem::create_symlink(LMPC_PATH, settings_.lmpcpath + "lmpc");
+  }
+  void UseFakeConverter(const std::string& body) {
+    std::string path = settings_.lmpcpath + "lmpc";
+    std::filesystem::remove(path);
+    WriteFile(path, "#!/bin/sh\n" + body + "\n");
+    ::chmod(path.c_str(), 0755);
+  }
+  std::string ConverterDump(const std::string& demo) {
+    std::string out = dir_.File("plain.txt");
+    std::string cmd = std::string("'") + LMPC_PATH + "' -s -f '" + demo + "' '" + out + "'";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    return ReadFile(out);
+  }
+
+  TempDir dir_;
+  Settings settings_;
+  RecordingNotifier notifier_;
+};
+
+TEST(SaveExtension, LastDotAfterTheLastFolderSeparator) {
+  EXPECT_EQ(SaveExtension("c:\\demos\\a.dem"), ".DEM");
+  EXPECT_EQ(SaveExtension("/x/y/film.Dem"), ".DEM");
+  EXPECT_EQ(SaveExtension("/x/y.z/film"), "");
+  EXPECT_EQ(SaveExtension("c:\\my.folder\\film"), "");
+  EXPECT_EQ(SaveExtension("c:film.txt"), ".TXT");
+  EXPECT_EQ(SaveExtension("film."), ".");
+  EXPECT_EQ(SaveExtension("a.b.out"), ".OUT");
+}
+
+TEST_F(ConversionTest, LoadThenSaveGivesTheSameDemoButForResetLineAndTimes) {
+  for (const char* name : {"p666_medusa_start_2levels.dem", "p15_e4m2_id101.dem", "p999_e2m5_baseline2.dem"}) {
+    std::string source = kFixtures + name;
+    TDemFile demo;
+    LoadDemo(source, demo, settings_, notifier_);
+    EXPECT_TRUE(notifier_.errors.empty());
+    EXPECT_FALSE(FileExists(TempDumpPath(settings_))) << "the temporary dump is deleted after loading";
+    std::string saved = dir_.File(std::string("saved ") + name);
+    SaveDemo(demo, saved, settings_);
+    EXPECT_TRUE(FileExists(TempDumpPath(settings_))) << "a save to a demo leaves the temporary dump";
+
+    // Compare the converter's dumps of both demos line by line.
+    auto split = [](const std::string& text) {
+      std::vector<std::string> lines;
+      std::size_t at = 0;
+      while (at < text.size()) {
+        std::size_t nl = text.find('\n', at);
+        if (nl == std::string::npos) nl = text.size();
+        std::string line = text.substr(at, nl - at);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        at = nl + 1;
+      }
+      return lines;
+    };
+    std::vector<std::string> before = split(ConverterDump(source));
+    std::vector<std::string> after = split(ConverterDump(saved));
+    auto reset = std::find(after.begin(), after.end(), kConsoleResetLine);
+    ASSERT_NE(reset, after.end()) << name;
+    after.erase(reset);
+    ASSERT_EQ(before.size(), after.size()) << name;
+    std::size_t timeLines = 0;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+      if (before[i].rfind(" time ", 0) == 0) {
+        ASSERT_EQ(after[i].rfind(" time ", 0), 0u) << name << " line " << i;
+        ++timeLines;
+        continue;
+      }
+      ASSERT_EQ(before[i], after[i]) << name << " line " << i;
+    }
+    EXPECT_GT(timeLines, 100u) << name;
+  }
+}
+
+TEST_F(ConversionTest, SavingTextWritesTheDumpItself) {
+  TDemFile demo;
+  LoadDemo(kFixtures + "p666_e1m1_smoothme.dem", demo, settings_, notifier_);
+  for (const char* name : {"film.txt", "film.out", "film", "my.folder/film"}) {
+    std::string target = dir_.File(name);
+    std::filesystem::create_directories(std::filesystem::path(target).parent_path());
+    SaveDemo(demo, target, settings_);
+    std::string expected = dir_.File("expected.txt");
+    WriteDump(demo, expected);
+    EXPECT_EQ(ReadFile(target), ReadFile(expected)) << name;
+  }
+  EXPECT_FALSE(FileExists(TempDumpPath(settings_)));
+}
+
+TEST_F(ConversionTest, OpeningADumpTextRunsTheConverterOnIt) {
+  std::string dump = dir_.File("film.txt");
+  WriteFile(dump, ConverterDump(kFixtures + "p15_ctf8_mp109.dem"));
+  TDemFile fromDump;
+  TDemFile fromDemo;
+  LoadDemo(dump, fromDump, settings_, notifier_);
+  LoadDemo(kFixtures + "p15_ctf8_mp109.dem", fromDemo, settings_, notifier_);
+  ASSERT_EQ(fromDump.Blocks.size(), fromDemo.Blocks.size());
+  for (std::size_t i = 0; i < fromDemo.Blocks.size(); ++i) ASSERT_EQ(*fromDump.Blocks[i], *fromDemo.Blocks[i]) << i;
+}
+
+TEST_F(ConversionTest, FailedConversionsRaiseTheConverterMessage) {
+  TDemFile demo;
+  std::string garbage = dir_.File("garbage.dem");
+  WriteFile(garbage, "this is not a demo at all, not even close");
+  try {
+    LoadDemo(garbage, demo, settings_, notifier_);
+    FAIL() << "garbage was loaded";
+  } catch (const ClipvexError& e) {
+    std::string text = e.what();
+    EXPECT_NE(text.find("failed (exit code 1)"), std::string::npos) << text;
+    EXPECT_NE(text.find("garbage.dem"), std::string::npos) << text;
+  }
+  EXPECT_FALSE(demo.HasBlocks());
+
+  // A stale dump from an earlier run is never read in place of a missing one.
+  WriteFile(TempDumpPath(settings_), "track -1;\nblock {\n}\n");
+  UseFakeConverter("exit 0");
+  try {
+    LoadDemo(kFixtures + "p15_e4m2_id101.dem", demo, settings_, notifier_);
+    FAIL();
+  } catch (const ClipvexError& e) {
+    EXPECT_STREQ(e.what(), "File not found");
+  }
+  EXPECT_FALSE(demo.HasBlocks());
+
+  std::filesystem::remove(settings_.lmpcpath + "lmpc");
+  try {
+    LoadDemo(kFixtures + "p15_e4m2_id101.dem", demo, settings_, notifier_);
+    FAIL();
+  } catch (const ClipvexError& e) {
+    EXPECT_STREQ(e.what(), "Failed to execute program.  Error Code 2");
+  }
+}
+
+TEST_F(ConversionTest, AFailedSaveKeepsThePreviousFile) {
+  TDemFile demo;
+  LoadDemo(kFixtures + "p666_e1m1_smoothme.dem", demo, settings_, notifier_);
+  std::string target = dir_.File("keep.dem");
+  WriteFile(target, "previous demo");
+  UseFakeConverter("echo \"$4: cannot compile line 12\" >&2; printf partial > \"$4\"; exit 1");
+  try {
+    SaveDemo(demo, target, settings_);
+    FAIL();
+  } catch (const ClipvexError& e) {
+    EXPECT_NE(std::string(e.what()).find("cannot compile line 12"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(ReadFile(target), "previous demo");
+  EXPECT_FALSE(FileExists(target + ".clipvex-tmp"));
+
+  // A text target in a folder that does not exist: the file error.
+  try {
+    SaveDemo(demo, dir_.File("missing/film.txt"), settings_);
+    FAIL();
+  } catch (const ClipvexError& e) {
+    EXPECT_STREQ(e.what(), "File not found");
+  }
+}
+
+}  // namespace
+}  // namespace clipvex

@@ -1,0 +1,78 @@
+#include "document/runprogram.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
+
+#include "document/error.h"
+#include "support/testsupport.h"
+
+namespace clipvex {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+std::string Script(const TempDir& dir, const std::string& name, const std::string& body) {
+  std::string path = dir.File(name);
+  WriteFile(path, "#!/bin/sh\n" + body + "\n");
+  ::chmod(path.c_str(), 0755);
+  return path;
+}
+
+TEST(RunProgram, ArgumentsTravelWholeAndTheExitCodeComesBack) {
+  TempDir dir;
+  std::string folder = dir.File("folder with blanks/");
+  ::mkdir(folder.c_str(), 0755);
+  std::string out = folder + "args.txt";
+  std::string prog = Script(dir, "print args", "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"$1\"; exit 7");
+  ProgramResult r = RunProgram(prog, {out, "two words", "", "quote\"d", "*"}, kShowMinimized, true);
+  EXPECT_EQ(r.exitCode, 7);
+  EXPECT_EQ(ReadFile(out), "[" + out + "]\n[two words]\n[]\n[quote\"d]\n[*]\n");
+}
+
+TEST(RunProgram, CapturesErrorOutputAndSignals) {
+  TempDir dir;
+  std::string prog = Script(dir, "fails", "echo 'cannot read block 3' >&2; exit 1");
+  ProgramResult r = RunProgram(prog, {}, kShowMinimized, true, true);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.errorOutput, "cannot read block 3\n");
+  std::string killed = Script(dir, "killed", "kill -9 $$");
+  EXPECT_EQ(RunProgram(killed, {}, kShowMinimized, true).exitCode, 128 + 9);
+  // Bare names are looked up on the search path.
+  EXPECT_EQ(RunProgram("true", {}, kShowMinimized, true).exitCode, 0);
+}
+
+TEST(RunProgram, StartFailuresCarryTheSystemErrorNumber) {
+  TempDir dir;
+  auto message = [](const std::string& program) {
+    try {
+      RunProgram(program, {}, kShowMinimized, true);
+    } catch (const ClipvexError& e) {
+      return std::string(e.what());
+    }
+    return std::string("started");
+  };
+  EXPECT_EQ(message(dir.File("missing")), "Failed to execute program.  Error Code 2");
+  WriteFile(dir.File("not-executable"), "#!/bin/sh\n");
+  EXPECT_EQ(message(dir.File("not-executable")), "Failed to execute program.  Error Code 13");
+  EXPECT_EQ(message("no-such-program-on-the-path"), "Failed to execute program.  Error Code 2");
+}
+
+TEST(RunProgram, WithoutWaitReturnsWhileTheProgramRuns) {
+  TempDir dir;
+  std::string flag = dir.File("done");
+  std::string prog = Script(dir, "slow", "sleep 0.5; touch \"$1\"");
+  auto start = std::chrono::steady_clock::now();
+  RunProgram(prog, {flag}, kShowMaximized, false);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
+  EXPECT_FALSE(test::FileExists(flag));
+  for (int i = 0; i < 100 && !test::FileExists(flag); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(test::FileExists(flag));
+}
+
+}  // namespace
+}  // namespace clipvex
