@@ -91,30 +91,30 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "lmpc: %s: %s\n", in.c_str(), e.what());
         return 1;
     }
-    std::string result;
     try {
-        if (mode == 's') {
-            demfmt::DumpOptions opt;
-            opt.strict = strict;
-            demfmt::DumpResult r = demfmt::demo_to_dump(data, opt);
-            std::size_t shown = 0;
-            for (const auto& w : r.warnings) {
-                if (++shown > 20) {
-                    std::fprintf(stderr, "lmpc: %s: warning: %zu more\n", in.c_str(), r.warnings.size() - 20);
-                    break;
+        demfmt::AtomicFile file(out);
+        try {
+            if (mode == 's') {
+                demfmt::DumpOptions opt;
+                opt.strict = strict;
+                auto warnings =
+                    demfmt::demo_to_dump(data, [&file](std::string_view piece) { file.write(piece); }, opt);
+                std::size_t shown = 0;
+                for (const auto& w : warnings) {
+                    if (++shown > 20) {
+                        std::fprintf(stderr, "lmpc: %s: warning: %zu more\n", in.c_str(), warnings.size() - 20);
+                        break;
+                    }
+                    std::fprintf(stderr, "lmpc: %s: warning: %s\n", in.c_str(), w.c_str());
                 }
-                std::fprintf(stderr, "lmpc: %s: warning: %s\n", in.c_str(), w.c_str());
+            } else {
+                demfmt::dump_to_demo(data, [&file](std::string_view piece) { file.write(piece); });
             }
-            result = std::move(r.text);
-        } else {
-            result = demfmt::dump_to_demo(data);
+        } catch (const demfmt::Error& e) {
+            std::fprintf(stderr, "lmpc: %s: %s\n", in.c_str(), e.what());
+            return 1;  // the temporary file is removed with `file`
         }
-    } catch (const demfmt::Error& e) {
-        std::fprintf(stderr, "lmpc: %s: %s\n", in.c_str(), e.what());
-        return 1;
-    }
-    try {
-        demfmt::write_file_atomic(out, result);
+        file.commit();
     } catch (const demfmt::Error& e) {
         std::fprintf(stderr, "lmpc: %s: %s\n", out.c_str(), e.what());
         return 1;

@@ -27,6 +27,23 @@ TEST_P(Fixture, RoundTripsByteForByte) {
     EXPECT_FALSE(contains(r.text, "\n raw "));
 }
 
+TEST_P(Fixture, StreamedDumpEqualsTheWholeDump) {
+    std::string demo = load(GetParam());
+    std::string streamed;
+    std::size_t pieces = 0;
+    auto warnings = demfmt::demo_to_dump(demo, [&](std::string_view piece) {
+        streamed.append(piece);
+        ++pieces;
+    });
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(streamed, demfmt::demo_to_dump(demo).text);
+    EXPECT_GE(pieces, streamed.size() / (1 << 20));  // about one piece per MB of text
+
+    std::string compiled;
+    demfmt::dump_to_demo(streamed, [&](std::string_view piece) { compiled.append(piece); });
+    EXPECT_TRUE(compiled == demo);
+}
+
 TEST_P(Fixture, DumpKeepsTheEditorRules) {
     std::string text = demfmt::demo_to_dump(load(GetParam())).text;
     std::size_t pos = 0, lineno = 0, blocks = 0, in_block_line = 0;

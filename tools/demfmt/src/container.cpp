@@ -49,30 +49,70 @@ bool complete_block_at(const unsigned char* d, std::size_t size, std::size_t pos
 
 }  // namespace
 
-DumpResult demo_to_dump(std::string_view demo, const DumpOptions& options) {
+namespace {
+
+// Where the complete blocks end, and why the rest (if any) is a tail.
+struct Framing {
+    std::size_t first = 0;   // offset of the first block
+    std::size_t end = 0;     // end of the last complete block
+    std::size_t blocks = 0;  // number of complete blocks
+    std::string why;         // set when end < size
+};
+
+Framing frame(const unsigned char* d, std::size_t size, std::size_t pos) {
+    Framing f;
+    f.first = pos;
+    while (pos < size && complete_block_at(d, size, pos)) {
+        pos += 16 + le32(d + pos);
+        ++f.blocks;
+    }
+    f.end = pos;
+    if (pos < size) {
+        std::string why;
+        if (size - pos < 4) why = "partial block length";
+        else if (size - pos < 16) why = "partial block header";
+        else {
+            std::int32_t len = static_cast<std::int32_t>(le32(d + pos));
+            why = len < 0 ? "negative block length " + std::to_string(len)
+                          : "block length " + std::to_string(len) + " runs past the end of the file";
+        }
+        f.why = "block " + std::to_string(f.blocks + 1) + ": " + why + " (" + std::to_string(size - pos) +
+                " bytes kept raw as the tail)";
+    }
+    return f;
+}
+
+}  // namespace
+
+std::vector<std::string> demo_to_dump(std::string_view demo, const DumpSink& sink, const DumpOptions& options,
+                                      std::string* whole) {
     const auto* d = reinterpret_cast<const unsigned char*>(demo.data());
     const std::size_t size = demo.size();
-    DumpResult result;
+    std::vector<std::string> warnings;
     if (size == 0) throw Error("empty file: not a demo");
 
     const void* nl = std::memchr(d, '\n', size);
-    std::size_t pos = 0;
     bool has_track = false;
     std::size_t track_len = 0;
     if (nl) {
         track_len = static_cast<std::size_t>(static_cast<const unsigned char*>(nl) - d);
         has_track = plausible_track(d, track_len);
     }
-    if (has_track) {
-        pos = track_len + 1;
-    } else if (!complete_block_at(d, size, 0)) {
+    if (!has_track && !complete_block_at(d, size, 0)) {
         throw Error(nl ? "not a demo: no plausible track line and no complete block at the start"
                        : "not a demo: no track line and no complete block at the start");
     }
+    const Framing fr = frame(d, size, has_track ? track_len + 1 : 0);
+    if (!fr.why.empty()) {
+        if (options.strict) throw Error(fr.why);
+        warnings.push_back(fr.why);
+    }
 
-    OutBuf out(size * 7 + 4096);
-    OutBuf tail_text(64);
-    // Header line; the tail (if any) is appended after the blocks are known.
+    // Streaming: flush about every kChunk bytes; else one buffer for all.
+    constexpr std::size_t kChunk = 1 << 20;
+    OutBuf out(whole ? size * 6 + 4096 : kChunk + 65536);
+
+    // Header line, with the tail after the last complete block (if any).
     out.put("track");
     if (has_track) {
         out.put(" \"");
@@ -81,7 +121,11 @@ DumpResult demo_to_dump(std::string_view demo, const DumpOptions& options) {
     } else {
         out.put(" none;");
     }
-    std::size_t header_end = out.size();
+    if (fr.end < size) {
+        out.put(" tail ");
+        write_hex_bytes(out, d + fr.end, size - fr.end);
+        out.put(";");
+    }
     out.put("\n");
 
     Proto proto;
@@ -90,23 +134,8 @@ DumpResult demo_to_dump(std::string_view demo, const DumpOptions& options) {
     std::size_t cam_len[3] = {0, 0, 0};
     std::size_t blockno = 0;
     std::string note;
-    while (pos < size) {
+    for (std::size_t pos = fr.first; pos < fr.end;) {
         ++blockno;
-        if (!complete_block_at(d, size, pos)) {
-            std::string why;
-            if (size - pos < 4) why = "partial block length";
-            else if (size - pos < 16) why = "partial block header";
-            else {
-                std::int32_t len = static_cast<std::int32_t>(le32(d + pos));
-                why = len < 0 ? "negative block length " + std::to_string(len)
-                              : "block length " + std::to_string(len) + " runs past the end of the file";
-            }
-            std::string msg = "block " + std::to_string(blockno) + ": " + why + " (" +
-                              std::to_string(size - pos) + " bytes kept raw as the tail)";
-            if (options.strict) throw Error(msg);
-            result.warnings.push_back(std::move(msg));
-            break;
-        }
         std::size_t len = le32(d + pos);
         char* p = out.room(3 * kMaxNumber + 32);
         std::memcpy(p, "block {\n camera", 15);
@@ -126,21 +155,26 @@ DumpResult demo_to_dump(std::string_view demo, const DumpOptions& options) {
         *p++ = '\n';
         out.commit(p);
         if (!decode_block(d + pos + 16, len, proto, out, note))
-            result.warnings.push_back("block " + std::to_string(blockno) + ": " + note);
+            warnings.push_back("block " + std::to_string(blockno) + ": " + note);
         out.put("}\n");
         pos += 16 + len;
+        if (!whole && out.size() >= kChunk) {
+            sink(std::string_view(out.data(), out.size()));
+            out.truncate(0);
+        }
     }
-    std::string text = out.take();
-    if (pos < size) {
-        OutBuf t(2 * (size - pos) + 16);
-        t.put(" tail ");
-        write_hex_bytes(t, d + pos, size - pos);
-        t.put(";");
-        std::string ts = t.take();
-        text.insert(header_end, ts);
+    if (whole) {
+        *whole = out.take();
+    } else if (out.size()) {
+        sink(std::string_view(out.data(), out.size()));
     }
-    result.text = std::move(text);
-    return result;
+    return warnings;
+}
+
+DumpResult demo_to_dump(std::string_view demo, const DumpOptions& options) {
+    DumpResult r;
+    r.warnings = demo_to_dump(demo, DumpSink(), options, &r.text);
+    return r;
 }
 
 std::string read_file(const std::string& path) {

@@ -54,7 +54,9 @@ bool is_block_open(std::string_view s) {
 
 class Compiler {
 public:
-    explicit Compiler(std::string_view text) : text_(text), out_(text.size() / 5 + 4096), enc_(out_, proto_) {}
+    static constexpr std::size_t kChunk = 1 << 20;
+    Compiler(std::string_view text, const DemoSink* sink)
+        : text_(text), out_(sink ? kChunk + 65536 : text.size() / 5 + 4096), enc_(out_, proto_), sink_(sink) {}
 
     std::string run() {
         std::size_t pos = 0;
@@ -79,6 +81,10 @@ public:
             throw Error("line " + std::to_string(block_line_) + ": block is not closed before the end of the text");
         if (!header_seen_) write_default_track();
         out_.put(tail_);
+        if (sink_) {
+            if (out_.size()) (*sink_)(std::string_view(out_.data(), out_.size()));
+            return {};
+        }
         return out_.take();
     }
 
@@ -157,6 +163,10 @@ private:
         out_.patch_u32(block_start_, static_cast<std::uint32_t>(len));
         for (int i = 0; i < 3; ++i) out_.patch_u32(block_start_ + 4 + 4 * i, camera_[i]);
         in_block_ = false;
+        if (sink_ && out_.size() >= kChunk) {  // whole blocks only: their lengths are patched
+            (*sink_)(std::string_view(out_.data(), out_.size()));
+            out_.truncate(0);
+        }
     }
 
     void inside(std::string_view line) {
@@ -214,6 +224,7 @@ private:
     std::size_t block_line_ = 0;
     std::size_t block_start_ = 0;
     bool header_seen_ = false;
+    const DemoSink* sink_;
     bool in_block_ = false;
     bool has_camera_ = false;
     std::uint32_t camera_[3] = {0, 0, 0};
@@ -224,8 +235,13 @@ private:
 }  // namespace
 
 std::string dump_to_demo(std::string_view text) {
-    Compiler c(text);
+    Compiler c(text, nullptr);
     return c.run();
+}
+
+void dump_to_demo(std::string_view text, const DemoSink& sink) {
+    Compiler c(text, &sink);
+    c.run();
 }
 
 }  // namespace demfmt

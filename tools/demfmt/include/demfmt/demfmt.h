@@ -3,6 +3,8 @@
 // the compiler (text_reader.cpp).
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -32,8 +34,37 @@ struct DumpResult {
 // Demo bytes -> dump text. Throws Error when the bytes are not a demo at all.
 DumpResult demo_to_dump(std::string_view demo, const DumpOptions& options = {});
 
+// The same, streamed: the text goes to `sink` in pieces of about 1 MB (no
+// buffer of the whole dump). Returns the warnings. `whole` is internal: when
+// set, the text is stored there instead of being streamed.
+using DumpSink = std::function<void(std::string_view)>;
+std::vector<std::string> demo_to_dump(std::string_view demo, const DumpSink& sink,
+                                      const DumpOptions& options = {}, std::string* whole = nullptr);
+
 // Dump text -> demo bytes. Throws Error("line N: ...") on a malformed line.
 std::string dump_to_demo(std::string_view text);
+// The same, streamed to `sink` in pieces of about 1 MB (whole blocks). On an
+// Error, pieces already sent are incomplete output: discard them.
+using DemoSink = std::function<void(std::string_view)>;
+void dump_to_demo(std::string_view text, const DemoSink& sink);
+
+// A file written through a temporary file beside `path`: commit() renames it
+// over the target; destroying it uncommitted removes the temporary file, so
+// no partial output is ever left behind. Methods throw Error.
+class AtomicFile {
+public:
+    explicit AtomicFile(const std::string& path);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+    void write(std::string_view data);
+    void commit();
+
+private:
+    std::string path_, tmp_;
+    std::FILE* f_ = nullptr;
+    bool ok_ = true;
+};
 
 // Whole-file helpers. read_file throws Error; write_file_atomic writes a
 // temporary file beside the target and renames it over the target only when
