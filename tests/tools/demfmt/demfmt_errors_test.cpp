@@ -189,3 +189,18 @@ TEST_F(Cli, MissingInputFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DumpErrors, OverlongNumbersAreRejectedNotOverflowed) {
+    const std::string many(100, '5');
+    for (std::string line : {" entity 1 0x82 x " + many + ";", " entity " + many + " 0x80;",
+                             " updatestat 1 " + many + ";", " setangle " + many + " 0 0;",
+                             " time " + many + "s;", " camera " + many + " 0 0;"}) {
+        std::string text = "block {\n" + (line.rfind(" camera", 0) == 0 ? "" : std::string(" camera 0 0 0;\n")) + line + "\n}\n";
+        std::string err = dump_error(text);
+        EXPECT_FALSE(err.empty()) << line;
+    }
+}
+
+}  // namespace

@@ -46,7 +46,7 @@ struct Toks {
         bool neg = *q == '-';
         q += neg;
         const char* start = q;
-        std::int64_t m = 0;
+        std::uint64_t m = 0;  // unsigned: long inputs wrap harmlessly, the digit count rejects them
         unsigned d;
         while ((d = static_cast<unsigned>(*q - '0')) <= 9) {
             m = m * 10 + d;
@@ -65,7 +65,7 @@ struct Toks {
         std::ptrdiff_t digits = q - start - (dot ? 1 : 0);
         if (digits <= 0 || digits > 15 || !ends_token(q, e)) return false;
         p = q;
-        mant = neg ? -m : m;
+        mant = neg ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
         frac = fd;
         return true;
     }
@@ -77,7 +77,7 @@ struct Toks {
         bool neg = *q == '-';
         q += neg;
         const char* start = q;
-        std::int64_t x = 0;
+        std::uint64_t x = 0;  // unsigned: long inputs wrap harmlessly, the digit count rejects them
         if (q[0] == '0' && q[1] == 'x' && !neg) {
             q += 2;
             start = q;
@@ -102,7 +102,7 @@ struct Toks {
         }
         if (q == start || !ends_token(q, e)) return false;
         p = q;
-        v = neg ? -x : x;
+        v = neg ? -static_cast<std::int64_t>(x) : static_cast<std::int64_t>(x);
         return true;
     }
 };
