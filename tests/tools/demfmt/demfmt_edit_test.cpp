@@ -65,7 +65,7 @@ TEST(Edit, CommentsEmptyAndStrayLinesAreIgnored) {
         "}\n"
         "// 0.05\n"
         "   \n"
-        "block {\n camera 0 0 0;\n disconnect;\n}\n";
+        "block { // second\n camera 0 0 0;\n disconnect;\n}\n";
     Block a{Bytes().u8(1).s, {1, 2, 3}};
     Block b{Bytes().u8(2).s};
     EXPECT_EQ(compile(text), make_demo({a, b}, "2\n"));

@@ -40,6 +40,8 @@ TEST(DumpErrors, MalformedLinesNameTheirLine) {
     };
     for (const char* text : bad) EXPECT_EQ(dump_error(text).rfind("line 3: ", 0), 0u) << text << dump_error(text);
     EXPECT_EQ(dump_error("block {\n nop;\n}\n").rfind("line 1: ", 0), 0u);  // no camera
+    // a damaged block line must not make the block vanish as a stray line
+    EXPECT_EQ(dump_error("track \"-1\";\nblock { x\n camera 0 0 0;\n}\n").rfind("line 2: ", 0), 0u);
     EXPECT_EQ(dump_error("track \"-1\";\nblock {\n camera 0 0 0;\n").rfind("line 2: ", 0), 0u);
     EXPECT_EQ(dump_error("block {\n camera 0 0 0;\nblock {\n").rfind("line 3: ", 0), 0u);
     EXPECT_EQ(dump_error("block {\n camera 0 0 0;\n camera 0 0 0;\n}\n").rfind("line 3: ", 0), 0u);

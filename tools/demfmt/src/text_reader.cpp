@@ -47,9 +47,18 @@ bool starts_with_word(std::string_view s, std::string_view w) {
             s[w.size()] == '{' || s[w.size()] == '"');
 }
 
+// "block {", optionally followed by a // comment. A line that starts with
+// the word "block" and holds a '{' but is not such a line is an error, so a
+// damaged block line never silently drops the block.
 bool is_block_open(std::string_view s) {
     if (!starts_with_word(s, "block")) return false;
-    return trim(s.substr(5)) == "{";
+    std::string_view rest = trim(s.substr(5));
+    if (rest.empty() || rest[0] != '{') return false;
+    rest = trim(rest.substr(1));
+    return rest.empty() || rest.substr(0, 2) == "//";
+}
+bool looks_like_block_open(std::string_view s) {
+    return starts_with_word(s, "block") && s.find('{') != std::string_view::npos;
 }
 
 class Compiler {
@@ -106,6 +115,7 @@ private:
             out_.advance(16);
             return;
         }
+        if (looks_like_block_open(line)) MessageEncoder::fail("malformed block line (want 'block {')");
         if (!header_seen_ && starts_with_word(line, "track")) {
             header_seen_ = true;
             header(line.substr(5));
