@@ -34,6 +34,8 @@ const char kHelp[] =
     "braces); an unknown escape is kept literally. Lines starting with // are\n"
     "comments; empty and stray lines between blocks are ignored; LF or CR LF.\n"
     "An empty or missing header compiles to the track line \"-1\".\n"
+    "Given a dump instead of a demo, -s compiles it and writes it back in\n"
+    "canonical form (the editor opens dump files this way).\n"
     "\n"
     "Bad input: exit 1, a message naming the file and the block or line, and no\n"
     "output file (written to a temporary file, renamed on success).\n"
@@ -43,6 +45,21 @@ const char kHelp[] =
     " - an unknown message id or a message running past its block: the rest of\n"
     "   the block is kept in a raw line, with a warning.\n"
     "Exit codes: 0 ok, 1 bad input or I/O error, 2 usage.\n";
+
+// A dump text rather than a demo: after blank and "//" lines, the first line
+// starts with "track" or "block". A demo's first line is its track number,
+// so this never matches one.
+bool looks_like_dump(std::string_view d) {
+    std::size_t i = 0;
+    for (;;) {
+        while (i < d.size() && (d[i] == ' ' || d[i] == '\t' || d[i] == '\r' || d[i] == '\n')) ++i;
+        if (d.substr(i, 2) != "//") break;
+        std::size_t nl = d.find('\n', i);
+        if (nl == std::string_view::npos) return false;
+        i = nl + 1;
+    }
+    return d.substr(i, 5) == "track" || d.substr(i, 5) == "block";
+}
 
 int usage_error() {
     std::fputs(kUsage, stderr);
@@ -97,6 +114,8 @@ int main(int argc, char** argv) {
             if (mode == 's') {
                 demfmt::DumpOptions opt;
                 opt.strict = strict;
+                // A dump given to -s is compiled and written back in canonical form.
+                if (looks_like_dump(data)) data = demfmt::dump_to_demo(data);
                 auto warnings =
                     demfmt::demo_to_dump(data, [&file](std::string_view piece) { file.write(piece); }, opt);
                 std::size_t shown = 0;

@@ -206,3 +206,25 @@ TEST(DumpErrors, OverlongNumbersAreRejectedNotOverflowed) {
 }
 
 }  // namespace
+
+namespace {
+
+class CliDumpInput : public Cli {};
+
+TEST_F(CliDumpInput, DashSOnADumpWritesItsCanonicalDump) {
+    std::string src = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/p15_ctf8_mp109.dem";
+    std::string canonical = demfmt::demo_to_dump(demfmt::read_file(src)).text;
+    // the editor's style: comments, CR LF, empty header
+    std::string edited = "// opened by the editor\r\n" + canonical;
+    std::string in = write("film.txt", edited);
+    std::string out = (dir / "out.txt").string();
+    EXPECT_EQ(lmpc("-s -f \"" + in + "\" \"" + out + "\"").code, 0);
+    EXPECT_EQ(demfmt::read_file(out), canonical);
+
+    std::string bad = write("bad.txt", "track \"-1\";\nblock {\n camera 0 0 0;\n nope;\n}\n");
+    CliRun r = lmpc("-s -f \"" + bad + "\" \"" + out + "\"");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(contains(r.err, "bad.txt: line 4")) << r.err;
+}
+
+}  // namespace
