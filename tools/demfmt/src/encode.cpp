@@ -171,18 +171,25 @@ void MessageEncoder::clientdata(Toks& t) {
     if (b3) u8(bits >> 24);
     if (bits & SU_VIEWHEIGHT) u8(kv(t, "viewheight", kS8, kU8));
     if (bits & SU_IDEALPITCH) u8(kv(t, "idealpitch", kS8, kU8));
-    static constexpr std::string_view punch[3] = {"punch1", "punch2", "punch3"};
-    static constexpr std::string_view vel[3] = {"velocity1", "velocity2", "velocity3"};
-    for (int i = 0; i < 3; ++i) {
-        if (bits & (SU_PUNCH1 << i)) u8(kv(t, punch[i], kS8, kU8));
-        if (bits & (SU_VELOCITY1 << i)) u8(kv(t, vel[i], kS8, kU8));
-    }
+    // Written out (not looped over name tables) so every key compare is
+    // against a literal of known length.
+    if (bits & SU_PUNCH1) u8(kv(t, "punch1", kS8, kU8));
+    if (bits & SU_VELOCITY1) u8(kv(t, "velocity1", kS8, kU8));
+    if (bits & (SU_PUNCH1 << 1)) u8(kv(t, "punch2", kS8, kU8));
+    if (bits & (SU_VELOCITY1 << 1)) u8(kv(t, "velocity2", kS8, kU8));
+    if (bits & (SU_PUNCH1 << 2)) u8(kv(t, "punch3", kS8, kU8));
+    if (bits & (SU_VELOCITY1 << 2)) u8(kv(t, "velocity3", kS8, kU8));
     b32(static_cast<std::uint32_t>(kv(t, "items", kS32, kU32)));
     if (bits & SU_WEAPONFRAME) u8(kv(t, "weaponframe", 0, kU8));
     if (bits & SU_ARMOR) u8(kv(t, "armor", 0, kU8));
     if (bits & SU_WEAPON) u8(kv(t, "weapon", 0, kU8));
-    u16(kv(t, kClientStatName[0], kS16, kU16));
-    for (int i = 1; i < 7; ++i) u8(kv(t, kClientStatName[i], 0, kU8));
+    u16(kv(t, "health", kS16, kU16));
+    u8(kv(t, "ammo", 0, kU8));
+    u8(kv(t, "shells", 0, kU8));
+    u8(kv(t, "nails", 0, kU8));
+    u8(kv(t, "rockets", 0, kU8));
+    u8(kv(t, "cells", 0, kU8));
+    u8(kv(t, "active", 0, kU8));
     for (int i = 0; i < kClientExtCount; ++i)
         if (bits & (1u << kClientExtBit[i])) u8(kv(t, kClientExtName[i], 0, kU8));
 }
