@@ -1,6 +1,7 @@
 // lmpc: Quake .dem <-> dump text converter (protocols 15, 666, 999).
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -132,6 +133,9 @@ int main(int argc, char** argv) {
         } catch (const demfmt::Error& e) {
             std::fprintf(stderr, "lmpc: %s: %s\n", in.c_str(), e.what());
             return 1;  // the temporary file is removed with `file`
+        } catch (const std::bad_alloc&) {
+            std::fprintf(stderr, "lmpc: %s: out of memory\n", in.c_str());
+            return 1;
         }
         file.commit();
     } catch (const demfmt::Error& e) {
