@@ -102,13 +102,26 @@ int main(int argc, char** argv) {
     if (!mode || !f_seen || nfiles != 2) return usage_error();
     const std::string& in = files[0];
     const std::string& out = files[1];
+    // -s reads the whole demo; -l reads the dump in pieces as it compiles.
     std::string data;
+    std::FILE* text_in = nullptr;
     try {
-        data = demfmt::read_file(in);
+        if (mode == 's') {
+            data = demfmt::read_file(in);
+        } else {
+            text_in = std::fopen(in.c_str(), "rb");
+            if (!text_in) throw demfmt::Error("cannot open for reading");
+        }
     } catch (const demfmt::Error& e) {
         std::fprintf(stderr, "lmpc: %s: %s\n", in.c_str(), e.what());
         return 1;
     }
+    struct Closer {
+        std::FILE* f;
+        ~Closer() {
+            if (f) std::fclose(f);
+        }
+    } closer{text_in};
     try {
         demfmt::AtomicFile file(out);
         try {
@@ -128,7 +141,13 @@ int main(int argc, char** argv) {
                     std::fprintf(stderr, "lmpc: %s: warning: %s\n", in.c_str(), w.c_str());
                 }
             } else {
-                demfmt::dump_to_demo(data, [&file](std::string_view piece) { file.write(piece); });
+                demfmt::dump_to_demo(
+                    [text_in](char* buf, std::size_t room) {
+                        std::size_t k = std::fread(buf, 1, room, text_in);
+                        if (k == 0 && std::ferror(text_in)) throw demfmt::Error("read error");
+                        return k;
+                    },
+                    [&file](std::string_view piece) { file.write(piece); });
             }
         } catch (const demfmt::Error& e) {
             std::fprintf(stderr, "lmpc: %s: %s\n", in.c_str(), e.what());

@@ -1,5 +1,7 @@
 // Every real fixture round-trips byte for byte, and its dump keeps the
 // promises the editor relies on.
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "demfmt_test_util.h"
@@ -138,6 +140,48 @@ TEST(FixtureDetails, SwampyHasNoFinalDisconnect) {
     EXPECT_TRUE(contains(last, " clientdata ")) << last;
     EXPECT_TRUE(contains(last, " entity ")) << last;
     EXPECT_EQ(text.find(" disconnect;"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The dump read in pieces (as lmpc -l reads a file) compiles to the same
+// demo, and errors keep their line numbers across pieces.
+TEST(FixtureStreams, DumpReadInPiecesCompilesTheSame) {
+    std::string demo = load("p666_swampy_long_nodisconnect");
+    std::string text = demfmt::demo_to_dump(demo).text;
+    for (std::size_t piece : {std::size_t(997), std::size_t(1) << 22}) {
+        std::size_t pos = 0;
+        std::string out;
+        demfmt::dump_to_demo(
+            [&](char* buf, std::size_t room) {
+                std::size_t k = std::min({piece, room, text.size() - pos});
+                std::memcpy(buf, text.data() + pos, k);
+                pos += k;
+                return k;
+            },
+            [&](std::string_view p) { out.append(p); });
+        EXPECT_TRUE(out == demo) << piece;
+    }
+    // a broken line far past the first 4 MB piece
+    std::size_t at = text.rfind("\n entity ");
+    std::size_t lineno = static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n')) + 2;
+    std::string broken = text.substr(0, at) + "\n entity x;" + text.substr(text.find('\n', at + 1));
+    std::size_t pos = 0;
+    try {
+        demfmt::dump_to_demo(
+            [&](char* buf, std::size_t room) {
+                std::size_t k = std::min(room, broken.size() - pos);
+                std::memcpy(buf, broken.data() + pos, k);
+                pos += k;
+                return k;
+            },
+            [](std::string_view) {});
+        FAIL() << "broken dump compiled";
+    } catch (const demfmt::Error& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("line " + std::to_string(lineno) + ":", 0), 0u) << e.what();
+    }
 }
 
 }  // namespace

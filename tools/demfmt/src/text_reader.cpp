@@ -64,14 +64,17 @@ bool looks_like_block_open(std::string_view s) {
 class Compiler {
 public:
     static constexpr std::size_t kChunk = 1 << 20;
-    Compiler(std::string_view text, const DemoSink* sink)
-        : text_(text), out_(sink ? kChunk + 65536 : text.size() / 5 + 4096), enc_(out_, proto_), sink_(sink) {}
+    // sink: stream the demo in pieces of whole blocks; else keep it all.
+    Compiler(std::size_t text_size, const DemoSink* sink)
+        : out_(sink ? kChunk + 65536 : text_size / 5 + 4096), enc_(out_, proto_), sink_(sink) {}
 
-    std::string run() {
+    // Compiles whole lines (the last one may lack its '\n' only at the end
+    // of the text). Nothing refers into `text` after the call.
+    void feed(std::string_view text) {
         std::size_t pos = 0;
-        const std::size_t n = text_.size();
+        const std::size_t n = text.size();
         while (pos < n) {
-            const char* base = text_.data() + pos;
+            const char* base = text.data() + pos;
             const void* nl = std::memchr(base, '\n', n - pos);
             std::size_t len = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - base) : n - pos;
             pos += len + 1;
@@ -86,6 +89,9 @@ public:
                 throw Error("line " + std::to_string(lineno_) + ": " + e.what);
             }
         }
+    }
+
+    std::string finish() {
         if (in_block_)
             throw Error("line " + std::to_string(block_line_) + ": block is not closed before the end of the text");
         if (!header_seen_) write_default_track();
@@ -206,15 +212,16 @@ private:
             if (has_camera_) MessageEncoder::fail("second camera line in one block");
             for (int i = 0; i < 3; ++i) {
                 std::string_view v = t.next();
-                if (v == cam_text_[i] && !v.empty()) {  // consecutive blocks often repeat angles
-                    camera_[i] = cam_bits_[i];
+                if (!v.empty() && v.size() == cam_len_[i] && std::memcmp(v.data(), cam_text_[i], v.size()) == 0) {
+                    camera_[i] = cam_bits_[i];  // consecutive blocks often repeat angles
                     continue;
                 }
                 auto f = parse_float(v);
                 if (!f) MessageEncoder::fail("bad camera angle '" + std::string(v.substr(0, 40)) + "'");
                 camera_[i] = std::bit_cast<std::uint32_t>(*f);
                 cam_bits_[i] = camera_[i];
-                cam_text_[i] = v;
+                cam_len_[i] = v.size() <= sizeof cam_text_[i] ? v.size() : 0;
+                if (cam_len_[i]) std::memcpy(cam_text_[i], v.data(), v.size());
             }
             if (!t.done()) MessageEncoder::fail("camera takes three numbers");
             has_camera_ = true;
@@ -224,7 +231,6 @@ private:
             MessageEncoder::fail("unknown message '" + std::string(kw.substr(0, 40)) + "'");
     }
 
-    std::string_view text_;
     OutBuf out_;
     Proto proto_;
     MessageEncoder enc_;
@@ -239,19 +245,44 @@ private:
     bool has_camera_ = false;
     std::uint32_t camera_[3] = {0, 0, 0};
     std::uint32_t cam_bits_[3] = {0, 0, 0};
-    std::string_view cam_text_[3];
+    char cam_text_[3][32] = {};
+    std::size_t cam_len_[3] = {0, 0, 0};
 };
 
 }  // namespace
 
 std::string dump_to_demo(std::string_view text) {
-    Compiler c(text, nullptr);
-    return c.run();
+    Compiler c(text.size(), nullptr);
+    c.feed(text);
+    return c.finish();
 }
 
 void dump_to_demo(std::string_view text, const DemoSink& sink) {
-    Compiler c(text, &sink);
-    c.run();
+    Compiler c(text.size(), &sink);
+    c.feed(text);
+    c.finish();
+}
+
+void dump_to_demo(const DumpSource& read, const DemoSink& sink) {
+    Compiler c(0, &sink);
+    std::string buf(4 << 20, '\0');
+    std::size_t have = 0;
+    for (;;) {
+        if (have == buf.size()) buf.resize(2 * buf.size());  // a line longer than the buffer
+        std::size_t k = read(buf.data() + have, buf.size() - have);
+        have += k;
+        if (k == 0) {
+            c.feed(std::string_view(buf.data(), have));
+            break;
+        }
+        std::size_t cut = have;
+        while (cut > 0 && buf[cut - 1] != '\n') --cut;
+        if (cut == 0) continue;
+        c.feed(std::string_view(buf.data(), cut));
+        std::memmove(buf.data(), buf.data() + cut, have - cut);
+        have -= cut;
+    }
+    c.finish();
 }
 
 }  // namespace demfmt

@@ -47,6 +47,10 @@ std::string dump_to_demo(std::string_view text);
 // Error, pieces already sent are incomplete output: discard them.
 using DemoSink = std::function<void(std::string_view)>;
 void dump_to_demo(std::string_view text, const DemoSink& sink);
+// The same with the text read in pieces: read(buffer, room) returns how many
+// bytes it stored, 0 at the end of the text (it may throw Error).
+using DumpSource = std::function<std::size_t(char*, std::size_t)>;
+void dump_to_demo(const DumpSource& read, const DemoSink& sink);
 
 // A file written through a temporary file beside `path`: commit() renames it
 // over the target; destroying it uncommitted removes the temporary file, so
