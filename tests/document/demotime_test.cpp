@@ -4,18 +4,12 @@
 
 #include "document/error.h"
 #include "document/real48.h"
+#include "support/testsupport.h"
 
 namespace clipvex {
 namespace {
 
-std::string ErrorOf(auto&& call) {
-  try {
-    call();
-  } catch (const ClipvexError& e) {
-    return e.what();
-  }
-  return "no error";
-}
+using test::ErrorOf;
 
 TEST(ParseTime, ReadsTheThreeFormsThroughTheTenCharacterWindow) {
   EXPECT_EQ(ParseTime(" time 12.500000000s;"), 12.5);

@@ -8,18 +8,12 @@
 
 #include "document/error.h"
 #include "document/real48.h"
+#include "support/testsupport.h"
 
 namespace clipvex {
 namespace {
 
-std::string ErrorOf(auto&& call) {
-  try {
-    call();
-  } catch (const ClipvexError& e) {
-    return e.what();
-  }
-  return "no error";
-}
+using test::ErrorOf;
 
 TEST(FormatGeneral, DurationCommentsShowTheStoredRounding) {
   EXPECT_EQ(FormatGeneral(RoundReal48(0.05L)), "0.0500000000000114");

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/error.h"
 #include "document/notifier.h"
 
 namespace clipvex::test {
@@ -40,6 +41,17 @@ class TempDir {
 void WriteFile(const std::string& path, std::string_view bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+
+// The message of the ClipvexError that `call` raises, or "no error".
+template <typename Call>
+std::string ErrorOf(Call&& call) {
+  try {
+    call();
+  } catch (const ClipvexError& e) {
+    return e.what();
+  }
+  return "no error";
+}
 
 // Joins lines with the given line end after each.
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view eol = "\n");
