@@ -58,7 +58,9 @@ TEST(SaveExtension, LastDotAfterTheLastFolderSeparator) {
 }
 
 TEST_F(ConversionTest, LoadThenSaveGivesTheSameDemoButForResetLineAndTimes) {
-  for (const char* name : {"p666_medusa_start_2levels.dem", "p15_e4m2_id101.dem", "p999_e2m5_baseline2.dem"}) {
+  for (const char* name : {"p666_medusa_start_2levels.dem", "p15_e4m2_id101.dem", "p999_e2m5_baseline2.dem",
+                           "p15_ctf8_mp109.dem", "p15_e0m3_pause_cutscene.dem", "p15_introseq_tf107.dem",
+                           "p666_e1m1_smoothme.dem", "p666_swampy_long_nodisconnect.dem", "edge_p666_nan_angles.dem"}) {
     std::string source = kFixtures + name;
     TDemFile demo;
     LoadDemo(source, demo, settings_, notifier_);
@@ -99,6 +101,14 @@ TEST_F(ConversionTest, LoadThenSaveGivesTheSameDemoButForResetLineAndTimes) {
     }
     EXPECT_GT(timeLines, 100u) << name;
   }
+}
+
+TEST_F(ConversionTest, ADemoOfOneBlockHasNoPlaceForTheResetLine) {
+  TDemFile demo;
+  EXPECT_EQ(test::ErrorOf([&] { LoadDemo(kFixtures + "edge_synthetic_qfont.dem", demo, settings_, notifier_); }),
+            "List index out of bounds");
+  EXPECT_FALSE(demo.HasBlocks());
+  EXPECT_FALSE(FileExists(TempDumpPath(settings_)));
 }
 
 TEST_F(ConversionTest, SavingTextWritesTheDumpItself) {
