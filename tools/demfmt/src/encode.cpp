@@ -1,5 +1,6 @@
 #include "encode.h"
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -190,8 +191,19 @@ void MessageEncoder::clientdata(Toks& t) {
     u8(kv(t, "rockets", 0, kU8));
     u8(kv(t, "cells", 0, kU8));
     u8(kv(t, "active", 0, kU8));
-    for (int i = 0; i < kClientExtCount; ++i)
-        if (bits & (1u << kClientExtBit[i])) u8(kv(t, kClientExtName[i], 0, kU8));
+    // The high bytes (kClientExtBit order).
+    static_assert(kClientExtCount == 9 && kClientExtBit[0] == 16 && kClientExtBit[7] == 24);
+    if (bits & 0x037f0000u) {
+        if (bits & (1u << 16)) u8(kv(t, "weapon2", 0, kU8));
+        if (bits & (1u << 17)) u8(kv(t, "armor2", 0, kU8));
+        if (bits & (1u << 18)) u8(kv(t, "ammo2", 0, kU8));
+        if (bits & (1u << 19)) u8(kv(t, "shells2", 0, kU8));
+        if (bits & (1u << 20)) u8(kv(t, "nails2", 0, kU8));
+        if (bits & (1u << 21)) u8(kv(t, "rockets2", 0, kU8));
+        if (bits & (1u << 22)) u8(kv(t, "cells2", 0, kU8));
+        if (bits & (1u << 24)) u8(kv(t, "weaponframe2", 0, kU8));
+        if (bits & (1u << 25)) u8(kv(t, "weaponalpha", 0, kU8));
+    }
 }
 
 void MessageEncoder::sound(Toks& t) {
@@ -239,8 +251,13 @@ void MessageEncoder::baseline(Toks& t, bool v2) {
 void MessageEncoder::tempentity(Toks& t) {
     std::string_view name = t.next();
     int type = -1;
+    static constexpr auto kNames = [] {
+        std::array<std::string_view, kTempEntityCount> a{};
+        for (int i = 0; i < kTempEntityCount; ++i) a[static_cast<std::size_t>(i)] = kTempEntityName[i];
+        return a;
+    }();
     for (int i = 0; i < kTempEntityCount; ++i)
-        if (name == kTempEntityName[i]) type = i;
+        if (name == kNames[static_cast<std::size_t>(i)]) type = i;
     if (type < 0) fail("unknown temp entity " + quoted(name));
     b8(svc_temp_entity);
     u8(type);
@@ -262,73 +279,90 @@ void MessageEncoder::tempentity(Toks& t) {
 }
 
 namespace {
-enum class Kw {
-    unknown, nop, disconnect, killedmonster, foundsecret, intermission, sellscreen, bf,
-    updatestat, version, setview, sound, time, servertime, print, stufftext, centerprint,
-    finale, cutscene, skybox, setangle, serverinfo, precache_model, precache_sound,
-    lightstyle, updatename, updatefrags, clientdata, stopsound, updatecolors, particle,
-    damage, spawnstatic, spawnbaseline, spawnstatic2, spawnbaseline2, tempentity, setpause,
-    signonnum, spawnstaticsound, spawnstaticsound2, cdtrack, fog, entity, raw,
-};
-struct KwName {
-    std::string_view name;
-    Kw kw;
-};
-constexpr KwName kKeywords[] = {
-    {"entity", Kw::entity}, {"clientdata", Kw::clientdata}, {"time", Kw::time},
-    {"sound", Kw::sound}, {"tempentity", Kw::tempentity}, {"particle", Kw::particle},
-    {"servertime", Kw::servertime}, {"nop", Kw::nop}, {"disconnect", Kw::disconnect},
-    {"killedmonster", Kw::killedmonster}, {"foundsecret", Kw::foundsecret},
-    {"intermission", Kw::intermission}, {"sellscreen", Kw::sellscreen}, {"bf", Kw::bf},
-    {"updatestat", Kw::updatestat}, {"version", Kw::version}, {"setview", Kw::setview},
-    {"print", Kw::print}, {"stufftext", Kw::stufftext}, {"centerprint", Kw::centerprint},
-    {"finale", Kw::finale}, {"cutscene", Kw::cutscene}, {"skybox", Kw::skybox},
-    {"setangle", Kw::setangle}, {"serverinfo", Kw::serverinfo},
-    {"precache_model", Kw::precache_model}, {"precache_sound", Kw::precache_sound},
-    {"lightstyle", Kw::lightstyle}, {"updatename", Kw::updatename},
-    {"updatefrags", Kw::updatefrags}, {"stopsound", Kw::stopsound},
-    {"updatecolors", Kw::updatecolors}, {"damage", Kw::damage},
-    {"spawnstatic", Kw::spawnstatic}, {"spawnbaseline", Kw::spawnbaseline},
-    {"spawnstatic2", Kw::spawnstatic2}, {"spawnbaseline2", Kw::spawnbaseline2},
-    {"setpause", Kw::setpause}, {"signonnum", Kw::signonnum},
-    {"spawnstaticsound", Kw::spawnstaticsound}, {"spawnstaticsound2", Kw::spawnstaticsound2},
-    {"cdtrack", Kw::cdtrack}, {"fog", Kw::fog}, {"raw", Kw::raw},
-};
-// Open-addressing table keyed by (length, first, last char).
-struct KwTable {
-    static constexpr unsigned kSize = 256;
-    const KwName* slot[kSize] = {};
-    static unsigned hash(std::string_view s) {
-        return (static_cast<unsigned>(s.size()) * 37u + static_cast<unsigned char>(s[0]) * 7u +
-                static_cast<unsigned char>(s[s.size() - 1])) & (kSize - 1);
+struct WordChars {
+    bool t[256] = {};
+    constexpr WordChars() {
+        for (int c = 'a'; c <= 'z'; ++c) t[c] = true;
+        for (int c = 'A'; c <= 'Z'; ++c) t[c] = true;
+        for (int c = '0'; c <= '9'; ++c) t[c] = true;
+        t[static_cast<int>('_')] = true;
     }
-    KwTable() {
-        for (const auto& k : kKeywords) {
-            unsigned h = hash(k.name);
-            while (slot[h]) h = (h + 1) & (kSize - 1);
-            slot[h] = &k;
-        }
-    }
-    static bool same(const char* a, const char* b, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i)
-            if (a[i] != b[i]) return false;
-        return true;
-    }
-    Kw find(std::string_view s) const {
-        if (s.empty()) return Kw::unknown;
-        for (unsigned h = hash(s); slot[h]; h = (h + 1) & (kSize - 1))
-            if (slot[h]->name.size() == s.size() && same(slot[h]->name.data(), s.data(), s.size()))
-                return slot[h]->kw;
-        return Kw::unknown;
-    }
+    bool operator[](char c) const { return t[static_cast<unsigned char>(c)]; }
 };
-const KwTable kKwTable;
-Kw lookup(std::string_view s) { return kKwTable.find(s); }
+constexpr WordChars kWordChar;
+
+// The line starts with the word w (the next char, if any, is no word char).
+template <std::size_t N>
+[[gnu::always_inline]] inline bool word_is(std::string_view line, const char (&w)[N]) {
+    constexpr std::size_t n = N - 1;
+    return line.size() >= n && same_chars(line.data(), w) && (line.size() == n || !kWordChar[line[n]]);
+}
 }  // namespace
 
-bool MessageEncoder::encode(std::string_view kw_text, Toks& t, const std::string* s) {
-    Kw kw = lookup(kw_text);
-    if (kw == Kw::unknown) return false;
+KwMatch match_keyword(std::string_view line) {
+    // By first char, the frequent keywords of each letter first.
+#define CLIPVEX_KW(name)                                            \
+    if (word_is(line, #name)) return {Kw::name, sizeof(#name) - 1}
+    switch (line.empty() ? '\0' : line[0]) {
+    case 'b': CLIPVEX_KW(bf); break;
+    case 'c':
+        CLIPVEX_KW(camera);
+        CLIPVEX_KW(clientdata);
+        CLIPVEX_KW(centerprint);
+        CLIPVEX_KW(cutscene);
+        CLIPVEX_KW(cdtrack);
+        break;
+    case 'd': CLIPVEX_KW(damage); CLIPVEX_KW(disconnect); break;
+    case 'e': CLIPVEX_KW(entity); break;
+    case 'f': CLIPVEX_KW(foundsecret); CLIPVEX_KW(finale); CLIPVEX_KW(fog); break;
+    case 'i': CLIPVEX_KW(intermission); break;
+    case 'k': CLIPVEX_KW(killedmonster); break;
+    case 'l': CLIPVEX_KW(lightstyle); break;
+    case 'n': CLIPVEX_KW(nop); break;
+    case 'p':
+        CLIPVEX_KW(particle);
+        CLIPVEX_KW(print);
+        CLIPVEX_KW(precache_model);
+        CLIPVEX_KW(precache_sound);
+        break;
+    case 'r': CLIPVEX_KW(raw); break;
+    case 's':
+        CLIPVEX_KW(sound);
+        CLIPVEX_KW(stufftext);
+        CLIPVEX_KW(servertime);
+        CLIPVEX_KW(setangle);
+        CLIPVEX_KW(spawnbaseline);
+        CLIPVEX_KW(spawnbaseline2);
+        CLIPVEX_KW(spawnstatic);
+        CLIPVEX_KW(spawnstatic2);
+        CLIPVEX_KW(spawnstaticsound);
+        CLIPVEX_KW(spawnstaticsound2);
+        CLIPVEX_KW(signonnum);
+        CLIPVEX_KW(serverinfo);
+        CLIPVEX_KW(setview);
+        CLIPVEX_KW(setpause);
+        CLIPVEX_KW(sellscreen);
+        CLIPVEX_KW(stopsound);
+        CLIPVEX_KW(skybox);
+        break;
+    case 't': CLIPVEX_KW(time); CLIPVEX_KW(tempentity); break;
+    case 'u':
+        CLIPVEX_KW(updatestat);
+        CLIPVEX_KW(updatefrags);
+        CLIPVEX_KW(updatename);
+        CLIPVEX_KW(updatecolors);
+        break;
+    case 'v': CLIPVEX_KW(version); break;
+    default: break;
+    }
+#undef CLIPVEX_KW
+    std::size_t k = 0;
+    while (k < line.size() && kWordChar[line[k]]) ++k;
+    return {Kw::unknown, k};
+}
+
+bool MessageEncoder::encode(Kw kw, Toks& t, const std::string* s) {
+    if (kw == Kw::unknown || kw == Kw::camera) return false;
     if (si_open_ && kw != Kw::precache_model && kw != Kw::precache_sound) close_serverinfo();
     w_ = out_.room(kLineBytes);
     auto need_end = [&] {
@@ -336,7 +370,8 @@ bool MessageEncoder::encode(std::string_view kw_text, Toks& t, const std::string
     };
     auto id = [&](Svc v) { b8(v); };
     switch (kw) {
-    case Kw::unknown: return false;
+    case Kw::unknown:
+    case Kw::camera: return false;
     case Kw::nop: id(svc_nop); break;
     case Kw::disconnect: id(svc_disconnect); break;
     case Kw::killedmonster: id(svc_killedmonster); break;

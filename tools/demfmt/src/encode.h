@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -9,6 +11,58 @@
 #include "protocol.h"
 
 namespace demfmt {
+
+// True when the N-1 chars at s equal the literal w; all N-1 must be readable.
+// Compares in a few overlapping word loads instead of a char loop.
+template <std::size_t N>
+[[gnu::always_inline]] inline bool same_chars(const char* s, const char (&w)[N]) {
+    constexpr std::size_t n = N - 1;
+    static_assert(n <= 24);
+    if constexpr (n == 0) {
+        return true;
+    } else if constexpr (n == 1) {
+        return s[0] == w[0];
+    } else if constexpr (n < 4) {
+        std::uint16_t a, b;
+        std::memcpy(&a, s, 2);
+        std::memcpy(&b, w, 2);
+        return a == b && s[n - 1] == w[n - 1];
+    } else if constexpr (n < 8) {
+        std::uint32_t a0, a1, b0, b1;
+        std::memcpy(&a0, s, 4);
+        std::memcpy(&a1, s + n - 4, 4);
+        std::memcpy(&b0, w, 4);
+        std::memcpy(&b1, w + n - 4, 4);
+        return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+    } else {
+        std::uint64_t a0, a1, am = 0, b0, b1, bm = 0;
+        std::memcpy(&a0, s, 8);
+        std::memcpy(&a1, s + n - 8, 8);
+        std::memcpy(&b0, w, 8);
+        std::memcpy(&b1, w + n - 8, 8);
+        if constexpr (n > 16) {
+            std::memcpy(&am, s + 8, 8);
+            std::memcpy(&bm, w + 8, 8);
+        }
+        return ((a0 ^ b0) | (a1 ^ b1) | (am ^ bm)) == 0;
+    }
+}
+
+// Message keywords. `camera` is the compiler's own line, not a message.
+enum class Kw : std::uint8_t {
+    unknown, camera, nop, disconnect, killedmonster, foundsecret, intermission, sellscreen, bf,
+    updatestat, version, setview, sound, time, servertime, print, stufftext, centerprint,
+    finale, cutscene, skybox, setangle, serverinfo, precache_model, precache_sound,
+    lightstyle, updatename, updatefrags, clientdata, stopsound, updatecolors, particle,
+    damage, spawnstatic, spawnbaseline, spawnstatic2, spawnbaseline2, tempentity, setpause,
+    signonnum, spawnstaticsound, spawnstaticsound2, cdtrack, fog, entity, raw,
+};
+struct KwMatch {
+    Kw kw;
+    std::size_t len;  // chars of the leading word (letters, digits, '_'), also when unknown
+};
+// The keyword that a message line starts with.
+KwMatch match_keyword(std::string_view line);
 
 // Tokens of one line, separated by blanks or tabs. The char at `e` must be
 // readable and end every token (the line's ';' or the '"' that starts its
@@ -28,13 +82,12 @@ struct Toks {
     }
     static bool ends_token(const char* q, const char* e) { return q == e || *q == ' ' || *q == '\t'; }
     // Consumes the token if it equals k (k: letters and digits only).
-    [[gnu::always_inline]] bool key(std::string_view k) {
+    template <std::size_t N>
+    [[gnu::always_inline]] bool key(const char (&k)[N]) {
+        constexpr std::ptrdiff_t n = N - 1;
         const char* q = p;
         while (*q == ' ') ++q;  // stops at the sentinel
-        std::size_t n = k.size();
-        for (std::size_t i = 0; i < n; ++i)
-            if (q[i] != k[i]) return false;  // mismatches at the sentinel at the latest
-        if (!ends_token(q + n, e)) return false;
+        if (e - q < n || !same_chars(q, k) || !ends_token(q + n, e)) return false;
         p = q + n;
         return true;
     }
@@ -119,8 +172,8 @@ class MessageEncoder {
 public:
     MessageEncoder(OutBuf& out, Proto& proto) : out_(out), proto_(proto) { sync_proto(); }
 
-    // Returns false when the keyword is unknown.
-    bool encode(std::string_view kw, Toks& t, const std::string* str);
+    // Returns false when the keyword is unknown (or the camera line).
+    bool encode(Kw kw, Toks& t, const std::string* str);
     // Serverinfo precache lists pending after a serverinfo line.
     bool serverinfo_open() const { return si_open_; }
     void close_serverinfo();
@@ -136,16 +189,14 @@ private:
         t.p = save;
         return ival_slow(t, lo, hi, what);
     }
-    [[gnu::always_inline]] void expect(Toks& t, std::string_view key) {
-        if (!t.key(key)) expect_slow(t, key);
-    }
-    [[gnu::always_inline]] std::int64_t kv(Toks& t, std::string_view key, std::int64_t lo, std::int64_t hi) {
-        expect(t, key);
-        return ival(t, lo, hi, key.data());
+    template <std::size_t N>
+    [[gnu::always_inline]] void expect(Toks& t, const char (&key)[N]) {
+        if (!t.key(key)) expect_slow(t, std::string_view(key, N - 1));
     }
     template <std::size_t N>
     [[gnu::always_inline]] std::int64_t kv(Toks& t, const char (&key)[N], std::int64_t lo, std::int64_t hi) {
-        return kv(t, std::string_view(key, N - 1), lo, hi);
+        expect(t, key);
+        return ival(t, lo, hi, key);
     }
     std::int64_t ival_slow(Toks& t, std::int64_t lo, std::int64_t hi, const char* what);
     void expect_slow(Toks& t, std::string_view key);

@@ -7,6 +7,7 @@
 // track line is "-1\n". A block is "block {" ... "}"; inside, "//" lines are
 // comments and every other line is one message. The camera line may appear
 // once, before or after messages; a block without one is an error.
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <string>
@@ -21,18 +22,6 @@ namespace demfmt {
 namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-struct WordChars {
-    bool t[256] = {};
-    constexpr WordChars() {
-        for (int c = 'a'; c <= 'z'; ++c) t[c] = true;
-        for (int c = 'A'; c <= 'Z'; ++c) t[c] = true;
-        for (int c = '0'; c <= '9'; ++c) t[c] = true;
-        t[static_cast<int>('_')] = true;
-    }
-    bool operator[](unsigned char c) const { return t[c]; }
-};
-constexpr WordChars kWordChar;
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && (is_blank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
@@ -188,9 +177,8 @@ private:
     void inside(std::string_view line) {
         if (line[0] == 'b' && is_block_open(line)) MessageEncoder::fail("'block {' inside a block (missing '}')");
         // keyword: lowercase letters, digits and '_'
-        std::size_t k = 0;
-        while (k < line.size() && kWordChar[static_cast<unsigned char>(line[k])]) ++k;
-        std::string_view kw = line.substr(0, k);
+        const KwMatch m = match_keyword(line);
+        const std::size_t k = m.len;
         const std::string* strp = nullptr;
         std::string_view args;
         const bool ends_with_string = line.size() >= 2 && line[line.size() - 1] == ';' && line[line.size() - 2] == '"';
@@ -207,7 +195,7 @@ private:
             args = line.substr(k, line.size() - 1 - k);
         }
         Toks t{args.data(), args.data() + args.size()};
-        if (kw == "camera") {
+        if (m.kw == Kw::camera) {
             if (strp) MessageEncoder::fail("camera takes three numbers");
             if (has_camera_) MessageEncoder::fail("second camera line in one block");
             for (int i = 0; i < 3; ++i) {
@@ -227,8 +215,8 @@ private:
             has_camera_ = true;
             return;
         }
-        if (!enc_.encode(kw, t, strp))
-            MessageEncoder::fail("unknown message '" + std::string(kw.substr(0, 40)) + "'");
+        if (!enc_.encode(m.kw, t, strp))
+            MessageEncoder::fail("unknown message '" + std::string(line.substr(0, std::min<std::size_t>(k, 40))) + "'");
     }
 
     OutBuf out_;
