@@ -54,6 +54,10 @@ void MessageEncoder::coord(Toks& t) {
         }
         t.p = save;
     }
+    coord_slow(t);
+}
+
+void MessageEncoder::coord_slow(Toks& t) {
     std::string_view s = t.next();
     switch (coord_kind_) {
     case CoordKind::Short8: {
@@ -107,6 +111,10 @@ void MessageEncoder::angle(Toks& t) {
         }
         t.p = save;
     }
+    angle_slow(t);
+}
+
+void MessageEncoder::angle_slow(Toks& t) {
     std::string_view s = t.next();
     switch (angle_kind_) {
     case AngleKind::Byte: {

@@ -64,6 +64,21 @@ struct KwMatch {
 // The keyword that a message line starts with.
 KwMatch match_keyword(std::string_view line);
 
+// Hex digit values; 16 for every other char.
+struct HexDigits {
+    unsigned char v[256] = {};
+    constexpr HexDigits() {
+        for (int c = 0; c < 256; ++c) v[c] = 16;
+        for (int c = 0; c < 10; ++c) v['0' + c] = static_cast<unsigned char>(c);
+        for (int c = 0; c < 6; ++c) {
+            v['a' + c] = static_cast<unsigned char>(10 + c);
+            v['A' + c] = static_cast<unsigned char>(10 + c);
+        }
+    }
+    unsigned operator[](unsigned char c) const { return v[c]; }
+};
+inline constexpr HexDigits kHexDigit;
+
 // Tokens of one line, separated by blanks or tabs. The char at `e` must be
 // readable and end every token (the line's ';' or the '"' that starts its
 // string): the fast scanners stop on it instead of checking bounds.
@@ -80,7 +95,7 @@ struct Toks {
         while (p < e && (*p == ' ' || *p == '\t')) ++p;
         return p >= e;
     }
-    static bool ends_token(const char* q, const char* e) { return q == e || *q == ' ' || *q == '\t'; }
+    [[gnu::always_inline]] static bool ends_token(const char* q, const char* e) { return q == e || *q == ' ' || *q == '\t'; }
     // Consumes the token if it equals k (k: letters and digits only).
     template <std::size_t N>
     [[gnu::always_inline]] bool key(const char (&k)[N]) {
@@ -134,13 +149,8 @@ struct Toks {
         if (q[0] == '0' && q[1] == 'x' && !neg) {
             q += 2;
             start = q;
-            for (;;) {
-                char c = *q;
-                unsigned d;
-                if (c >= '0' && c <= '9') d = static_cast<unsigned>(c - '0');
-                else if (c >= 'a' && c <= 'f') d = static_cast<unsigned>(c - 'a' + 10);
-                else if (c >= 'A' && c <= 'F') d = static_cast<unsigned>(c - 'A' + 10);
-                else break;
+            unsigned d;
+            while ((d = kHexDigit[static_cast<unsigned char>(*q)]) < 16) {
                 x = x * 16 + d;
                 ++q;
             }
@@ -207,6 +217,9 @@ private:
     }
     void coord(Toks& t);
     void angle(Toks& t);
+    // Every form but the plain decimals that coord and angle read themselves.
+    [[gnu::noinline]] void coord_slow(Toks& t);
+    [[gnu::noinline]] void angle_slow(Toks& t);
     void coords3(Toks& t) { coord(t); coord(t); coord(t); }
     void u8(std::int64_t v) { *w_++ = static_cast<char>(v & 0xff); }
     void u16(std::int64_t v) {

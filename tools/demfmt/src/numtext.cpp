@@ -174,30 +174,33 @@ char* write_time(char* p, float t) {
 }
 
 bool parse_fixed(std::string_view s, std::int64_t& mant, int& frac_digits) {
-    std::size_t i = 0, n = s.size();
-    bool neg = false;
-    if (i < n && s[i] == '-') { neg = true; ++i; }
-    std::int64_t m = 0;
-    int digits = 0, frac = 0;
-    bool dot = false;
-    for (; i < n; ++i) {
-        unsigned d = static_cast<unsigned>(s[i] - '0');
-        if (d <= 9) {
-            if (++digits > 15) return false;
-            m = m * 10 + d;
-            frac += dot;
-        } else if (s[i] == '.' && !dot) {
-            dot = true;
-        } else {
-            return false;
-        }
+    const char* p = s.data();
+    const char* const e = p + s.size();
+    const bool neg = p < e && *p == '-';
+    p += neg;
+    const char* const start = p;
+    std::uint64_t m = 0;  // unsigned: long inputs wrap harmlessly, the digit count rejects them
+    unsigned d;
+    while (p < e && (d = static_cast<unsigned>(*p - '0')) <= 9) {
+        m = m * 10 + d;
+        ++p;
     }
-    if (digits == 0) return false;
-    mant = neg ? -m : m;
+    int frac = 0;
+    const bool dot = p < e && *p == '.';
+    if (dot) {
+        const char* const f = ++p;
+        while (p < e && (d = static_cast<unsigned>(*p - '0')) <= 9) {
+            m = m * 10 + d;
+            ++p;
+        }
+        frac = static_cast<int>(p - f);
+    }
+    const std::ptrdiff_t digits = p - start - dot;
+    if (p != e || digits == 0 || digits > 15) return false;
+    mant = neg ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
     frac_digits = frac;
     return true;
 }
-
 std::optional<std::int64_t> parse_int(std::string_view s) {
     if (s.empty()) return std::nullopt;
     bool neg = false;
@@ -246,10 +249,24 @@ std::optional<float> parse_float(std::string_view s) {
         static const float p10[11] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
         std::int64_t m;
         int fd;
-        if (parse_fixed(s, m, fd) && fd <= 10 && m > -(1 << 24) && m < (1 << 24)) {
-            float f = static_cast<float>(m) / p10[fd];
-            if (m == 0 && s[0] == '-') f = -0.0f;
-            return f;
+        if (parse_fixed(s, m, fd)) {
+            if (fd <= 10 && m > -(1 << 24) && m < (1 << 24)) {
+                float f = static_cast<float>(m) / p10[fd];
+                if (m == 0 && s[0] == '-') f = -0.0f;
+                return f;
+            }
+            // Longer mantissas (at most 15 digits) and 10^fd up to 10^22 are
+            // exact doubles, so the quotient is the correctly rounded double.
+            // Narrowing it rounds like the text itself unless it lies exactly
+            // halfway between two floats (its low 29 bits are 1 then zeros):
+            // those, like zero, take the general path.
+            static const double p10d[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+            if (m != 0 && fd <= 22) {
+                double d = static_cast<double>(m) / p10d[fd];
+                if ((std::bit_cast<std::uint64_t>(d) & 0x1fffffffu) != 0x10000000u) return static_cast<float>(d);
+            }
         }
     }
     float f = 0;

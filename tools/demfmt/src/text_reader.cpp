@@ -60,15 +60,18 @@ public:
     // Compiles whole lines (the last one may lack its '\n' only at the end
     // of the text). Nothing refers into `text` after the call.
     void feed(std::string_view text) {
-        std::size_t pos = 0;
-        const std::size_t n = text.size();
-        while (pos < n) {
-            const char* base = text.data() + pos;
-            const void* nl = std::memchr(base, '\n', n - pos);
-            std::size_t len = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - base) : n - pos;
-            pos += len + 1;
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        while (p < end) {
+            const char* s = p;
+            const char* le = static_cast<const char*>(std::memchr(s, '\n', static_cast<std::size_t>(end - s)));
+            if (!le) le = end;
+            p = le + 1;
             ++lineno_;
-            std::string_view line = trim(std::string_view(base, len));
+            // trim, in line: trailing blanks and '\r', then leading blanks
+            while (le > s && (is_blank(le[-1]) || le[-1] == '\r')) --le;
+            while (s < le && is_blank(*s)) ++s;
+            std::string_view line(s, static_cast<std::size_t>(le - s));
             if (line.empty() || (line.size() >= 2 && line[0] == '/' && line[1] == '/')) continue;
             try {
                 if (!in_block_) outside(line);
