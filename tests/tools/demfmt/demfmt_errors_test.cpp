@@ -2,10 +2,14 @@
 // exits 1, names the file, and leaves no output file behind.
 #include <sys/wait.h>
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <utility>
 
 #include "demfmt_test_util.h"
 
@@ -228,3 +232,57 @@ TEST_F(CliDumpInput, DashSOnADumpWritesItsCanonicalDump) {
 }
 
 }  // namespace
+
+TEST(DumpErrors, KeywordsMatchWholeWordsOnly) {
+    // A known keyword with more word chars after it, a cut-off one, other
+    // case: all unknown, named by their whole leading word.
+    const std::pair<const char*, const char*> cases[] = {
+        {" entity2 1 0x80;", "entity2"},        {" entit 1 0x80;", "entit"},
+        {" Entity 1 0x80;", "Entity"},          {" cameras 0 0 0;", "cameras"},
+        {" spawnstatic3 model 1;", "spawnstatic3"}, {" time_ 1s;", "time_"},
+        {" precache_models \"a\";", "precache_models"}, {" b 1;", "b"},
+    };
+    for (const auto& [line, word] : cases) {
+        std::string text = std::string("block {\n camera 0 0 0;\n") + line + "\n}\n";
+        EXPECT_EQ(dump_error(text), std::string("line 3: unknown message '") + word + "'") << line;
+    }
+    // and the real ones still compile
+    std::string ok = demfmt::dump_to_demo("block {\n camera 0 0 0;\n bf;\n nop;\n time 1.5s;\n entity 1 0x80;\n}\n");
+    EXPECT_EQ(ok.size(), 3u + 16u + 1u + 1u + 5u + 2u);
+}
+
+TEST(DumpNumbers, LongDecimalsRoundLikeTheGeneralParser) {
+    // Camera angles with up to 15 digits: the bits must be those of a
+    // correctly rounding float parse, also next to halfway cases.
+    std::mt19937_64 rng(20261207);
+    for (int it = 0; it < 4000; ++it) {
+        std::string v[3];
+        for (auto& s : v) {
+            if (it % 2) {
+                int digits = 8 + static_cast<int>(rng() % 8), dot = static_cast<int>(rng() % (digits + 1));
+                if (rng() % 2) s += '-';
+                for (int i = 0; i < digits; ++i) {
+                    if (i == dot) s += '.';
+                    s += static_cast<char>('0' + rng() % 10);
+                }
+            } else {
+                float f = std::bit_cast<float>(static_cast<std::uint32_t>(0x30000000u + rng() % 0x20000000u));
+                double mid = (static_cast<double>(f) + static_cast<double>(std::nextafter(f, 1e30f))) / 2;
+                char buf[64];
+                std::snprintf(buf, sizeof buf, "%.*f", 1 + static_cast<int>(rng() % 14), mid);
+                s = buf;
+                if (s.size() > 17) s = s.substr(0, 17);
+            }
+        }
+        std::string demo = demfmt::dump_to_demo("block {\n camera " + v[0] + " " + v[1] + " " + v[2] + ";\n}\n");
+        ASSERT_EQ(demo.size(), 19u);
+        for (int i = 0; i < 3; ++i) {
+            float want = 0;
+            auto r = std::from_chars(v[i].data(), v[i].data() + v[i].size(), want);
+            ASSERT_TRUE(r.ec == std::errc() && r.ptr == v[i].data() + v[i].size()) << v[i];
+            std::uint32_t got;
+            std::memcpy(&got, demo.data() + 7 + 4 * i, 4);
+            EXPECT_EQ(got, std::bit_cast<std::uint32_t>(want)) << v[i];
+        }
+    }
+}

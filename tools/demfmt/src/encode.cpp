@@ -153,7 +153,7 @@ void MessageEncoder::close_serverinfo() {
     si_open_ = false;
 }
 
-void MessageEncoder::entity(Toks& t, std::uint32_t bits) {
+inline void MessageEncoder::entity(Toks& t, std::uint32_t bits) {
     const bool fitz = proto_.fitz();
     if (!(bits & U_SIGNAL)) fail("entity flags must have bit 0x80 set");
     bool b1 = bits & U_MOREBITS;

@@ -228,7 +228,7 @@ private:
         w_ += 2;
     }
     void str(const std::string* s);
-    void entity(Toks& t, std::uint32_t bits);
+    [[gnu::always_inline]] inline void entity(Toks& t, std::uint32_t bits);
     void clientdata(Toks& t);
     void sound(Toks& t);
     void baseline(Toks& t, bool v2);

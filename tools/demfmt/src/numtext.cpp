@@ -87,6 +87,15 @@ char* write_angle8(char* p, std::uint8_t raw) {
 std::optional<float> parse_time(std::string_view s) {
     if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) return parse_float(s);
     if (s.empty()) return std::nullopt;
+    static const double p10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::int64_t m;
+    int fd;
+    // The writer's own form, unsigned seconds "12.500000000s": the same
+    // arithmetic as below without the search for ':' parts.
+    if (s.size() >= 2 && s.back() == 's' && s[0] != '-' && s[0] != '+' &&
+        parse_fixed(s.substr(0, s.size() - 1), m, fd))
+        return static_cast<float>(static_cast<double>(m) / p10[fd]);
     char suffix = s.back();
     int want_parts = 0;
     if (suffix == 's' || suffix == 'S') want_parts = 1;
@@ -116,10 +125,6 @@ std::optional<float> parse_time(std::string_view s) {
     if (want_parts && want_parts != parts) return std::nullopt;
     if (s.empty() || s[0] == '-' || s[0] == '+') return std::nullopt;
     double sec = 0;
-    static const double p10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    std::int64_t m;
-    int fd;
     if (parse_fixed(s, m, fd) && fd <= 22) {
         sec = static_cast<double>(m) / p10[fd];  // both exact: correctly rounded
     } else {

@@ -70,6 +70,7 @@ public:
             ++lineno_;
             // trim, in line: trailing blanks and '\r', then leading blanks
             while (le > s && (is_blank(le[-1]) || le[-1] == '\r')) --le;
+            s += s < le && *s == ' ';  // the usual indent
             while (s < le && is_blank(*s)) ++s;
             std::string_view line(s, static_cast<std::size_t>(le - s));
             if (line.empty() || (line.size() >= 2 && line[0] == '/' && line[1] == '/')) continue;
