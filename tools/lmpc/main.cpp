@@ -13,7 +13,8 @@ const char kUsage[] =
     "usage: lmpc -s -f DEMO DUMP     write the dump text of DEMO to DUMP\n"
     "       lmpc -l -f DUMP DEMO     write the demo that DUMP describes to DEMO\n"
     "       lmpc --help | --version\n"
-    "options: --strict  (with -s) treat bytes outside complete blocks as an error\n";
+    "options: --salvage (with -s) keep damaged or unknown bytes raw, with a warning,\n"
+    "                   instead of refusing the demo\n";
 
 const char kHelp[] =
     "\n"
@@ -40,11 +41,12 @@ const char kHelp[] =
     "\n"
     "Bad input: exit 1, a message naming the file and the block or line, and no\n"
     "output file (written to a temporary file, renamed on success).\n"
-    " - not a demo (no plausible track line and no complete first block): error;\n"
+    " - not a demo (no plausible track line and no complete first block);\n"
     " - a block running past the end of the file, a partial header or trailing\n"
-    "   bytes: kept raw as the tail with a warning (error with --strict);\n"
-    " - an unknown message id or a message running past its block: the rest of\n"
-    "   the block is kept in a raw line, with a warning.\n"
+    "   bytes; an unknown message id or a message running past its block.\n"
+    "With --salvage the damaged bytes are kept instead (the tail on the header\n"
+    "line, the rest of a block in a raw line), with a warning, so that -s then\n"
+    "-l still gives back every byte.\n"
     "Exit codes: 0 ok, 1 bad input or I/O error, 2 usage.\n";
 
 // A dump text rather than a demo: after blank and "//" lines, the first line
@@ -80,7 +82,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     char mode = 0;
-    bool strict = false, f_seen = false;
+    bool strict = true, f_seen = false;
     std::string files[2];
     int nfiles = 0;
     for (int i = 1; i < argc; ++i) {
@@ -90,6 +92,8 @@ int main(int argc, char** argv) {
             mode = a[1];
         } else if (a == "-f") {
             f_seen = true;
+        } else if (a == "--salvage") {
+            strict = false;
         } else if (a == "--strict") {
             strict = true;
         } else if (!a.empty() && a[0] == '-' && a.size() > 1) {

@@ -118,6 +118,10 @@ protected:
         std::ofstream(dir / name, std::ios::binary) << data;
         return (dir / name).string();
     }
+    std::string read(const std::string& path) const {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
     std::size_t files() const {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
     }
@@ -172,19 +176,34 @@ TEST_F(Cli, GarbageDemoIsAnError) {
     EXPECT_FALSE(fs::exists(out));
 }
 
-TEST_F(Cli, TruncatedDemoWarnsOrFailsWithStrict) {
+// Damaged demos are refused by default, naming the file and the block, and
+// leave no output; --salvage keeps the damaged bytes so the round trip holds.
+TEST_F(Cli, DamagedDemosFailUnlessSalvaged) {
     std::string demo = make_demo({{Bytes().u8(1).s}, {Bytes().u8(1).u8(1).u8(1).s}});
-    std::string in = write("cut.dem", demo.substr(0, demo.size() - 2));
-    std::string out = (dir / "out.txt").string();
-    CliRun r = lmpc("-s -f \"" + in + "\" \"" + out + "\"");
-    EXPECT_EQ(r.code, 0);
-    EXPECT_TRUE(contains(r.err, "cut.dem")) << r.err;
-    EXPECT_TRUE(contains(r.err, "block 2")) << r.err;
-    fs::remove(out);
-    r = lmpc("--strict -s -f \"" + in + "\" \"" + out + "\"");
-    EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(contains(r.err, "block 2")) << r.err;
-    EXPECT_FALSE(fs::exists(out));
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    std::string unknown = make_demo({{Bytes().u8(1).s}, {Bytes().u8(1).u8(60).u8(1).s}});
+    for (const Case& c : {Case{"cut.dem", demo.substr(0, demo.size() - 2)}, Case{"unknown.dem", unknown}}) {
+        std::string in = write(c.name, c.bytes);
+        std::string out = (dir / "out.txt").string();
+        CliRun r = lmpc("-s -f \"" + in + "\" \"" + out + "\"");
+        EXPECT_EQ(r.code, 1) << c.name;
+        EXPECT_TRUE(contains(r.err, c.name)) << r.err;
+        EXPECT_TRUE(contains(r.err, "block 2")) << r.err;
+        EXPECT_FALSE(fs::exists(out)) << c.name;
+
+        r = lmpc("--salvage -s -f \"" + in + "\" \"" + out + "\"");
+        EXPECT_EQ(r.code, 0) << c.name << r.err;
+        EXPECT_TRUE(contains(r.err, "warning")) << r.err;
+        std::string back = (dir / "back.dem").string();
+        r = lmpc("-l -f \"" + out + "\" \"" + back + "\"");
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(read(back), c.bytes) << c.name;
+        fs::remove(out);
+        fs::remove(back);
+    }
 }
 
 TEST_F(Cli, MissingInputFile) {

@@ -154,8 +154,11 @@ std::vector<std::string> demo_to_dump(std::string_view demo, const DumpSink& sin
         *p++ = ';';
         *p++ = '\n';
         out.commit(p);
-        if (!decode_block(d + pos + 16, len, proto, out, note))
-            warnings.push_back("block " + std::to_string(blockno) + ": " + note);
+        if (!decode_block(d + pos + 16, len, proto, out, note)) {
+            std::string why = "block " + std::to_string(blockno) + ": " + note;
+            if (options.strict) throw Error(why);
+            warnings.push_back(why);
+        }
         out.put("}\n");
         pos += 16 + len;
         if (!whole && out.size() >= kChunk) {

@@ -20,9 +20,10 @@ public:
 };
 
 struct DumpOptions {
-    // strict: bytes that must be kept raw because the framing is broken
-    // (a tail after the last complete block, a block running past the end of
-    // the file) are an error instead of a warning.
+    // strict: bytes that could only be kept raw (a tail after the last
+    // complete block, a block running past the end of the file, an unknown
+    // message id, a message running past its block) are an error instead of
+    // a warning. The command line is strict unless asked to salvage.
     bool strict = false;
 };
 
