@@ -3,6 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "document/dumptext.h"
 #include "document/error.h"
 #include "document/retime.h"
