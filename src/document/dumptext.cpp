@@ -55,19 +55,18 @@ struct BlockBuilder {
 // Duration comments repeat often; the last text is kept for the next block.
 class DurationComments {
  public:
-  const std::string& For(double duration) {
-    if (!valid_ || duration != value_) {
+  std::string_view For(double duration) {
+    if (length_ == 0 || duration != value_) {
       value_ = duration;
-      text_ = "// " + FormatGeneral(duration);
-      valid_ = true;
+      length_ = 3 + FormatGeneralTo(duration, text_ + 3);
     }
-    return text_;
+    return {text_, length_};
   }
 
  private:
-  bool valid_ = false;
   double value_ = 0;
-  std::string text_;
+  char text_[3 + kMaxGeneralText] = {'/', '/', ' '};
+  std::size_t length_ = 0;
 };
 
 void ReadBlocks(LineReader& reader, const std::string& dumpPath, const std::string& demoPath, TDemFile& demo,

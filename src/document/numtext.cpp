@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <locale.h>
 
 #include "document/error.h"
@@ -12,6 +13,8 @@
 namespace clipvex {
 
 namespace {
+
+constexpr int kPrecision = 15;
 
 // value = 0.digits * 10^exp10; empty digits mean zero.
 struct Decimal {
@@ -96,14 +99,28 @@ const long double* PowersOfTen() {
   return table;
 }
 
+// Number of digits before the point (<= 0 below 0.1) for magnitudes in
+// [1e-12, 1e15); off by one at most right at a power of ten, which the
+// callers' digit count check catches.
+int DigitsBeforePoint(double magnitude) {
+  const long double* pow10 = PowersOfTen();
+  if (magnitude >= 1) {
+    int i = 1;
+    while (i < 16 && magnitude >= pow10[i]) ++i;
+    return i;
+  }
+  int i = 0;
+  while (i > -12 && magnitude * pow10[1 - i] < 1) --i;
+  return i;
+}
+
 // The same rounding by scaling in extended precision: exact enough to decide
 // unless the dropped part lies near a half, where it gives up (false).
 bool RoundDecimalFast(double value, int sigDigits, int decimals, Decimal& d) {
   double magnitude = std::fabs(value);
   if (!(magnitude >= 1e-12 && magnitude < 1e15) || sigDigits > 18) return false;
   const long double* pow10 = PowersOfTen();
-  // Number of digits before the point (<= 0 for magnitudes below 0.1).
-  int intDigits = static_cast<int>(std::floor(std::log10(magnitude))) + 1;
+  int intDigits = DigitsBeforePoint(magnitude);
   long long keep = std::min<long long>(sigDigits, static_cast<long long>(intDigits) + decimals);
   if (keep <= 0) return false;
   long long scale = keep - intDigits;
@@ -176,8 +193,6 @@ std::string Plain(const Decimal& d, int minDecimals) {
   return out;
 }
 
-constexpr int kPrecision = 15;
-
 bool IsBlank(char c) { return c == ' '; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -203,7 +218,53 @@ std::string FixedText(const Decimal& d) {
 
 }  // namespace
 
-std::string FormatGeneral(double value) { return GeneralText(RoundDecimal(value, kPrecision, kNoDecimalLimit)); }
+std::size_t FormatGeneralTo(double value, char* out) {
+  // Plain notation straight from the scaled digits, for the usual range.
+  double magnitude = std::fabs(value);
+  if (magnitude >= 1e-4 && magnitude < 1e14) {
+    int intDigits = DigitsBeforePoint(magnitude);
+    int scale = kPrecision - intDigits;
+    long double scaled = static_cast<long double>(magnitude) * PowersOfTen()[scale];
+    long double whole = std::floor(scaled);
+    long double dropped = scaled - whole;
+    auto n = static_cast<std::uint64_t>(whole) + (dropped > 0.5L ? 1 : 0);
+    constexpr std::uint64_t kLow = 100000000000000ULL;  // 10^14
+    constexpr std::uint64_t kHigh = 10 * kLow;
+    if (std::fabs(dropped - 0.5L) >= 1e-3L && n >= kLow && n <= kHigh) {
+      if (n == kHigh) {
+        n = kLow;
+        ++intDigits;
+      }
+      char digits[kPrecision];
+      for (int i = kPrecision - 1; i >= 0; --i, n /= 10) digits[i] = static_cast<char>('0' + n % 10);
+      int count = kPrecision;
+      while (count > 0 && digits[count - 1] == '0') --count;
+      char* p = out;
+      if (std::signbit(value)) *p++ = '-';
+      if (intDigits <= 0) {
+        *p++ = '0';
+        *p++ = '.';
+        for (int i = intDigits; i < 0; ++i) *p++ = '0';
+        for (int i = 0; i < count; ++i) *p++ = digits[i];
+      } else {
+        for (int i = 0; i < intDigits; ++i) *p++ = i < count ? digits[i] : '0';
+        if (count > intDigits) {
+          *p++ = '.';
+          for (int i = intDigits; i < count; ++i) *p++ = digits[i];
+        }
+      }
+      return static_cast<std::size_t>(p - out);
+    }
+  }
+  std::string text = GeneralText(RoundDecimal(value, kPrecision, kNoDecimalLimit));
+  std::memcpy(out, text.data(), text.size());
+  return text.size();
+}
+
+std::string FormatGeneral(double value) {
+  char buf[kMaxGeneralText];
+  return std::string(buf, FormatGeneralTo(value, buf));
+}
 std::string FormatFixed(double value) { return FixedText(RoundDecimal(value, kPrecision, kFixedDecimals)); }
 
 namespace detail {
@@ -237,6 +298,31 @@ long double StrToFloat(std::string_view text) {
   while (i < n && IsBlank(text[i])) ++i;
   if (i != n) ThrowInvalidFloat(text);
 
+  // Up to 18 digits without an exponent: one division of two exact values
+  // gives the correctly rounded result, as the library conversion would.
+  if (mantissaDigits <= 18 && (end - start) <= 20) {
+    std::size_t k = start;
+    bool negative = text[k] == '-';
+    if (text[k] == '+' || text[k] == '-') ++k;
+    std::uint64_t digits = 0;
+    int decimals = -1;
+    for (; k < end; ++k) {
+      char c = text[k];
+      if (c == '.') {
+        decimals = 0;
+      } else if (IsDigit(c)) {
+        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        if (decimals >= 0) ++decimals;
+      } else {
+        break;  // an exponent: the general conversion below
+      }
+    }
+    if (k == end) {
+      long double value = static_cast<long double>(digits);
+      if (decimals > 0) value /= PowersOfTen()[decimals];
+      return negative ? -value : value;
+    }
+  }
   std::string number(text.substr(start, end - start));
   errno = 0;
   char* stop = nullptr;

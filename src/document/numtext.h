@@ -2,6 +2,7 @@
 // the locale, and halves rounded away from zero.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,6 +12,10 @@ namespace clipvex {
 // General form: at most 15 significant digits, no trailing zeros or point;
 // scientific ("1.5E-6", "2E15") below 0.00001 and from 10^15 upwards.
 std::string FormatGeneral(double value);
+// The same text written to `out`, which has room for kMaxGeneralText chars;
+// returns its length.
+inline constexpr std::size_t kMaxGeneralText = 32;
+std::size_t FormatGeneralTo(double value, char* out);
 
 // Fixed form: rounded to 9 decimals and to no more than 15 significant
 // digits, written with exactly 9 decimals ("0.000000000", "12.500000000").

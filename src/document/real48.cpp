@@ -1,6 +1,9 @@
 #include "document/real48.h"
 
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "document/error.h"
 
@@ -40,7 +43,42 @@ long double RoundedSignificand(long double value, int& exponent) {
 
 }  // namespace
 
+#if LDBL_MANT_DIG == 64
+// The x87 extended format holds its 64-bit significand explicitly, so the
+// rounding is a shift of that integer; the result is assembled as a double.
+double RoundReal48Bits(long double value) {
+  std::uint64_t mantissa = 0;
+  std::uint16_t signExp = 0;
+  std::memcpy(&mantissa, &value, 8);
+  std::memcpy(&signExp, reinterpret_cast<const char*>(&value) + 8, 2);
+  int biasedExp = signExp & 0x7FFF;
+  if (biasedExp == 0x7FFF) {
+    if ((mantissa << 1) != 0) throw ClipvexError("Invalid floating point operation");
+    throw ClipvexError("Floating point overflow");
+  }
+  if (biasedExp == 0 || mantissa == 0) return 0.0;  // zero, or far below the format's range
+  int exponent = biasedExp - 16383;                   // value = mantissa * 2^(exponent - 63)
+  std::uint64_t rounded = (mantissa >> 24) + ((mantissa >> 23) & 1);  // halves away from zero
+  if (rounded == (std::uint64_t{1} << 40)) {
+    rounded >>= 1;
+    ++exponent;
+  }
+  // In format terms the exponent byte is exponent + 129.
+  if (exponent + kBias > 255) throw ClipvexError("Floating point overflow");
+  if (exponent + kBias < 1) return 0.0;
+  std::uint64_t bits = (static_cast<std::uint64_t>(signExp >> 15) << 63) |
+                       (static_cast<std::uint64_t>(exponent + 1023) << 52) |
+                       ((rounded - (std::uint64_t{1} << kFractionBits)) << 13);
+  double result;
+  std::memcpy(&result, &bits, 8);
+  return result;
+}
+#endif
+
 double RoundReal48(long double value) {
+#if LDBL_MANT_DIG == 64
+  return RoundReal48Bits(value);
+#endif
   int e = 0;
   long double scaled = RoundedSignificand(value, e);
   if (scaled == 0) return 0.0;

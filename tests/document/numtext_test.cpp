@@ -126,3 +126,28 @@ TEST(NumberFormats, FastPathAgreesWithTheDecimalExpansion) {
 
 }  // namespace
 }  // namespace clipvex
+
+namespace clipvex {
+namespace {
+
+// Plain decimals take a shortcut; it must give the library's correctly
+// rounded value bit for bit.
+TEST(StrToFloat, ShortcutMatchesTheLibraryConversion) {
+  std::mt19937_64 rng(4242);
+  for (int i = 0; i < 100000; ++i) {
+    int intDigits = static_cast<int>(rng() % 10);
+    int fracDigits = static_cast<int>(rng() % 12);
+    std::string text = (rng() % 3 == 0) ? "-" : "";
+    for (int d = 0; d < intDigits; ++d) text.push_back(static_cast<char>('0' + rng() % 10));
+    if (fracDigits > 0 || intDigits == 0) text.push_back('.');
+    for (int d = 0; d < fracDigits || (intDigits == 0 && d == 0); ++d) text.push_back(static_cast<char>('0' + rng() % 10));
+    long double expected = std::strtold(text.c_str(), nullptr);
+    ASSERT_EQ(StrToFloat(text), expected) << text;
+  }
+  EXPECT_TRUE(std::signbit(StrToFloat("-0.0")));
+  EXPECT_EQ(StrToFloat("999999999999999999"), 999999999999999999.0L);
+  EXPECT_EQ(StrToFloat("0.123456789012345678"), std::strtold("0.123456789012345678", nullptr));
+}
+
+}  // namespace
+}  // namespace clipvex

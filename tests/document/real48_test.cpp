@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "document/error.h"
 
@@ -48,6 +49,38 @@ TEST(Real48, BytesRoundTripAndLayout) {
     EXPECT_EQ(DecodeReal48(EncodeReal48(v)), RoundReal48(v)) << static_cast<double>(v);
   }
   EXPECT_EQ(DecodeReal48(Real48Bytes{}), 0.0);
+}
+
+}  // namespace
+}  // namespace clipvex
+
+namespace clipvex {
+namespace {
+
+// The rounding of the stored value and the byte encoding are computed apart;
+// they must agree everywhere, exact halves of the last place included.
+TEST(Real48, RoundingAgreesWithTheByteEncoding) {
+  std::mt19937_64 rng(99);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::uniform_int_distribution<int> exponent(-140, 130);
+  for (int i = 0; i < 200000; ++i) {
+    long double v = std::ldexp(static_cast<long double>(unit(rng)), exponent(rng));
+    double rounded = 0;
+    try {
+      rounded = RoundReal48(v);
+    } catch (const ClipvexError&) {
+      EXPECT_THROW(EncodeReal48(v), ClipvexError) << static_cast<double>(v);
+      continue;
+    }
+    ASSERT_EQ(rounded, DecodeReal48(EncodeReal48(v))) << static_cast<double>(v);
+  }
+  for (int e = -170; e < 84; e += 7) {
+    for (long long m : {(1LL << 40) - 1, (1LL << 40) + 1, (1LL << 41) - 1, 3LL << 39}) {
+      long double half = std::ldexp(static_cast<long double>(m), e);  // a 41-bit odd value: an exact half
+      ASSERT_EQ(RoundReal48(half), DecodeReal48(EncodeReal48(half))) << m << " " << e;
+      ASSERT_EQ(RoundReal48(-half), -RoundReal48(half));
+    }
+  }
 }
 
 }  // namespace
