@@ -17,55 +17,67 @@ constexpr std::int64_t kS32 = -2147483648ll, kU32 = 4294967295ll;
 std::string quoted(std::string_view s) { return "'" + std::string(s.substr(0, 40)) + "'"; }
 }  // namespace
 
-std::int64_t MessageEncoder::ival_slow(Toks& t, std::int64_t lo, std::int64_t hi, const char* what) {
-    std::string_view s = t.next();
+namespace {
+
+// Token scanning of one line. Every token ends at a blank, a tab or the
+// line's end char (readable, never blank), so the scanners below stop on it
+// instead of checking bounds.
+[[gnu::always_inline]] inline bool ends_token(const char* q, const char* e) {
+    return q == e || *q == ' ' || *q == '\t';
+}
+
+[[gnu::always_inline]] inline std::string_view next_token(const char*& p, const char* e) {
+    while (p < e && (*p == ' ' || *p == '\t')) ++p;
+    const char* s = p;
+    while (p < e && *p != ' ' && *p != '\t') ++p;
+    return {s, static_cast<std::size_t>(p - s)};
+}
+
+struct ValAt {
+    std::int64_t v;
+    const char* p;
+};
+struct ReadWrite {
+    const char* p;
+    char* w;
+};
+
+[[gnu::noinline]] ValAt ival_slow(const char* p, const char* e, std::int64_t lo, std::int64_t hi, const char* what) {
+    std::string_view s = next_token(p, e);
     auto v = parse_int_fast(s);
-    if (!v) fail(s.empty() ? std::string("missing ") + what : std::string("bad ") + what + " " + quoted(s));
+    if (!v) MessageEncoder::fail(s.empty() ? std::string("missing ") + what : std::string("bad ") + what + " " + quoted(s));
     if (*v < lo || *v > hi)
-        fail(std::string(what) + " " + quoted(s) + " out of range " + std::to_string(lo) + ".." +
-             std::to_string(hi));
-    return *v;
+        MessageEncoder::fail(std::string(what) + " " + quoted(s) + " out of range " + std::to_string(lo) + ".." +
+                             std::to_string(hi));
+    return {*v, p};
 }
 
-void MessageEncoder::expect_slow(Toks& t, std::string_view key) {
-    std::string_view s = t.next();
-    if (s != key) fail("expected '" + std::string(key) + "' but found " + quoted(s));
+[[gnu::noinline]] const char* expect_slow(const char* p, const char* e, std::string_view key) {
+    std::string_view s = next_token(p, e);
+    if (s != key) MessageEncoder::fail("expected '" + std::string(key) + "' but found " + quoted(s));
+    return p;
 }
 
-
-void MessageEncoder::coord(Toks& t) {
-    if (coord_kind_ == CoordKind::Short8) {
-        std::int64_t m;
-        int fd;
-        const char* save = t.p;
-        if (t.fixed(m, fd) && fd <= 3) {
-            std::int64_t x = m * 8, r;
-            bool exact;
-            switch (fd) {  // constant divisors: no division instruction
-            case 0: r = x; exact = true; break;
-            case 1: r = x / 10; exact = r * 10 == x; break;
-            case 2: r = x / 100; exact = r * 100 == x; break;
-            default: r = x / 1000; exact = r * 1000 == x; break;
-            }
-            if (exact && r >= -32768 && r <= 32767) {
-                u16(r);
-                return;
-            }
-        }
-        t.p = save;
-    }
-    coord_slow(t);
+[[gnu::always_inline]] inline char* put16(char* w, std::int64_t v) {
+    w[0] = static_cast<char>(v & 0xff);
+    w[1] = static_cast<char>((v >> 8) & 0xff);
+    return w + 2;
+}
+[[gnu::always_inline]] inline char* put32(char* w, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) w[i] = static_cast<char>((v >> (8 * i)) & 0xff);
+    return w + 4;
 }
 
-void MessageEncoder::coord_slow(Toks& t) {
-    std::string_view s = t.next();
-    switch (coord_kind_) {
+// Every coordinate form but the plain decimals that Line::coord reads itself.
+[[gnu::noinline]] ReadWrite coord_slow(const char* p, const char* e, char* w, CoordKind kind) {
+    std::string_view s = next_token(p, e);
+    switch (kind) {
     case CoordKind::Short8: {
         auto d = parse_double(s);
-        if (!d) fail("bad coordinate " + quoted(s));
+        if (!d) MessageEncoder::fail("bad coordinate " + quoted(s));
         double r = std::nearbyint(*d * 8);
-        if (!(r >= -32768 && r <= 32767)) fail("coordinate " + quoted(s) + " out of range");
-        u16(static_cast<std::int64_t>(r));
+        if (!(r >= -32768 && r <= 32767)) MessageEncoder::fail("coordinate " + quoted(s) + " out of range");
+        w = put16(w, static_cast<std::int64_t>(r));
         break;
     }
     case CoordKind::Bits24: {
@@ -73,191 +85,351 @@ void MessageEncoder::coord_slow(Toks& t) {
         auto a = parse_int(s.substr(0, c));
         auto b = c == std::string_view::npos ? std::nullopt : parse_int(s.substr(c + 1));
         if (!a || !b || *a < kS16 || *a > kU16 || *b < 0 || *b > 255)
-            fail("bad 24-bit coordinate " + quoted(s) + " (want SHORT:BYTE)");
-        u16(*a);
-        u8(*b);
+            MessageEncoder::fail("bad 24-bit coordinate " + quoted(s) + " (want SHORT:BYTE)");
+        w = put16(w, *a);
+        *w++ = static_cast<char>(*b & 0xff);
         break;
     }
     case CoordKind::Int16th: {
         auto d = parse_double(s);
-        if (!d) fail("bad coordinate " + quoted(s));
+        if (!d) MessageEncoder::fail("bad coordinate " + quoted(s));
         double r = std::nearbyint(*d * 16);
-        if (!(r >= -2147483648.0 && r <= 2147483647.0)) fail("coordinate " + quoted(s) + " out of range");
-        b32(static_cast<std::uint32_t>(static_cast<std::int32_t>(r)));
+        if (!(r >= -2147483648.0 && r <= 2147483647.0))
+            MessageEncoder::fail("coordinate " + quoted(s) + " out of range");
+        w = put32(w, static_cast<std::uint32_t>(static_cast<std::int32_t>(r)));
         break;
     }
     case CoordKind::Float: {
         auto f = parse_float(s);
-        if (!f) fail("bad float coordinate " + quoted(s));
-        b32(std::bit_cast<std::uint32_t>(*f));
+        if (!f) MessageEncoder::fail("bad float coordinate " + quoted(s));
+        w = put32(w, std::bit_cast<std::uint32_t>(*f));
         break;
     }
     }
+    return {p, w};
 }
 
-void MessageEncoder::angle(Toks& t) {
-    if (angle_kind_ == AngleKind::Byte) {
-        static const std::int64_t pow10[6] = {1, 10, 100, 1000, 10000, 100000};
-        std::int64_t m;
-        int fd;
-        const char* save = t.p;
-        if (t.fixed(m, fd) && fd <= 5 && m > -100000000 && m < 100000000) {
-            std::int64_t x = m * pow10[5 - fd] * 256;  // value * 10^5 * 256
-            std::int64_t k = x / 36000000;
-            if (k * 36000000 == x) {
-                u8(k);
-                return;
-            }
-        }
-        t.p = save;
-    }
-    angle_slow(t);
-}
-
-void MessageEncoder::angle_slow(Toks& t) {
-    std::string_view s = t.next();
-    switch (angle_kind_) {
+// Every angle form but the plain decimals that Line::angle reads itself.
+[[gnu::noinline]] ReadWrite angle_slow(const char* p, const char* e, char* w, AngleKind kind) {
+    std::string_view s = next_token(p, e);
+    switch (kind) {
     case AngleKind::Byte: {
         auto d = parse_double(s);
-        if (!d || !std::isfinite(*d) || std::fabs(*d) > 1e6) fail("bad angle " + quoted(s));
-        u8(static_cast<std::int64_t>(std::nearbyint(*d * 256 / 360)));
+        if (!d || !std::isfinite(*d) || std::fabs(*d) > 1e6) MessageEncoder::fail("bad angle " + quoted(s));
+        *w++ = static_cast<char>(static_cast<std::int64_t>(std::nearbyint(*d * 256 / 360)) & 0xff);
         break;
     }
     case AngleKind::Short: {
         auto d = parse_double(s);
-        if (!d || !std::isfinite(*d) || std::fabs(*d) > 1e6) fail("bad angle " + quoted(s));
-        u16(static_cast<std::int64_t>(std::nearbyint(*d * 65536 / 360)));
+        if (!d || !std::isfinite(*d) || std::fabs(*d) > 1e6) MessageEncoder::fail("bad angle " + quoted(s));
+        w = put16(w, static_cast<std::int64_t>(std::nearbyint(*d * 65536 / 360)));
         break;
     }
     case AngleKind::Float: {
         auto f = parse_float(s);
-        if (!f) fail("bad float angle " + quoted(s));
-        b32(std::bit_cast<std::uint32_t>(*f));
+        if (!f) MessageEncoder::fail("bad float angle " + quoted(s));
+        w = put32(w, std::bit_cast<std::uint32_t>(*f));
         break;
     }
     }
+    return {p, w};
 }
 
-void MessageEncoder::str(const std::string* s) {
-    if (!s) fail("missing string");
-    out_.commit(w_);
-    out_.put(*s);
-    out_.put_u8(0);
-    w_ = out_.room(kLineBytes);
-}
+// The state of one line's encoding: read position, end of the tokens, write
+// position and the number formats. It lives in a local and every member is
+// inlined, so all of it stays in registers: nothing here is reachable
+// through the char pointer the bytes are stored by.
+struct Line {
+    const char* p;
+    const char* e;
+    char* w;
+    CoordKind ck;
+    AngleKind ak;
 
-void MessageEncoder::close_serverinfo() {
-    if (!si_open_) return;
-    if (si_list_ == 0) out_.put_u8(0);
-    out_.put_u8(0);
-    si_open_ = false;
-}
+    [[gnu::always_inline]] void u8(std::int64_t v) { *w++ = static_cast<char>(v & 0xff); }
+    [[gnu::always_inline]] void u16(std::int64_t v) { w = put16(w, v); }
+    [[gnu::always_inline]] void b32(std::uint32_t v) { w = put32(w, v); }
 
-inline void MessageEncoder::entity(Toks& t, std::uint32_t bits) {
-    const bool fitz = proto_.fitz();
-    if (!(bits & U_SIGNAL)) fail("entity flags must have bit 0x80 set");
+    [[gnu::always_inline]] std::string_view next() { return next_token(p, e); }
+    [[gnu::always_inline]] bool done() {
+        while (p < e && (*p == ' ' || *p == '\t')) ++p;
+        return p >= e;
+    }
+
+    // Consumes the token if it equals k (k: letters and digits only).
+    template <std::size_t N>
+    [[gnu::always_inline]] bool key(const char (&k)[N]) {
+        constexpr std::ptrdiff_t n = N - 1;
+        const char* q = p;
+        while (*q == ' ') ++q;  // stops at the end char
+        if (e - q < n || !same_chars(q, k) || !ends_token(q + n, e)) return false;
+        p = q + n;
+        return true;
+    }
+    // Plain decimal "-?D+(.D*)?" token: value = mant / 10^frac. False
+    // (nothing consumed) for anything else.
+    [[gnu::always_inline]] bool fixed(std::int64_t& mant, int& frac) {
+        const char* q = p;
+        while (*q == ' ') ++q;
+        bool neg = *q == '-';
+        q += neg;
+        const char* start = q;
+        std::uint64_t m = 0;  // unsigned: long inputs wrap harmlessly, the digit count rejects them
+        unsigned d;
+        while ((d = static_cast<unsigned>(*q - '0')) <= 9) {
+            m = m * 10 + d;
+            ++q;
+        }
+        int fd = 0;
+        const bool dot = *q == '.';
+        if (dot) {
+            const char* f = ++q;
+            while ((d = static_cast<unsigned>(*q - '0')) <= 9) {
+                m = m * 10 + d;
+                ++q;
+            }
+            fd = static_cast<int>(q - f);
+        }
+        std::ptrdiff_t digits = q - start - (dot ? 1 : 0);
+        if (digits <= 0 || digits > 15 || !ends_token(q, e)) return false;
+        p = q;
+        mant = neg ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
+        frac = fd;
+        return true;
+    }
+    // Decimal or 0x-hex integer token; false (nothing consumed) for anything
+    // else.
+    [[gnu::always_inline]] bool integer(std::int64_t& v) {
+        const char* q = p;
+        while (*q == ' ') ++q;
+        bool neg = *q == '-';
+        q += neg;
+        const char* start = q;
+        std::uint64_t x = 0;  // unsigned: long inputs wrap harmlessly, the digit count rejects them
+        if (q[0] == '0' && q[1] == 'x' && !neg) {
+            q += 2;
+            start = q;
+            unsigned d;
+            while ((d = kHexDigit[static_cast<unsigned char>(*q)]) < 16) {
+                x = x * 16 + d;
+                ++q;
+            }
+            if (q - start > 8) return false;
+        } else {
+            unsigned d;
+            while ((d = static_cast<unsigned>(*q - '0')) <= 9) {
+                x = x * 10 + d;
+                ++q;
+            }
+            if (q - start > 12) return false;
+        }
+        if (q == start || !ends_token(q, e)) return false;
+        p = q;
+        v = neg ? -static_cast<std::int64_t>(x) : static_cast<std::int64_t>(x);
+        return true;
+    }
+
+    [[gnu::always_inline]] std::int64_t ival(std::int64_t lo, std::int64_t hi, const char* what) {
+        std::int64_t v;
+        if (integer(v) && v >= lo && v <= hi) return v;
+        ValAt r = ival_slow(p, e, lo, hi, what);
+        p = r.p;
+        return r.v;
+    }
+    template <std::size_t N>
+    [[gnu::always_inline]] void expect(const char (&k)[N]) {
+        if (!key(k)) p = expect_slow(p, e, std::string_view(k, N - 1));
+    }
+    template <std::size_t N>
+    [[gnu::always_inline]] std::int64_t kv(const char (&k)[N], std::int64_t lo, std::int64_t hi) {
+        expect(k);
+        return ival(lo, hi, k);
+    }
+
+    [[gnu::always_inline]] void coord() {
+        const char* const save = p;
+        if (ck == CoordKind::Short8) {
+            std::int64_t m;
+            int fd;
+            if (fixed(m, fd) && fd <= 3) {
+                std::int64_t x = m * 8, r;
+                bool exact;
+                switch (fd) {  // constant divisors: no division instruction
+                case 0: r = x; exact = true; break;
+                case 1: r = x / 10; exact = r * 10 == x; break;
+                case 2: r = x / 100; exact = r * 100 == x; break;
+                default: r = x / 1000; exact = r * 1000 == x; break;
+                }
+                if (exact && r >= -32768 && r <= 32767) {
+                    u16(r);
+                    return;
+                }
+            }
+        }
+        ReadWrite r = coord_slow(save, e, w, ck);  // from the token's start
+        p = r.p;
+        w = r.w;
+    }
+    [[gnu::always_inline]] void angle() {
+        const char* const save = p;
+        if (ak == AngleKind::Byte) {
+            static constexpr std::int64_t pow10[6] = {1, 10, 100, 1000, 10000, 100000};
+            std::int64_t m;
+            int fd;
+            if (fixed(m, fd) && fd <= 5 && m > -100000000 && m < 100000000) {
+                std::int64_t x = m * pow10[5 - fd] * 256;  // value * 10^5 * 256
+                std::int64_t k = x / 36000000;
+                if (k * 36000000 == x) {
+                    u8(k);
+                    return;
+                }
+            }
+        }
+        ReadWrite r = angle_slow(save, e, w, ak);  // from the token's start
+        p = r.p;
+        w = r.w;
+    }
+    [[gnu::always_inline]] void coords3() {
+        coord();
+        coord();
+        coord();
+    }
+};
+
+[[gnu::always_inline]] inline void entity_flags(Line& l, std::uint32_t bits, bool fitz) {
+    if (!(bits & U_SIGNAL)) MessageEncoder::fail("entity flags must have bit 0x80 set");
     bool b1 = bits & U_MOREBITS;
     bool b2 = b1 && fitz && (bits & U_EXTEND1);
     bool b3 = b2 && (bits & U_EXTEND2);
     std::uint32_t allowed = b3 ? 0xffffffffu : b2 ? 0xffffffu : b1 ? 0xffffu : 0xffu;
-    if (bits & ~allowed) fail("entity flags announce bits that no flag byte carries");
-    u8(bits);
-    if (b1) u8(bits >> 8);
-    if (b2) u8(bits >> 16);
-    if (b3) u8(bits >> 24);
-    (void)t;
+    if (bits & ~allowed) MessageEncoder::fail("entity flags announce bits that no flag byte carries");
+    l.u8(bits);
+    if (b1) l.u8(bits >> 8);
+    if (b2) l.u8(bits >> 16);
+    if (b3) l.u8(bits >> 24);
 }
 
-void MessageEncoder::clientdata(Toks& t) {
-    std::uint32_t bits = static_cast<std::uint32_t>(ival(t, 0, kU32, "clientdata flags"));
+[[gnu::always_inline]] inline void entity(Line& l, bool fitz) {
+    std::int64_t num = l.ival(0, kU16, "entity number");
+    std::uint32_t bits = static_cast<std::uint32_t>(l.ival(0, kU32, "entity flags"));
+    entity_flags(l, bits, fitz);
+    if (bits & U_LONGENTITY) l.u16(num);
+    else if (num > 255) MessageEncoder::fail("entity number above 255 needs flag 0x4000");
+    else l.u8(num);
+    if (bits & U_MODEL) l.u8(l.kv("model", 0, kU8));
+    if (bits & U_FRAME) l.u8(l.kv("frame", 0, kU8));
+    if (bits & U_COLORMAP) l.u8(l.kv("colormap", 0, kU8));
+    if (bits & U_SKIN) l.u8(l.kv("skin", 0, kU8));
+    if (bits & U_EFFECTS) l.u8(l.kv("effects", 0, kU8));
+    if (bits & U_ORIGIN1) { l.expect("x"); l.coord(); }
+    if (bits & U_ANGLE1) { l.expect("pitch"); l.angle(); }
+    if (bits & U_ORIGIN2) { l.expect("y"); l.coord(); }
+    if (bits & U_ANGLE2) { l.expect("yaw"); l.angle(); }
+    if (bits & U_ORIGIN3) { l.expect("z"); l.coord(); }
+    if (bits & U_ANGLE3) { l.expect("roll"); l.angle(); }
+    if (fitz) {
+        if (bits & U_ALPHA) l.u8(l.kv("alpha", 0, kU8));
+        if (bits & U_SCALE) l.u8(l.kv("scale", 0, kU8));
+        if (bits & U_FRAME2) l.u8(l.kv("frame2", 0, kU8));
+        if (bits & U_MODEL2) l.u8(l.kv("model2", 0, kU8));
+        if (bits & U_LERPFINISH) l.u8(l.kv("lerp", 0, kU8));
+    }
+}
+
+[[gnu::always_inline]] inline void clientdata(Line& l) {
+    std::uint32_t bits = static_cast<std::uint32_t>(l.ival(0, kU32, "clientdata flags"));
     bool b2 = bits & SU_EXTEND1;
     bool b3 = b2 && (bits & SU_EXTEND2);
     std::uint32_t allowed = b3 ? 0xffffffffu : b2 ? 0xffffffu : 0xffffu;
-    if (bits & ~allowed) fail("clientdata flags announce bits that no flag byte carries");
-    b8(svc_clientdata);
-    u16(bits);
-    if (b2) u8(bits >> 16);
-    if (b3) u8(bits >> 24);
-    if (bits & SU_VIEWHEIGHT) u8(kv(t, "viewheight", kS8, kU8));
-    if (bits & SU_IDEALPITCH) u8(kv(t, "idealpitch", kS8, kU8));
+    if (bits & ~allowed) MessageEncoder::fail("clientdata flags announce bits that no flag byte carries");
+    l.u8(svc_clientdata);
+    l.u16(bits);
+    if (b2) l.u8(bits >> 16);
+    if (b3) l.u8(bits >> 24);
+    if (bits & SU_VIEWHEIGHT) l.u8(l.kv("viewheight", kS8, kU8));
+    if (bits & SU_IDEALPITCH) l.u8(l.kv("idealpitch", kS8, kU8));
     // Written out (not looped over name tables) so every key compare is
     // against a literal of known length.
-    if (bits & SU_PUNCH1) u8(kv(t, "punch1", kS8, kU8));
-    if (bits & SU_VELOCITY1) u8(kv(t, "velocity1", kS8, kU8));
-    if (bits & (SU_PUNCH1 << 1)) u8(kv(t, "punch2", kS8, kU8));
-    if (bits & (SU_VELOCITY1 << 1)) u8(kv(t, "velocity2", kS8, kU8));
-    if (bits & (SU_PUNCH1 << 2)) u8(kv(t, "punch3", kS8, kU8));
-    if (bits & (SU_VELOCITY1 << 2)) u8(kv(t, "velocity3", kS8, kU8));
-    b32(static_cast<std::uint32_t>(kv(t, "items", kS32, kU32)));
-    if (bits & SU_WEAPONFRAME) u8(kv(t, "weaponframe", 0, kU8));
-    if (bits & SU_ARMOR) u8(kv(t, "armor", 0, kU8));
-    if (bits & SU_WEAPON) u8(kv(t, "weapon", 0, kU8));
-    u16(kv(t, "health", kS16, kU16));
-    u8(kv(t, "ammo", 0, kU8));
-    u8(kv(t, "shells", 0, kU8));
-    u8(kv(t, "nails", 0, kU8));
-    u8(kv(t, "rockets", 0, kU8));
-    u8(kv(t, "cells", 0, kU8));
-    u8(kv(t, "active", 0, kU8));
+    if (bits & SU_PUNCH1) l.u8(l.kv("punch1", kS8, kU8));
+    if (bits & SU_VELOCITY1) l.u8(l.kv("velocity1", kS8, kU8));
+    if (bits & (SU_PUNCH1 << 1)) l.u8(l.kv("punch2", kS8, kU8));
+    if (bits & (SU_VELOCITY1 << 1)) l.u8(l.kv("velocity2", kS8, kU8));
+    if (bits & (SU_PUNCH1 << 2)) l.u8(l.kv("punch3", kS8, kU8));
+    if (bits & (SU_VELOCITY1 << 2)) l.u8(l.kv("velocity3", kS8, kU8));
+    l.b32(static_cast<std::uint32_t>(l.kv("items", kS32, kU32)));
+    if (bits & SU_WEAPONFRAME) l.u8(l.kv("weaponframe", 0, kU8));
+    if (bits & SU_ARMOR) l.u8(l.kv("armor", 0, kU8));
+    if (bits & SU_WEAPON) l.u8(l.kv("weapon", 0, kU8));
+    l.u16(l.kv("health", kS16, kU16));
+    l.u8(l.kv("ammo", 0, kU8));
+    l.u8(l.kv("shells", 0, kU8));
+    l.u8(l.kv("nails", 0, kU8));
+    l.u8(l.kv("rockets", 0, kU8));
+    l.u8(l.kv("cells", 0, kU8));
+    l.u8(l.kv("active", 0, kU8));
     // The high bytes (kClientExtBit order).
     static_assert(kClientExtCount == 9 && kClientExtBit[0] == 16 && kClientExtBit[7] == 24);
     if (bits & 0x037f0000u) {
-        if (bits & (1u << 16)) u8(kv(t, "weapon2", 0, kU8));
-        if (bits & (1u << 17)) u8(kv(t, "armor2", 0, kU8));
-        if (bits & (1u << 18)) u8(kv(t, "ammo2", 0, kU8));
-        if (bits & (1u << 19)) u8(kv(t, "shells2", 0, kU8));
-        if (bits & (1u << 20)) u8(kv(t, "nails2", 0, kU8));
-        if (bits & (1u << 21)) u8(kv(t, "rockets2", 0, kU8));
-        if (bits & (1u << 22)) u8(kv(t, "cells2", 0, kU8));
-        if (bits & (1u << 24)) u8(kv(t, "weaponframe2", 0, kU8));
-        if (bits & (1u << 25)) u8(kv(t, "weaponalpha", 0, kU8));
+        if (bits & (1u << 16)) l.u8(l.kv("weapon2", 0, kU8));
+        if (bits & (1u << 17)) l.u8(l.kv("armor2", 0, kU8));
+        if (bits & (1u << 18)) l.u8(l.kv("ammo2", 0, kU8));
+        if (bits & (1u << 19)) l.u8(l.kv("shells2", 0, kU8));
+        if (bits & (1u << 20)) l.u8(l.kv("nails2", 0, kU8));
+        if (bits & (1u << 21)) l.u8(l.kv("rockets2", 0, kU8));
+        if (bits & (1u << 22)) l.u8(l.kv("cells2", 0, kU8));
+        if (bits & (1u << 24)) l.u8(l.kv("weaponframe2", 0, kU8));
+        if (bits & (1u << 25)) l.u8(l.kv("weaponalpha", 0, kU8));
     }
 }
 
-void MessageEncoder::sound(Toks& t) {
-    std::int64_t mask = ival(t, 0, kU8, "sound flags");
-    b8(svc_sound);
-    u8(mask);
-    if (mask & SND_VOLUME) u8(kv(t, "volume", 0, kU8));
-    if (mask & SND_ATTENUATION) u8(kv(t, "atten", 0, kU8));
+[[gnu::always_inline]] inline void sound(Line& l) {
+    std::int64_t mask = l.ival(0, kU8, "sound flags");
+    l.u8(svc_sound);
+    l.u8(mask);
+    if (mask & SND_VOLUME) l.u8(l.kv("volume", 0, kU8));
+    if (mask & SND_ATTENUATION) l.u8(l.kv("atten", 0, kU8));
     if (mask & SND_LARGEENTITY) {
-        u16(kv(t, "entity", 0, kU16));
-        u8(kv(t, "channel", 0, kU8));
+        l.u16(l.kv("entity", 0, kU16));
+        l.u8(l.kv("channel", 0, kU8));
     } else {
-        std::int64_t e = kv(t, "entity", 0, 8191);
-        std::int64_t c = kv(t, "channel", 0, 7);
-        u16(e << 3 | c);
+        std::int64_t e = l.kv("entity", 0, 8191);
+        std::int64_t c = l.kv("channel", 0, 7);
+        l.u16(e << 3 | c);
     }
-    if (mask & SND_LARGESOUND) u16(kv(t, "sample", 0, kU16));
-    else u8(kv(t, "sample", 0, kU8));
-    expect(t, "origin");
-    coords3(t);
+    if (mask & SND_LARGESOUND) l.u16(l.kv("sample", 0, kU16));
+    else l.u8(l.kv("sample", 0, kU8));
+    l.expect("origin");
+    l.coords3();
 }
 
-void MessageEncoder::baseline(Toks& t, bool v2) {
-    std::int64_t fl = v2 ? ival(t, 0, kU8, "baseline flags") : 0;
-    if (v2) u8(fl);
-    if (fl & 1) u16(kv(t, "model", 0, kU16));
-    else u8(kv(t, "model", 0, kU8));
-    if (fl & 2) u16(kv(t, "frame", 0, kU16));
-    else u8(kv(t, "frame", 0, kU8));
-    u8(kv(t, "colormap", 0, kU8));
-    u8(kv(t, "skin", 0, kU8));
+[[gnu::always_inline]] inline void baseline(Line& l, bool v2) {
+    std::int64_t fl = v2 ? l.ival(0, kU8, "baseline flags") : 0;
+    if (v2) l.u8(fl);
+    if (fl & 1) l.u16(l.kv("model", 0, kU16));
+    else l.u8(l.kv("model", 0, kU8));
+    if (fl & 2) l.u16(l.kv("frame", 0, kU16));
+    else l.u8(l.kv("frame", 0, kU8));
+    l.u8(l.kv("colormap", 0, kU8));
+    l.u8(l.kv("skin", 0, kU8));
     // Text: origin x y z angles p y r; stream: x p y y z r.
-    expect(t, "origin");
-    Toks org = t;
-    t.next(); t.next(); t.next();
-    expect(t, "angles");
+    l.expect("origin");
+    const char* org = l.p;
+    l.next(); l.next(); l.next();
+    l.expect("angles");
     for (int i = 0; i < 3; ++i) {
-        coord(org);
-        angle(t);
+        const char* ang = l.p;
+        l.p = org;
+        l.coord();
+        org = l.p;
+        l.p = ang;
+        l.angle();
     }
-    if (fl & 4) u8(kv(t, "alpha", 0, kU8));
-    if (fl & 8) u8(kv(t, "scale", 0, kU8));
+    if (fl & 4) l.u8(l.kv("alpha", 0, kU8));
+    if (fl & 8) l.u8(l.kv("scale", 0, kU8));
 }
 
-void MessageEncoder::tempentity(Toks& t) {
-    std::string_view name = t.next();
+[[gnu::always_inline]] inline void tempentity(Line& l) {
+    std::string_view name = l.next();
     int type = -1;
     static constexpr auto kNames = [] {
         std::array<std::string_view, kTempEntityCount> a{};
@@ -266,24 +438,46 @@ void MessageEncoder::tempentity(Toks& t) {
     }();
     for (int i = 0; i < kTempEntityCount; ++i)
         if (name == kNames[static_cast<std::size_t>(i)]) type = i;
-    if (type < 0) fail("unknown temp entity " + quoted(name));
-    b8(svc_temp_entity);
-    u8(type);
+    if (type < 0) MessageEncoder::fail("unknown temp entity " + quoted(name));
+    l.u8(svc_temp_entity);
+    l.u8(type);
     switch (tempentity_shape(type)) {
     case 1:
-        u16(kv(t, "entity", kS16, kU16));
-        expect(t, "start");
-        coords3(t);
-        expect(t, "end");
-        coords3(t);
+        l.u16(l.kv("entity", kS16, kU16));
+        l.expect("start");
+        l.coords3();
+        l.expect("end");
+        l.coords3();
         break;
     case 2:
-        coords3(t);
-        u8(kv(t, "color", 0, kU8));
-        u8(kv(t, "count", 0, kU8));
+        l.coords3();
+        l.u8(l.kv("color", 0, kU8));
+        l.u8(l.kv("count", 0, kU8));
         break;
-    default: coords3(t); break;
+    default: l.coords3(); break;
     }
+}
+}  // namespace
+
+char* MessageEncoder::put_str(char* w, const std::string* s) {
+    if (!s) fail("missing string");
+    out_.commit(w);
+    out_.put(*s);
+    out_.put_u8(0);
+    return out_.room(kLineBytes);
+}
+
+char* MessageEncoder::put_raw(char* w, std::string_view hex) {
+    out_.commit(w);
+    if (!unhex(hex, out_)) fail("bad hex in raw line");
+    return out_.room(kLineBytes);
+}
+
+void MessageEncoder::close_serverinfo() {
+    if (!si_open_) return;
+    if (si_list_ == 0) out_.put_u8(0);
+    out_.put_u8(0);
+    si_open_ = false;
 }
 
 namespace {
@@ -372,11 +566,8 @@ KwMatch match_keyword(std::string_view line) {
 bool MessageEncoder::encode(Kw kw, Toks& t, const std::string* s) {
     if (kw == Kw::unknown || kw == Kw::camera) return false;
     if (si_open_ && kw != Kw::precache_model && kw != Kw::precache_sound) close_serverinfo();
-    w_ = out_.room(kLineBytes);
-    auto need_end = [&] {
-        if (!t.done()) fail("unexpected " + quoted(t.next()));
-    };
-    auto id = [&](Svc v) { b8(v); };
+    Line l{t.p, t.e, out_.room(kLineBytes), coord_kind_, angle_kind_};
+    auto id = [&](Svc v) { l.u8(v); };
     switch (kw) {
     case Kw::unknown:
     case Kw::camera: return false;
@@ -387,37 +578,11 @@ bool MessageEncoder::encode(Kw kw, Toks& t, const std::string* s) {
     case Kw::intermission: id(svc_intermission); break;
     case Kw::sellscreen: id(svc_sellscreen); break;
     case Kw::bf: id(svc_bf); break;
-    case Kw::entity: {
-        std::int64_t num = ival(t, 0, kU16, "entity number");
-        std::uint32_t bits = static_cast<std::uint32_t>(ival(t, 0, kU32, "entity flags"));
-        entity(t, bits);
-        if (bits & U_LONGENTITY) u16(num);
-        else if (num > 255) fail("entity number above 255 needs flag 0x4000");
-        else u8(num);
-        if (bits & U_MODEL) u8(kv(t, "model", 0, kU8));
-        if (bits & U_FRAME) u8(kv(t, "frame", 0, kU8));
-        if (bits & U_COLORMAP) u8(kv(t, "colormap", 0, kU8));
-        if (bits & U_SKIN) u8(kv(t, "skin", 0, kU8));
-        if (bits & U_EFFECTS) u8(kv(t, "effects", 0, kU8));
-        if (bits & U_ORIGIN1) { expect(t, "x"); coord(t); }
-        if (bits & U_ANGLE1) { expect(t, "pitch"); angle(t); }
-        if (bits & U_ORIGIN2) { expect(t, "y"); coord(t); }
-        if (bits & U_ANGLE2) { expect(t, "yaw"); angle(t); }
-        if (bits & U_ORIGIN3) { expect(t, "z"); coord(t); }
-        if (bits & U_ANGLE3) { expect(t, "roll"); angle(t); }
-        if (proto_.fitz()) {
-            if (bits & U_ALPHA) u8(kv(t, "alpha", 0, kU8));
-            if (bits & U_SCALE) u8(kv(t, "scale", 0, kU8));
-            if (bits & U_FRAME2) u8(kv(t, "frame2", 0, kU8));
-            if (bits & U_MODEL2) u8(kv(t, "model2", 0, kU8));
-            if (bits & U_LERPFINISH) u8(kv(t, "lerp", 0, kU8));
-        }
-        break;
-    }
-    case Kw::clientdata: clientdata(t); break;
+    case Kw::entity: entity(l, proto_.fitz()); break;
+    case Kw::clientdata: clientdata(l); break;
     case Kw::time:
     case Kw::servertime: {
-        std::string_view v = t.next();
+        std::string_view v = l.next();
         std::optional<float> f;
         if (kw == Kw::time) {
             f = parse_time(v);
@@ -428,56 +593,60 @@ bool MessageEncoder::encode(Kw kw, Toks& t, const std::string* s) {
         }
         if (!f) fail("bad time " + quoted(v));
         id(svc_time);
-        b32(std::bit_cast<std::uint32_t>(*f));
+        l.b32(std::bit_cast<std::uint32_t>(*f));
         break;
     }
-    case Kw::sound: sound(t); break;
-    case Kw::tempentity: tempentity(t); break;
+    case Kw::sound: sound(l); break;
+    case Kw::tempentity: tempentity(l); break;
     case Kw::particle:
         id(svc_particle);
-        coords3(t);
-        expect(t, "dir");
-        for (int i = 0; i < 3; ++i) u8(ival(t, kS8, kU8, "direction"));
-        u8(kv(t, "count", 0, kU8));
-        u8(kv(t, "color", 0, kU8));
+        l.coords3();
+        l.expect("dir");
+        for (int i = 0; i < 3; ++i) l.u8(l.ival(kS8, kU8, "direction"));
+        l.u8(l.kv("count", 0, kU8));
+        l.u8(l.kv("color", 0, kU8));
         break;
     case Kw::updatestat:
         id(svc_updatestat);
-        u8(ival(t, 0, kU8, "stat index"));
-        b32(static_cast<std::uint32_t>(ival(t, kS32, kU32, "stat value")));
+        l.u8(l.ival(0, kU8, "stat index"));
+        l.b32(static_cast<std::uint32_t>(l.ival(kS32, kU32, "stat value")));
         break;
     case Kw::version: {
-        std::int64_t v = ival(t, kS32, kU32, "protocol");
+        std::int64_t v = l.ival(kS32, kU32, "protocol");
         id(svc_version);
-        b32(static_cast<std::uint32_t>(v));
+        l.b32(static_cast<std::uint32_t>(v));
         proto_.set_version(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
         sync_proto();
+        l.ck = coord_kind_;
+        l.ak = angle_kind_;
         break;
     }
-    case Kw::setview: id(svc_setview); u16(ival(t, kS16, kU16, "entity")); break;
-    case Kw::print: id(svc_print); str(s); break;
-    case Kw::stufftext: id(svc_stufftext); str(s); break;
-    case Kw::centerprint: id(svc_centerprint); str(s); break;
-    case Kw::finale: id(svc_finale); str(s); break;
-    case Kw::cutscene: id(svc_cutscene); str(s); break;
-    case Kw::skybox: id(svc_skybox); str(s); break;
-    case Kw::setangle: id(svc_setangle); angle(t); angle(t); angle(t); break;
+    case Kw::setview: id(svc_setview); l.u16(l.ival(kS16, kU16, "entity")); break;
+    case Kw::print: id(svc_print); l.w = put_str(l.w, s); break;
+    case Kw::stufftext: id(svc_stufftext); l.w = put_str(l.w, s); break;
+    case Kw::centerprint: id(svc_centerprint); l.w = put_str(l.w, s); break;
+    case Kw::finale: id(svc_finale); l.w = put_str(l.w, s); break;
+    case Kw::cutscene: id(svc_cutscene); l.w = put_str(l.w, s); break;
+    case Kw::skybox: id(svc_skybox); l.w = put_str(l.w, s); break;
+    case Kw::setangle: id(svc_setangle); l.angle(); l.angle(); l.angle(); break;
     case Kw::serverinfo: {
-        std::int64_t p = ival(t, kS32, kU32, "protocol");
+        std::int64_t p = l.ival(kS32, kU32, "protocol");
         auto p32 = static_cast<std::int32_t>(static_cast<std::uint32_t>(p));
         std::uint32_t flags = 0;
         id(svc_serverinfo);
-        b32(static_cast<std::uint32_t>(p));
+        l.b32(static_cast<std::uint32_t>(p));
         if (p32 == 999) {
-            flags = static_cast<std::uint32_t>(kv(t, "flags", 0, kU32));
-            b32(flags);
+            flags = static_cast<std::uint32_t>(l.kv("flags", 0, kU32));
+            l.b32(flags);
         }
-        u8(kv(t, "maxclients", 0, kU8));
-        u8(kv(t, "gametype", 0, kU8));
-        expect(t, "level");
-        str(s);
+        l.u8(l.kv("maxclients", 0, kU8));
+        l.u8(l.kv("gametype", 0, kU8));
+        l.expect("level");
+        l.w = put_str(l.w, s);
         proto_.set_server(p32, flags);
         sync_proto();
+        l.ck = coord_kind_;
+        l.ak = angle_kind_;
         si_open_ = true;
         si_list_ = 0;
         break;
@@ -488,90 +657,89 @@ bool MessageEncoder::encode(Kw kw, Toks& t, const std::string* s) {
             fail("precache line not directly after a serverinfo line and its model list");
         if (!s || s->empty()) fail("empty precache name");
         if (kw == Kw::precache_sound && si_list_ == 0) {
-            b8(0);
+            l.u8(0);
             si_list_ = 1;
         }
-        str(s);
+        l.w = put_str(l.w, s);
         break;
     }
-    case Kw::lightstyle: id(svc_lightstyle); u8(ival(t, 0, kU8, "style")); str(s); break;
-    case Kw::updatename: id(svc_updatename); u8(ival(t, 0, kU8, "slot")); str(s); break;
+    case Kw::lightstyle: id(svc_lightstyle); l.u8(l.ival(0, kU8, "style")); l.w = put_str(l.w, s); break;
+    case Kw::updatename: id(svc_updatename); l.u8(l.ival(0, kU8, "slot")); l.w = put_str(l.w, s); break;
     case Kw::updatefrags:
         id(svc_updatefrags);
-        u8(ival(t, 0, kU8, "slot"));
-        u16(ival(t, kS16, kU16, "frags"));
+        l.u8(l.ival(0, kU8, "slot"));
+        l.u16(l.ival(kS16, kU16, "frags"));
         break;
     case Kw::stopsound: {
-        std::int64_t e = kv(t, "entity", 0, 8191);
-        std::int64_t c = kv(t, "channel", 0, 7);
+        std::int64_t e = l.kv("entity", 0, 8191);
+        std::int64_t c = l.kv("channel", 0, 7);
         id(svc_stopsound);
-        u16(e << 3 | c);
+        l.u16(e << 3 | c);
         break;
     }
     case Kw::updatecolors: {
-        std::int64_t slot = ival(t, 0, kU8, "slot");
-        std::int64_t top = kv(t, "top", 0, 15);
-        std::int64_t bottom = kv(t, "bottom", 0, 15);
+        std::int64_t slot = l.ival(0, kU8, "slot");
+        std::int64_t top = l.kv("top", 0, 15);
+        std::int64_t bottom = l.kv("bottom", 0, 15);
         id(svc_updatecolors);
-        u8(slot);
-        u8(top << 4 | bottom);
+        l.u8(slot);
+        l.u8(top << 4 | bottom);
         break;
     }
     case Kw::damage:
         id(svc_damage);
-        u8(kv(t, "armor", 0, kU8));
-        u8(kv(t, "blood", 0, kU8));
-        expect(t, "from");
-        coords3(t);
+        l.u8(l.kv("armor", 0, kU8));
+        l.u8(l.kv("blood", 0, kU8));
+        l.expect("from");
+        l.coords3();
         break;
-    case Kw::spawnstatic: id(svc_spawnstatic); baseline(t, false); break;
-    case Kw::spawnstatic2: id(svc_spawnstatic2); baseline(t, true); break;
+    case Kw::spawnstatic: id(svc_spawnstatic); baseline(l, false); break;
+    case Kw::spawnstatic2: id(svc_spawnstatic2); baseline(l, true); break;
     case Kw::spawnbaseline:
         id(svc_spawnbaseline);
-        u16(ival(t, 0, kU16, "entity"));
-        baseline(t, false);
+        l.u16(l.ival(0, kU16, "entity"));
+        baseline(l, false);
         break;
     case Kw::spawnbaseline2:
         id(svc_spawnbaseline2);
-        u16(ival(t, 0, kU16, "entity"));
-        baseline(t, true);
+        l.u16(l.ival(0, kU16, "entity"));
+        baseline(l, true);
         break;
-    case Kw::setpause: id(svc_setpause); u8(ival(t, 0, kU8, "pause")); break;
-    case Kw::signonnum: id(svc_signonnum); u8(ival(t, 0, kU8, "signon")); break;
+    case Kw::setpause: id(svc_setpause); l.u8(l.ival(0, kU8, "pause")); break;
+    case Kw::signonnum: id(svc_signonnum); l.u8(l.ival(0, kU8, "signon")); break;
     case Kw::spawnstaticsound:
     case Kw::spawnstaticsound2: {
         bool two = kw == Kw::spawnstaticsound2;
         id(two ? svc_spawnstaticsound2 : svc_spawnstaticsound);
-        coords3(t);
-        if (two) u16(kv(t, "sample", 0, kU16));
-        else u8(kv(t, "sample", 0, kU8));
-        u8(kv(t, "volume", 0, kU8));
-        u8(kv(t, "atten", 0, kU8));
+        l.coords3();
+        if (two) l.u16(l.kv("sample", 0, kU16));
+        else l.u8(l.kv("sample", 0, kU8));
+        l.u8(l.kv("volume", 0, kU8));
+        l.u8(l.kv("atten", 0, kU8));
         break;
     }
     case Kw::cdtrack:
         id(svc_cdtrack);
-        u8(ival(t, 0, kU8, "track"));
-        u8(kv(t, "loop", 0, kU8));
+        l.u8(l.ival(0, kU8, "track"));
+        l.u8(l.kv("loop", 0, kU8));
         break;
     case Kw::fog:
         id(svc_fog);
-        u8(kv(t, "density", 0, kU8));
-        u8(kv(t, "red", 0, kU8));
-        u8(kv(t, "green", 0, kU8));
-        u8(kv(t, "blue", 0, kU8));
-        u16(kv(t, "time", kS16, kU16));
+        l.u8(l.kv("density", 0, kU8));
+        l.u8(l.kv("red", 0, kU8));
+        l.u8(l.kv("green", 0, kU8));
+        l.u8(l.kv("blue", 0, kU8));
+        l.u16(l.kv("time", kS16, kU16));
         break;
     case Kw::raw: {
-        std::string_view h = t.next();
-        out_.commit(w_);
-        if (!unhex(h, out_)) fail("bad hex in raw line");
-        w_ = out_.room(kLineBytes);
+        std::string_view h = l.next();
+        l.w = put_raw(l.w, h);
         break;
     }
     }
-    need_end();
-    out_.commit(w_);
+    if (!l.done()) fail("unexpected " + quoted(l.next()));
+    t.p = l.p;
+    out_.commit(l.w);
     return true;
 }
 

@@ -95,79 +95,6 @@ struct Toks {
         while (p < e && (*p == ' ' || *p == '\t')) ++p;
         return p >= e;
     }
-    [[gnu::always_inline]] static bool ends_token(const char* q, const char* e) { return q == e || *q == ' ' || *q == '\t'; }
-    // Consumes the token if it equals k (k: letters and digits only).
-    template <std::size_t N>
-    [[gnu::always_inline]] bool key(const char (&k)[N]) {
-        constexpr std::ptrdiff_t n = N - 1;
-        const char* q = p;
-        while (*q == ' ') ++q;  // stops at the sentinel
-        if (e - q < n || !same_chars(q, k) || !ends_token(q + n, e)) return false;
-        p = q + n;
-        return true;
-    }
-    // Fast plain decimal "-?D+(.D*)?" token: value = mant / 10^frac. False
-    // (nothing consumed) for anything else.
-    [[gnu::always_inline]] bool fixed(std::int64_t& mant, int& frac) {
-        const char* q = p;
-        while (*q == ' ') ++q;
-        bool neg = *q == '-';
-        q += neg;
-        const char* start = q;
-        std::uint64_t m = 0;  // unsigned: long inputs wrap harmlessly, the digit count rejects them
-        unsigned d;
-        while ((d = static_cast<unsigned>(*q - '0')) <= 9) {
-            m = m * 10 + d;
-            ++q;
-        }
-        int fd = 0;
-        const bool dot = *q == '.';
-        if (dot) {
-            const char* f = ++q;
-            while ((d = static_cast<unsigned>(*q - '0')) <= 9) {
-                m = m * 10 + d;
-                ++q;
-            }
-            fd = static_cast<int>(q - f);
-        }
-        std::ptrdiff_t digits = q - start - (dot ? 1 : 0);
-        if (digits <= 0 || digits > 15 || !ends_token(q, e)) return false;
-        p = q;
-        mant = neg ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
-        frac = fd;
-        return true;
-    }
-    // Fast decimal or 0x-hex integer token; false (nothing consumed) for
-    // anything else.
-    [[gnu::always_inline]] bool integer(std::int64_t& v) {
-        const char* q = p;
-        while (*q == ' ') ++q;
-        bool neg = *q == '-';
-        q += neg;
-        const char* start = q;
-        std::uint64_t x = 0;  // unsigned: long inputs wrap harmlessly, the digit count rejects them
-        if (q[0] == '0' && q[1] == 'x' && !neg) {
-            q += 2;
-            start = q;
-            unsigned d;
-            while ((d = kHexDigit[static_cast<unsigned char>(*q)]) < 16) {
-                x = x * 16 + d;
-                ++q;
-            }
-            if (q - start > 8) return false;
-        } else {
-            unsigned d;
-            while ((d = static_cast<unsigned>(*q - '0')) <= 9) {
-                x = x * 10 + d;
-                ++q;
-            }
-            if (q - start > 12) return false;
-        }
-        if (q == start || !ends_token(q, e)) return false;
-        p = q;
-        v = neg ? -static_cast<std::int64_t>(x) : static_cast<std::int64_t>(x);
-        return true;
-    }
 };
 
 class LineError {
@@ -192,47 +119,10 @@ public:
 
 private:
     static constexpr std::size_t kLineBytes = 256;  // bound of one message without strings/raw
-    [[gnu::always_inline]] std::int64_t ival(Toks& t, std::int64_t lo, std::int64_t hi, const char* what) {
-        std::int64_t v;
-        const char* save = t.p;
-        if (t.integer(v) && v >= lo && v <= hi) return v;
-        t.p = save;
-        return ival_slow(t, lo, hi, what);
-    }
-    template <std::size_t N>
-    [[gnu::always_inline]] void expect(Toks& t, const char (&key)[N]) {
-        if (!t.key(key)) expect_slow(t, std::string_view(key, N - 1));
-    }
-    template <std::size_t N>
-    [[gnu::always_inline]] std::int64_t kv(Toks& t, const char (&key)[N], std::int64_t lo, std::int64_t hi) {
-        expect(t, key);
-        return ival(t, lo, hi, key);
-    }
-    std::int64_t ival_slow(Toks& t, std::int64_t lo, std::int64_t hi, const char* what);
-    void expect_slow(Toks& t, std::string_view key);
-    void b8(std::uint32_t v) { *w_++ = static_cast<char>(v & 0xff); }
-    void b32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) w_[i] = static_cast<char>((v >> (8 * i)) & 0xff);
-        w_ += 4;
-    }
-    void coord(Toks& t);
-    void angle(Toks& t);
-    // Every form but the plain decimals that coord and angle read themselves.
-    [[gnu::noinline]] void coord_slow(Toks& t);
-    [[gnu::noinline]] void angle_slow(Toks& t);
-    void coords3(Toks& t) { coord(t); coord(t); coord(t); }
-    void u8(std::int64_t v) { *w_++ = static_cast<char>(v & 0xff); }
-    void u16(std::int64_t v) {
-        w_[0] = static_cast<char>(v & 0xff);
-        w_[1] = static_cast<char>((v >> 8) & 0xff);
-        w_ += 2;
-    }
-    void str(const std::string* s);
-    [[gnu::always_inline]] inline void entity(Toks& t, std::uint32_t bits);
-    void clientdata(Toks& t);
-    void sound(Toks& t);
-    void baseline(Toks& t, bool v2);
-    void tempentity(Toks& t);
+    // Appends the string and its NUL at w; returns the new write position
+    // with room for kLineBytes more.
+    char* put_str(char* w, const std::string* s);
+    char* put_raw(char* w, std::string_view hex);
 
     OutBuf& out_;
     Proto& proto_;
@@ -242,7 +132,6 @@ private:
     }
     CoordKind coord_kind_ = CoordKind::Short8;
     AngleKind angle_kind_ = AngleKind::Byte;
-    char* w_ = nullptr;
     bool si_open_ = false;
     int si_list_ = 0;
 };
