@@ -316,6 +316,10 @@ struct Line {
     if (bits & U_LONGENTITY) l.u16(num);
     else if (num > 255) MessageEncoder::fail("entity number above 255 needs flag 0x4000");
     else l.u8(num);
+    constexpr std::uint32_t kFields = U_MODEL | U_FRAME | U_COLORMAP | U_SKIN | U_EFFECTS | U_ORIGIN1 | U_ORIGIN2 |
+                                      U_ORIGIN3 | U_ANGLE1 | U_ANGLE2 | U_ANGLE3 | U_ALPHA | U_SCALE | U_FRAME2 |
+                                      U_MODEL2 | U_LERPFINISH;
+    if (!(bits & kFields)) return;  // the frequent update that only names the entity
     if (bits & U_MODEL) l.u8(l.kv("model", 0, kU8));
     if (bits & U_FRAME) l.u8(l.kv("frame", 0, kU8));
     if (bits & U_COLORMAP) l.u8(l.kv("colormap", 0, kU8));
@@ -480,90 +484,7 @@ void MessageEncoder::close_serverinfo() {
     si_open_ = false;
 }
 
-namespace {
-struct WordChars {
-    bool t[256] = {};
-    constexpr WordChars() {
-        for (int c = 'a'; c <= 'z'; ++c) t[c] = true;
-        for (int c = 'A'; c <= 'Z'; ++c) t[c] = true;
-        for (int c = '0'; c <= '9'; ++c) t[c] = true;
-        t[static_cast<int>('_')] = true;
-    }
-    bool operator[](char c) const { return t[static_cast<unsigned char>(c)]; }
-};
-constexpr WordChars kWordChar;
-
-// The line starts with the word w (the next char, if any, is no word char).
-template <std::size_t N>
-[[gnu::always_inline]] inline bool word_is(std::string_view line, const char (&w)[N]) {
-    constexpr std::size_t n = N - 1;
-    return line.size() >= n && same_chars(line.data(), w) && (line.size() == n || !kWordChar[line[n]]);
-}
-}  // namespace
-
-KwMatch match_keyword(std::string_view line) {
-    // By first char, the frequent keywords of each letter first.
-#define CLIPVEX_KW(name)                                            \
-    if (word_is(line, #name)) return {Kw::name, sizeof(#name) - 1}
-    switch (line.empty() ? '\0' : line[0]) {
-    case 'b': CLIPVEX_KW(bf); break;
-    case 'c':
-        CLIPVEX_KW(camera);
-        CLIPVEX_KW(clientdata);
-        CLIPVEX_KW(centerprint);
-        CLIPVEX_KW(cutscene);
-        CLIPVEX_KW(cdtrack);
-        break;
-    case 'd': CLIPVEX_KW(damage); CLIPVEX_KW(disconnect); break;
-    case 'e': CLIPVEX_KW(entity); break;
-    case 'f': CLIPVEX_KW(foundsecret); CLIPVEX_KW(finale); CLIPVEX_KW(fog); break;
-    case 'i': CLIPVEX_KW(intermission); break;
-    case 'k': CLIPVEX_KW(killedmonster); break;
-    case 'l': CLIPVEX_KW(lightstyle); break;
-    case 'n': CLIPVEX_KW(nop); break;
-    case 'p':
-        CLIPVEX_KW(particle);
-        CLIPVEX_KW(print);
-        CLIPVEX_KW(precache_model);
-        CLIPVEX_KW(precache_sound);
-        break;
-    case 'r': CLIPVEX_KW(raw); break;
-    case 's':
-        CLIPVEX_KW(sound);
-        CLIPVEX_KW(stufftext);
-        CLIPVEX_KW(servertime);
-        CLIPVEX_KW(setangle);
-        CLIPVEX_KW(spawnbaseline);
-        CLIPVEX_KW(spawnbaseline2);
-        CLIPVEX_KW(spawnstatic);
-        CLIPVEX_KW(spawnstatic2);
-        CLIPVEX_KW(spawnstaticsound);
-        CLIPVEX_KW(spawnstaticsound2);
-        CLIPVEX_KW(signonnum);
-        CLIPVEX_KW(serverinfo);
-        CLIPVEX_KW(setview);
-        CLIPVEX_KW(setpause);
-        CLIPVEX_KW(sellscreen);
-        CLIPVEX_KW(stopsound);
-        CLIPVEX_KW(skybox);
-        break;
-    case 't': CLIPVEX_KW(time); CLIPVEX_KW(tempentity); break;
-    case 'u':
-        CLIPVEX_KW(updatestat);
-        CLIPVEX_KW(updatefrags);
-        CLIPVEX_KW(updatename);
-        CLIPVEX_KW(updatecolors);
-        break;
-    case 'v': CLIPVEX_KW(version); break;
-    default: break;
-    }
-#undef CLIPVEX_KW
-    std::size_t k = 0;
-    while (k < line.size() && kWordChar[line[k]]) ++k;
-    return {Kw::unknown, k};
-}
-
-bool MessageEncoder::encode(Kw kw, Toks& t, const std::string* s) {
+bool MessageEncoder::encode(Kw kw, Toks t, const std::string* s) {
     if (kw == Kw::unknown || kw == Kw::camera) return false;
     if (si_open_ && kw != Kw::precache_model && kw != Kw::precache_sound) close_serverinfo();
     Line l{t.p, t.e, out_.room(kLineBytes), coord_kind_, angle_kind_};
@@ -738,7 +659,6 @@ bool MessageEncoder::encode(Kw kw, Toks& t, const std::string* s) {
     }
     }
     if (!l.done()) fail("unexpected " + quoted(l.next()));
-    t.p = l.p;
     out_.commit(l.w);
     return true;
 }

@@ -61,8 +61,91 @@ struct KwMatch {
     Kw kw;
     std::size_t len;  // chars of the leading word (letters, digits, '_'), also when unknown
 };
-// The keyword that a message line starts with.
-KwMatch match_keyword(std::string_view line);
+
+namespace kwdetail {
+struct WordChars {
+    bool t[256] = {};
+    constexpr WordChars() {
+        for (int c = 'a'; c <= 'z'; ++c) t[c] = true;
+        for (int c = 'A'; c <= 'Z'; ++c) t[c] = true;
+        for (int c = '0'; c <= '9'; ++c) t[c] = true;
+        t[static_cast<int>('_')] = true;
+    }
+    bool operator[](char c) const { return t[static_cast<unsigned char>(c)]; }
+};
+inline constexpr WordChars kWordChar;
+
+// The line starts with the word w (the next char, if any, is no word char).
+template <std::size_t N>
+[[gnu::always_inline]] inline bool word_is(std::string_view line, const char (&w)[N]) {
+    constexpr std::size_t n = N - 1;
+    return line.size() >= n && same_chars(line.data(), w) && (line.size() == n || !kWordChar[line[n]]);
+}
+}  // namespace kwdetail
+
+[[gnu::always_inline]] inline KwMatch match_keyword(std::string_view line) {
+    using kwdetail::word_is;
+    using kwdetail::kWordChar;
+    // By first char, the frequent keywords of each letter first.
+#define CLIPVEX_KW(name)                                            \
+    if (word_is(line, #name)) return {Kw::name, sizeof(#name) - 1}
+    switch (line.empty() ? '\0' : line[0]) {
+    case 'b': CLIPVEX_KW(bf); break;
+    case 'c':
+        CLIPVEX_KW(camera);
+        CLIPVEX_KW(clientdata);
+        CLIPVEX_KW(centerprint);
+        CLIPVEX_KW(cutscene);
+        CLIPVEX_KW(cdtrack);
+        break;
+    case 'd': CLIPVEX_KW(damage); CLIPVEX_KW(disconnect); break;
+    case 'e': CLIPVEX_KW(entity); break;
+    case 'f': CLIPVEX_KW(foundsecret); CLIPVEX_KW(finale); CLIPVEX_KW(fog); break;
+    case 'i': CLIPVEX_KW(intermission); break;
+    case 'k': CLIPVEX_KW(killedmonster); break;
+    case 'l': CLIPVEX_KW(lightstyle); break;
+    case 'n': CLIPVEX_KW(nop); break;
+    case 'p':
+        CLIPVEX_KW(particle);
+        CLIPVEX_KW(print);
+        CLIPVEX_KW(precache_model);
+        CLIPVEX_KW(precache_sound);
+        break;
+    case 'r': CLIPVEX_KW(raw); break;
+    case 's':
+        CLIPVEX_KW(sound);
+        CLIPVEX_KW(stufftext);
+        CLIPVEX_KW(servertime);
+        CLIPVEX_KW(setangle);
+        CLIPVEX_KW(spawnbaseline);
+        CLIPVEX_KW(spawnbaseline2);
+        CLIPVEX_KW(spawnstatic);
+        CLIPVEX_KW(spawnstatic2);
+        CLIPVEX_KW(spawnstaticsound);
+        CLIPVEX_KW(spawnstaticsound2);
+        CLIPVEX_KW(signonnum);
+        CLIPVEX_KW(serverinfo);
+        CLIPVEX_KW(setview);
+        CLIPVEX_KW(setpause);
+        CLIPVEX_KW(sellscreen);
+        CLIPVEX_KW(stopsound);
+        CLIPVEX_KW(skybox);
+        break;
+    case 't': CLIPVEX_KW(time); CLIPVEX_KW(tempentity); break;
+    case 'u':
+        CLIPVEX_KW(updatestat);
+        CLIPVEX_KW(updatefrags);
+        CLIPVEX_KW(updatename);
+        CLIPVEX_KW(updatecolors);
+        break;
+    case 'v': CLIPVEX_KW(version); break;
+    default: break;
+    }
+#undef CLIPVEX_KW
+    std::size_t k = 0;
+    while (k < line.size() && kWordChar[line[k]]) ++k;
+    return {Kw::unknown, k};
+}
 
 // Hex digit values; 16 for every other char.
 struct HexDigits {
@@ -110,7 +193,7 @@ public:
     MessageEncoder(OutBuf& out, Proto& proto) : out_(out), proto_(proto) { sync_proto(); }
 
     // Returns false when the keyword is unknown (or the camera line).
-    bool encode(Kw kw, Toks& t, const std::string* str);
+    bool encode(Kw kw, Toks t, const std::string* str);
     // Serverinfo precache lists pending after a serverinfo line.
     bool serverinfo_open() const { return si_open_; }
     void close_serverinfo();

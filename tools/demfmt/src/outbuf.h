@@ -40,7 +40,8 @@ public:
         n_ += 4;
     }
     void patch_u32(std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) buf_[at + i] = static_cast<char>((v >> (8 * i)) & 0xff);
+        char* d = buf_.data() + at;
+        for (int i = 0; i < 4; ++i) d[i] = static_cast<char>((v >> (8 * i)) & 0xff);
     }
 
     std::size_t size() const { return n_; }
