@@ -128,3 +128,32 @@ TEST(Edit, ValuesAreRoundedToTheNearestStep) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Edit, TabsAndRunsOfBlanksSeparateTokensLikeOneBlank) {
+    const std::string one = compile(
+        "block {\n camera 0 0 0;\n entity 300 0x44cf model 5 frame 2 x 1.5 y -2 z 3;\n"
+        " clientdata 0x4600 items 0x00001101 weapon 79 health 100 ammo 25 shells 25 nails 0 rockets 0 cells 0 "
+        "active 1;\n sound 0x03 volume 200 atten 64 entity 12 channel 3 sample 7 origin 1 2 3;\n}\n");
+    const std::string mixed = compile(
+        "block {\n camera 0 0 0;\n entity\t300  0x44cf\tmodel\t 5 frame  2 x\t1.5   y -2 z 3\t;\n"
+        " clientdata 0x4600\titems  0x00001101 weapon\t79 health 100  ammo 25 shells 25 nails\t\t0 rockets 0 "
+        "cells 0 active 1 ;\n sound\t0x03 volume  200\tatten 64 entity 12 channel\t3 sample 7 origin 1\t2  3;\n}\n");
+    EXPECT_EQ(mixed, one);
+    EXPECT_EQ(one.substr(3 + 16, 12), Bytes().u8(0xcf).u8(0x44).u16(300).u8(5).u8(2).u16(12).u16(0xfff0).u16(24).s);
+}
+
+TEST(Edit, BaselineValuesAreRoundedInStreamOrder) {
+    // origin x y z angles p y r is written x p y y z r; each value takes
+    // the rounding path on its own.
+    const std::string text =
+        "block {\n camera 0 0 0;\n spawnbaseline 7 model 1 frame 0 colormap 0 skin 0 origin 0.07 2 -0.07 "
+        "angles 91 1.40625 -91;\n}\n";
+    EXPECT_EQ(compile(text), expect_block(Bytes()
+                                              .u8(22).u16(7).u8(1).u8(0).u8(0).u8(0)
+                                              .u16(1).u8(65).u16(16).u8(1).u16(0xffff).u8(0xbf)
+                                              .s));
+}
+
+}  // namespace

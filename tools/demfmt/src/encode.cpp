@@ -22,8 +22,12 @@ namespace {
 // Token scanning of one line. Every token ends at a blank, a tab or the
 // line's end char (readable, never blank), so the scanners below stop on it
 // instead of checking bounds.
-[[gnu::always_inline]] inline bool ends_token(const char* q, const char* e) {
-    return q == e || *q == ' ' || *q == '\t';
+// The position after the token that ends at q: past its blank, so the next
+// scan usually starts right on its token. Null when q ends no token.
+[[gnu::always_inline]] inline const char* past_token(const char* q, const char* e) {
+    if (q == e) return q;
+    if (*q == ' ' || *q == '\t') return q + 1;
+    return nullptr;
 }
 
 [[gnu::always_inline]] inline std::string_view next_token(const char*& p, const char* e) {
@@ -162,8 +166,10 @@ struct Line {
         constexpr std::ptrdiff_t n = N - 1;
         const char* q = p;
         while (*q == ' ') ++q;  // stops at the end char
-        if (e - q < n || !same_chars(q, k) || !ends_token(q + n, e)) return false;
-        p = q + n;
+        if (e - q < n || !same_chars(q, k)) return false;
+        const char* r = past_token(q + n, e);
+        if (!r) return false;
+        p = r;
         return true;
     }
     // Plain decimal "-?D+(.D*)?" token: value = mant / 10^frac. False
@@ -191,8 +197,10 @@ struct Line {
             fd = static_cast<int>(q - f);
         }
         std::ptrdiff_t digits = q - start - (dot ? 1 : 0);
-        if (digits <= 0 || digits > 15 || !ends_token(q, e)) return false;
-        p = q;
+        if (digits <= 0 || digits > 15) return false;
+        const char* r = past_token(q, e);
+        if (!r) return false;
+        p = r;
         mant = neg ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
         frac = fd;
         return true;
@@ -223,8 +231,10 @@ struct Line {
             }
             if (q - start > 12) return false;
         }
-        if (q == start || !ends_token(q, e)) return false;
-        p = q;
+        if (q == start) return false;
+        const char* r = past_token(q, e);
+        if (!r) return false;
+        p = r;
         v = neg ? -static_cast<std::int64_t>(x) : static_cast<std::int64_t>(x);
         return true;
     }
