@@ -42,6 +42,14 @@ const std::string& big_demo() {
     return demo;
 }
 
+// Demo bytes per second, both as Google Benchmark's bytes_per_second (MiB/s)
+// and as decimal MB/s, the unit the throughput target is stated in.
+void SetDemoBytes(benchmark::State& state, std::size_t demoSize) {
+    const double total = static_cast<double>(state.iterations()) * static_cast<double>(demoSize);
+    state.SetBytesProcessed(static_cast<std::int64_t>(total));
+    state.counters["demo_MB"] = benchmark::Counter(total / 1e6, benchmark::Counter::kIsRate);
+}
+
 void to_dump(benchmark::State& state, const std::string& demo) {
     std::size_t text = 0;
     for (auto _ : state) {
@@ -49,7 +57,7 @@ void to_dump(benchmark::State& state, const std::string& demo) {
         text = r.text.size();
         benchmark::DoNotOptimize(r.text.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * demo.size()));
+    SetDemoBytes(state, demo.size());
     state.counters["dump_ratio"] = static_cast<double>(text) / static_cast<double>(demo.size());
 }
 
@@ -64,7 +72,7 @@ void to_dump_streamed(benchmark::State& state, const std::string& demo) {
             benchmark::DoNotOptimize(piece.data());
         });
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * demo.size()));
+    SetDemoBytes(state, demo.size());
     state.counters["dump_ratio"] = static_cast<double>(text) / static_cast<double>(demo.size());
 }
 
@@ -78,7 +86,7 @@ void to_demo(benchmark::State& state, const std::string& demo) {
         std::string back = demfmt::dump_to_demo(text);
         benchmark::DoNotOptimize(back.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * demo.size()));
+    SetDemoBytes(state, demo.size());
     state.counters["dump_ratio"] = static_cast<double>(text.size()) / static_cast<double>(demo.size());
 }
 
@@ -95,7 +103,7 @@ void to_demo_streamed(benchmark::State& state, const std::string& demo) {
             break;
         }
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * demo.size()));
+    SetDemoBytes(state, demo.size());
 }
 
 void register_all() {

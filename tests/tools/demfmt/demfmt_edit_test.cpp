@@ -156,4 +156,20 @@ TEST(Edit, BaselineValuesAreRoundedInStreamOrder) {
                                               .s));
 }
 
+// Entity lines that only name an entity take a shortcut; every other spelling
+// goes the general way and must give the same bytes or the same error.
+TEST(Edit, BareEntityLinesMatchTheGeneralForm) {
+    const std::string text =
+        "block {\n camera 0 0 0;\n entity 0 0x80;\n entity 7 0x80;\n entity 255 0x80;\n entity 007 0x80;\n"
+        " entity  12 0x80;\n entity 13\t0x80 ;\n entity 14 0x0080;\n}\n";
+    EXPECT_EQ(compile(text), expect_block(Bytes()
+                                              .u8(0x80).u8(0).u8(0x80).u8(7).u8(0x80).u8(255).u8(0x80).u8(7)
+                                              .u8(0x80).u8(12).u8(0x80).u8(13).u8(0x80).u8(14)
+                                              .s));
+    EXPECT_EQ(dump_error("block {\n camera 0 0 0;\n entity 256 0x80;\n}\n"),
+              "line 3: entity number above 255 needs flag 0x4000");
+    EXPECT_FALSE(dump_error("block {\n camera 0 0 0;\n entity -1 0x80;\n}\n").empty());
+    EXPECT_FALSE(dump_error("block {\n camera 0 0 0;\n entity 1a 0x80;\n}\n").empty());
+}
+
 }  // namespace

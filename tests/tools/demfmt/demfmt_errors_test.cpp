@@ -18,15 +18,6 @@ namespace {
 using namespace demfmt_test;
 namespace fs = std::filesystem;
 
-std::string dump_error(const std::string& text) {
-    try {
-        demfmt::dump_to_demo(text);
-    } catch (const demfmt::Error& e) {
-        return e.what();
-    }
-    return "";
-}
-
 TEST(DumpErrors, MalformedLinesNameTheirLine) {
     const char* bad[] = {
         "block {\n camera 0 0 0;\n entity 1 0x82 x;\n}\n",

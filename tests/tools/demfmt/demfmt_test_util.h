@@ -61,6 +61,16 @@ inline std::string expect_roundtrip(const std::string& demo) {
     return text;
 }
 
+// The compiler's error for a dump text, or "" when it compiles.
+inline std::string dump_error(const std::string& text) {
+    try {
+        demfmt::dump_to_demo(text);
+    } catch (const demfmt::Error& e) {
+        return e.what();
+    }
+    return "";
+}
+
 inline bool contains(const std::string& hay, std::string_view needle) {
     return hay.find(needle) != std::string::npos;
 }
