@@ -92,7 +92,8 @@ std::string MakeDump(std::size_t bytes) {
     for (int m = 0; m < messages; ++m) {
       switch (rng() % 4) {
         case 0:
-          std::snprintf(line, sizeof line, " clientdata view_height 22 health %u armor 0 weapon 2 ammo 25;", rng() % 100);
+          std::snprintf(line, sizeof line, " clientdata view_height 22 health %u armor 0 weapon 2 ammo 25;",
+                        rng() % 100);
           break;
         case 1:
           std::snprintf(line, sizeof line, " entity %u origin %.3f %.3f %.3f angles 0 %.5f 0 frame %u;", rng() % 400,
@@ -139,7 +140,6 @@ long long LineScan(const std::string& path) {
   ::close(fd);
   return lines;
 }
-
 
 struct Figures {
   double mb = 0, scan = 1e9, parse = 1e9, retime = 1e9;

@@ -38,9 +38,7 @@ class Block {
   // `ends[i]` the offset just past line i. Used by the dump reader.
   void Assign(std::string text, std::vector<std::uint32_t> ends);
 
-  friend bool operator==(const Block& a, const Block& b) {
-    return a.text_ == b.text_ && a.ends_ == b.ends_;
-  }
+  friend bool operator==(const Block& a, const Block& b) { return a.text_ == b.text_ && a.ends_ == b.ends_; }
 
  private:
   std::size_t Begin(std::size_t index) const { return index == 0 ? 0 : ends_[index - 1]; }

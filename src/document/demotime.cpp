@@ -47,8 +47,8 @@ double ParseTime(std::string_view line) {
       hours = first;
       std::size_t second = rest.find(':');
       minutes = StrToInt(rest.substr(0, second == std::string_view::npos ? 0 : second));
-      seconds = StrToFloat(second == std::string_view::npos ? std::string_view{}
-                                                           : Copy(rest, second + 1, kSecondsWindow));
+      seconds =
+          StrToFloat(second == std::string_view::npos ? std::string_view{} : Copy(rest, second + 1, kSecondsWindow));
     } else {
       minutes = first;
       seconds = StrToFloat(Copy(rest, 0, kSecondsWindow));

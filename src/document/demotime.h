@@ -11,9 +11,7 @@
 namespace clipvex {
 
 // A line in which the word "time" begins at the second character.
-inline bool IsTimeLine(std::string_view line) {
-  return line.size() >= 5 && line.substr(1, 4) == "time";
-}
+inline bool IsTimeLine(std::string_view line) { return line.size() >= 5 && line.substr(1, 4) == "time"; }
 
 // The value of a time line in seconds, rounded to the 48-bit real.
 double ParseTime(std::string_view line);

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "document/error.h"
 #include "document/demotime.h"
+#include "document/error.h"
 #include "document/numtext.h"
 #include "document/real48.h"
 #include "document/textfile.h"
@@ -161,8 +161,7 @@ void WriteDump(const TDemFile& demo, const std::string& path) {
 }
 
 BlockPtr MakeClosingBlock() {
-  return std::make_shared<Block>(
-      Block{"block {", " camera 0.000000000 0.000000000 0.000000000;", " disconnect;", "}"});
+  return std::make_shared<Block>(Block{"block {", " camera 0.000000000 0.000000000 0.000000000;", " disconnect;", "}"});
 }
 
 }  // namespace clipvex

@@ -11,8 +11,7 @@ namespace clipvex {
 
 // Inserted into leading block 3 of every demo read: it clears the colour
 // shift, the bonus flash and makes the console drop at once.
-inline constexpr std::string_view kConsoleResetLine =
-    R"( stufftext "v_cshift 0 0 0 0\nbf\nscr_conspeed 2000\n";)";
+inline constexpr std::string_view kConsoleResetLine = R"( stufftext "v_cshift 0 0 0 0\nbf\nscr_conspeed 2000\n";)";
 inline constexpr std::string_view kParseErrorText = "Error parsing input file";
 
 // Splits the dump at `dumpPath` into blocks, appends a duration comment to

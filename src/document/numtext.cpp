@@ -1,12 +1,14 @@
 #include "document/numtext.h"
 
+#include <locale.h>
+
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 
 #include "document/error.h"
 
@@ -53,9 +55,7 @@ Decimal RoundDecimalExact(double value, int sigDigits, int decimals) {
   if (magnitude == 0) return d;
   // 17 correctly rounded digits decide every case but an exact half, which
   // only the exact expansion can tell apart from a near half.
-  auto keepFor = [&](int exp10) {
-    return std::min<long long>(sigDigits, static_cast<long long>(exp10) + decimals);
-  };
+  auto keepFor = [&](int exp10) { return std::min<long long>(sigDigits, static_cast<long long>(exp10) + decimals); };
   ScientificDigits(magnitude, 16, d.digits, d.exp10);
   long long keep = keepFor(d.exp10);
   auto tailFrom = [](const std::string& digits, long long at) {
@@ -130,7 +130,7 @@ bool RoundDecimalFast(double value, int sigDigits, int decimals, Decimal& d) {
   long double dropped = scaled - whole;
   if (std::fabs(dropped - 0.5L) < 1e-3L) return false;
   auto n = static_cast<unsigned long long>(whole) + (dropped > 0.5L ? 1 : 0);
-  // The digit count must match the estimate; log10 can be off at powers of ten.
+  // The digit count must match the estimate, which can be off at powers of ten.
   auto low = static_cast<unsigned long long>(pow10[keep - 1]);
   auto high = static_cast<unsigned long long>(pow10[keep]);
   if (n < low || n > high) return false;
@@ -152,45 +152,34 @@ Decimal RoundDecimal(double value, int sigDigits, int decimals) {
   return RoundDecimalExact(value, sigDigits, decimals);
 }
 
-std::string Scientific(const Decimal& d) {
-  std::string out;
-  if (d.negative) out.push_back('-');
-  out.push_back(d.digits[0]);
+// The texts below are written to a buffer of kMaxGeneralText chars: digits
+// never exceed 15 after rounding, so no form is longer than 27 chars.
+
+// d.ddd...E[-]x, trailing zeros already gone from the digits.
+char* WriteScientific(const Decimal& d, char* p) {
+  if (d.negative) *p++ = '-';
+  *p++ = d.digits[0];
   if (d.digits.size() > 1) {
-    out.push_back('.');
-    out.append(d.digits, 1, std::string::npos);
+    *p++ = '.';
+    p = std::copy(d.digits.begin() + 1, d.digits.end(), p);
   }
-  out.push_back('E');
-  out.append(std::to_string(d.exp10 - 1));
-  return out;
+  *p++ = 'E';
+  return std::to_chars(p, p + 8, d.exp10 - 1).ptr;
 }
 
 // Plain decimal notation of d with `minDecimals` decimals at least.
-std::string Plain(const Decimal& d, int minDecimals) {
-  std::string out;
-  if (d.negative) out.push_back('-');
-  if (d.exp10 <= 0) {
-    out.push_back('0');
-  } else {
-    for (int i = 0; i < d.exp10; ++i) {
-      auto idx = static_cast<std::size_t>(i);
-      out.push_back(idx < d.digits.size() ? d.digits[idx] : '0');
-    }
-  }
-  std::string fraction;
-  for (long long place = d.exp10; place < static_cast<long long>(d.digits.size()); ++place) {
-    fraction.push_back(place < 0 ? '0' : d.digits[static_cast<std::size_t>(place)]);
-  }
-  if (d.exp10 < 0) {
-    fraction.assign(static_cast<std::size_t>(-d.exp10), '0');
-    fraction.append(d.digits);
-  }
-  while (fraction.size() < static_cast<std::size_t>(minDecimals)) fraction.push_back('0');
-  if (!fraction.empty()) {
-    out.push_back('.');
-    out.append(fraction);
-  }
-  return out;
+char* WritePlain(const Decimal& d, int minDecimals, char* p) {
+  const auto count = static_cast<long long>(d.digits.size());
+  auto digitAt = [&](long long place) {
+    return place >= 0 && place < count ? d.digits[static_cast<std::size_t>(place)] : '0';
+  };
+  if (d.negative) *p++ = '-';
+  if (d.exp10 <= 0) *p++ = '0';
+  for (long long place = 0; place < d.exp10; ++place) *p++ = digitAt(place);
+  long long decimals = std::max<long long>(minDecimals, count - d.exp10);
+  if (decimals > 0) *p++ = '.';
+  for (long long i = 0; i < decimals; ++i) *p++ = digitAt(d.exp10 + i);
+  return p;
 }
 
 bool IsBlank(char c) { return c == ' '; }
@@ -204,61 +193,35 @@ locale_t CLocale() {
 constexpr int kNoDecimalLimit = INT_MAX / 2;
 constexpr int kFixedDecimals = 9;
 
+std::size_t GeneralTextTo(const Decimal& d, char* out) {
+  char* end;
+  if (d.digits.empty()) {
+    *out = '0';
+    end = out + 1;
+  } else if (d.exp10 > kPrecision || d.exp10 < -4) {
+    end = WriteScientific(d, out);
+  } else {
+    end = WritePlain(d, 0, out);
+  }
+  return static_cast<std::size_t>(end - out);
+}
+
 std::string GeneralText(const Decimal& d) {
-  if (d.digits.empty()) return "0";
-  if (d.exp10 > kPrecision || d.exp10 < -4) return Scientific(d);
-  return Plain(d, 0);
+  char buf[kMaxGeneralText];
+  return std::string(buf, GeneralTextTo(d, buf));
 }
 
 std::string FixedText(const Decimal& d) {
   if (d.digits.empty()) return "0.000000000";
-  if (d.exp10 > kPrecision) return Scientific(d);
-  return Plain(d, kFixedDecimals);
+  char buf[kMaxGeneralText];
+  char* end = d.exp10 > kPrecision ? WriteScientific(d, buf) : WritePlain(d, kFixedDecimals, buf);
+  return std::string(buf, static_cast<std::size_t>(end - buf));
 }
 
 }  // namespace
 
 std::size_t FormatGeneralTo(double value, char* out) {
-  // Plain notation straight from the scaled digits, for the usual range.
-  double magnitude = std::fabs(value);
-  if (magnitude >= 1e-4 && magnitude < 1e14) {
-    int intDigits = DigitsBeforePoint(magnitude);
-    int scale = kPrecision - intDigits;
-    long double scaled = static_cast<long double>(magnitude) * PowersOfTen()[scale];
-    long double whole = std::floor(scaled);
-    long double dropped = scaled - whole;
-    auto n = static_cast<std::uint64_t>(whole) + (dropped > 0.5L ? 1 : 0);
-    constexpr std::uint64_t kLow = 100000000000000ULL;  // 10^14
-    constexpr std::uint64_t kHigh = 10 * kLow;
-    if (std::fabs(dropped - 0.5L) >= 1e-3L && n >= kLow && n <= kHigh) {
-      if (n == kHigh) {
-        n = kLow;
-        ++intDigits;
-      }
-      char digits[kPrecision];
-      for (int i = kPrecision - 1; i >= 0; --i, n /= 10) digits[i] = static_cast<char>('0' + n % 10);
-      int count = kPrecision;
-      while (count > 0 && digits[count - 1] == '0') --count;
-      char* p = out;
-      if (std::signbit(value)) *p++ = '-';
-      if (intDigits <= 0) {
-        *p++ = '0';
-        *p++ = '.';
-        for (int i = intDigits; i < 0; ++i) *p++ = '0';
-        for (int i = 0; i < count; ++i) *p++ = digits[i];
-      } else {
-        for (int i = 0; i < intDigits; ++i) *p++ = i < count ? digits[i] : '0';
-        if (count > intDigits) {
-          *p++ = '.';
-          for (int i = intDigits; i < count; ++i) *p++ = digits[i];
-        }
-      }
-      return static_cast<std::size_t>(p - out);
-    }
-  }
-  std::string text = GeneralText(RoundDecimal(value, kPrecision, kNoDecimalLimit));
-  std::memcpy(out, text.data(), text.size());
-  return text.size();
+  return GeneralTextTo(RoundDecimal(value, kPrecision, kNoDecimalLimit), out);
 }
 
 std::string FormatGeneral(double value) {

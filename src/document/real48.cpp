@@ -56,8 +56,8 @@ double RoundReal48Bits(long double value) {
     if ((mantissa << 1) != 0) throw ClipvexError("Invalid floating point operation");
     throw ClipvexError("Floating point overflow");
   }
-  if (biasedExp == 0 || mantissa == 0) return 0.0;  // zero, or far below the format's range
-  int exponent = biasedExp - 16383;                   // value = mantissa * 2^(exponent - 63)
+  if (biasedExp == 0 || mantissa == 0) return 0.0;                    // zero, or far below the format's range
+  int exponent = biasedExp - 16383;                                   // value = mantissa * 2^(exponent - 63)
   std::uint64_t rounded = (mantissa >> 24) + ((mantissa >> 23) & 1);  // halves away from zero
   if (rounded == (std::uint64_t{1} << 40)) {
     rounded >>= 1;

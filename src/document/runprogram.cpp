@@ -59,8 +59,8 @@ std::wstring Widen(const std::string& text) {
 
 }  // namespace
 
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         std::uint16_t showState, bool wait, bool captureErrors) {
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::uint16_t showState,
+                         bool wait, bool captureErrors) {
   std::wstring commandLine = QuoteArgument(Widen(program));
   for (const std::string& arg : arguments) commandLine += L" " + QuoteArgument(Widen(arg));
   STARTUPINFOW startup{};
@@ -80,8 +80,8 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   }
   PROCESS_INFORMATION info{};
   std::wstring app = Widen(program);
-  if (!CreateProcessW(app.c_str(), commandLine.data(), nullptr, nullptr, capture ? TRUE : FALSE,
-                      NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &info)) {
+  if (!CreateProcessW(app.c_str(), commandLine.data(), nullptr, nullptr, capture ? TRUE : FALSE, NORMAL_PRIORITY_CLASS,
+                      nullptr, nullptr, &startup, &info)) {
     DWORD code = GetLastError();
     if (capture) {
       CloseHandle(readErrors);

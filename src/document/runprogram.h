@@ -23,7 +23,7 @@ struct ProgramResult {
 // its error output is collected too. A program that cannot be started
 // raises "Failed to execute program.  Error Code N" with the system's error
 // number (2 for a missing file).
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         std::uint16_t showState, bool wait, bool captureErrors = false);
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::uint16_t showState,
+                         bool wait, bool captureErrors = false);
 
 }  // namespace clipvex

@@ -31,9 +31,7 @@ class LineReader {
   void Mark(std::string_view line);
   void Unmark() { mark_ = kNoMark; }
   const char* MarkedData() const { return buffer_.data() + mark_; }
-  std::size_t MarkedOffset(std::string_view line) const {
-    return static_cast<std::size_t>(line.data() - MarkedData());
-  }
+  std::size_t MarkedOffset(std::string_view line) const { return static_cast<std::size_t>(line.data() - MarkedData()); }
 
  private:
   static constexpr std::size_t kNoMark = static_cast<std::size_t>(-1);

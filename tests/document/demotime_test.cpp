@@ -71,8 +71,7 @@ TEST(FormatTimeLine, ReadsBackThroughParseTime) {
 
 TEST(BlockTimeText, LastTimeLineAmongTheFirstFourLines) {
   EXPECT_EQ(BlockTimeText(Block{"block {", " camera 0 0 0;", " time 12.500000000s;", "}"}), " 12.500000000s");
-  EXPECT_EQ(BlockTimeText(Block{"block {", " camera;", " time 1.000000000s;", " time 2.000000000s;"}),
-            " 2.000000000s");
+  EXPECT_EQ(BlockTimeText(Block{"block {", " camera;", " time 1.000000000s;", " time 2.000000000s;"}), " 2.000000000s");
   EXPECT_EQ(BlockTimeText(Block{"block {", " camera;", " x;", " y;", " time 5.000000000s;"}), "");
   EXPECT_EQ(BlockTimeText(Block{}), "");
   EXPECT_EQ(BlockTimeText(Block{" time"}), "");

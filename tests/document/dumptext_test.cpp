@@ -18,8 +18,8 @@ using test::WriteFile;
 
 std::vector<std::string> LeadingBlocks() {
   return {"block {", " camera 0 0 0;", " serverinfo;", "}",  //
-          "block {", " camera 0 0 0;", " signon 1;", "}",    //
-          "block {", " camera 0 0 0;", " signon 2;", " signon 3;", "}"};
+          "block {", " camera 0 0 0;", " signon 1;",   "}",  //
+          "block {", " camera 0 0 0;", " signon 2;",   " signon 3;", "}"};
 }
 
 std::vector<std::string> Frame(const std::string& time, const std::string& extra = " print \"hi\";") {
@@ -50,8 +50,11 @@ class DumpTextTest : public ::testing::Test {
 
 TEST_F(DumpTextTest, SplitsIntoHeaderEntryAndBlocksWithDurationComments) {
   WriteFile(demo_, std::string(1500, 'x'));
-  auto p = Parse({{"// made by hand", "track -1;", "dropped before the first record"}, LeadingBlocks(), {"junk"},
-                  Frame("0.400000000s"), Frame("0.500000000s")});
+  auto p = Parse({{"// made by hand", "track -1;", "dropped before the first record"},
+                  LeadingBlocks(),
+                  {"junk"},
+                  Frame("0.400000000s"),
+                  Frame("0.500000000s")});
   const TDemFile& d = p->demo;
   EXPECT_TRUE(p->notifier.errors.empty());
   EXPECT_EQ(d.Header, "track -1;");
@@ -67,12 +70,13 @@ TEST_F(DumpTextTest, SplitsIntoHeaderEntryAndBlocksWithDurationComments) {
 }
 
 TEST_F(DumpTextTest, DurationRules) {
-  auto p = Parse({{"track 2;"}, LeadingBlocks(),
-                  Frame("12.000000000s"),                               // first gap from 0 is over a second
-                  Frame("13.000000000s"),                               // exactly one second stays
-                  Frame("14.000100000s"),                               // just over a second
+  auto p = Parse({{"track 2;"},
+                  LeadingBlocks(),
+                  Frame("12.000000000s"),                                     // first gap from 0 is over a second
+                  Frame("13.000000000s"),                                     // exactly one second stays
+                  Frame("14.000100000s"),                                     // just over a second
                   {"block {", " camera 0 0 0;", " print \"no time\";", "}"},  // repeats the last duration
-                  Frame("13.500000000s"),                               // time going back stays negative
+                  Frame("13.500000000s"),                                     // time going back stays negative
                   {"block {", " camera;", " time 14.000000000s;", " time 14.250000000s;", "}"}});
   const TDemFile& d = p->demo;
   ASSERT_EQ(d.Blocks.size(), 10u);
@@ -87,7 +91,8 @@ TEST_F(DumpTextTest, DurationRules) {
 }
 
 TEST_F(DumpTextTest, BraceCountingIsPerLineAndIgnoresQuotes) {
-  auto p = Parse({{"track -1;"}, LeadingBlocks(),
+  auto p = Parse({{"track -1;"},
+                  LeadingBlocks(),
                   {"block {", " camera;", " { {", " nested };", "}", " print \"}\";", " still inside;", "}"},
                   {"block {", " camera;", " print \"}\";", " left over;", "}"}});
   const TDemFile& d = p->demo;
@@ -202,8 +207,9 @@ TEST_F(DumpTextTest, NewDemoWritesEmptyLinesThenTheClosingBlock) {
   demo.Blocks.push_back(MakeClosingBlock());
   std::string out = dir_.File("new.txt");
   WriteDump(demo, out);
-  EXPECT_EQ(ReadFile(out), "\r\n\r\n\r\n\r\nblock {\r\n camera 0.000000000 0.000000000 0.000000000;\r\n"
-                           " disconnect;\r\n}\r\n");
+  EXPECT_EQ(ReadFile(out),
+            "\r\n\r\n\r\n\r\nblock {\r\n camera 0.000000000 0.000000000 0.000000000;\r\n"
+            " disconnect;\r\n}\r\n");
 }
 
 TEST_F(DumpTextTest, WriteErrorsAreFileErrors) {

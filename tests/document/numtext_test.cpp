@@ -120,7 +120,8 @@ TEST(NumberFormats, FastPathAgreesWithTheDecimalExpansion) {
   }
   // Sums of binary fractions give exact halves at the last kept digit.
   for (int k = 1; k < 40; ++k) {
-    for (long long a : {1LL, 3LL, 13107LL, 1000000000001LL, 999999999999LL}) check(std::ldexp(static_cast<double>(a), -k));
+    for (long long a : {1LL, 3LL, 13107LL, 1000000000001LL, 999999999999LL})
+      check(std::ldexp(static_cast<double>(a), -k));
   }
 }
 
@@ -140,7 +141,8 @@ TEST(StrToFloat, ShortcutMatchesTheLibraryConversion) {
     std::string text = (rng() % 3 == 0) ? "-" : "";
     for (int d = 0; d < intDigits; ++d) text.push_back(static_cast<char>('0' + rng() % 10));
     if (fracDigits > 0 || intDigits == 0) text.push_back('.');
-    for (int d = 0; d < fracDigits || (intDigits == 0 && d == 0); ++d) text.push_back(static_cast<char>('0' + rng() % 10));
+    for (int d = 0; d < fracDigits || (intDigits == 0 && d == 0); ++d)
+      text.push_back(static_cast<char>('0' + rng() % 10));
     long double expected = std::strtold(text.c_str(), nullptr);
     ASSERT_EQ(StrToFloat(text), expected) << text;
   }

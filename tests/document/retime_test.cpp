@@ -23,8 +23,9 @@ TDemFile DemoOf(std::vector<BlockPtr> blocks) {
 }
 
 TEST(RetimeDemo, RunningSumOfDurationComments) {
-  TDemFile demo = DemoOf({TimedBlock("99.000000000s", RoundReal48(0.05L)), TimedBlock("3.000000000s", RoundReal48(0.1L)),
-                          TimedBlock("7.000000000s", RoundReal48(0.05L))});
+  TDemFile demo =
+      DemoOf({TimedBlock("99.000000000s", RoundReal48(0.05L)), TimedBlock("3.000000000s", RoundReal48(0.1L)),
+              TimedBlock("7.000000000s", RoundReal48(0.05L))});
   RetimeDemo(demo);
   EXPECT_EQ((*demo.Blocks[1])[2], " time 0.000000000s;");
   EXPECT_EQ((*demo.Blocks[2])[2], " time 0.050000000s;");
@@ -34,23 +35,20 @@ TEST(RetimeDemo, RunningSumOfDurationComments) {
 }
 
 TEST(RetimeDemo, OnlyLinesOneToThreeCount) {
-  auto late = std::make_shared<Block>(
-      Block{"block {", " camera;", " a;", " b;", " time 9.000000000s;", "}", "// 5"});
+  auto late = std::make_shared<Block>(Block{"block {", " camera;", " a;", " b;", " time 9.000000000s;", "}", "// 5"});
   auto atZero = std::make_shared<Block>(Block{" time 4.000000000s;", "// 5"});
-  auto two = std::make_shared<Block>(
-      Block{"block {", " time 1.000000000s;", " time 2.000000000s;", "}", "// 0.5"});
+  auto two = std::make_shared<Block>(Block{"block {", " time 1.000000000s;", " time 2.000000000s;", "}", "// 0.5"});
   TDemFile demo = DemoOf({late, atZero, two, TimedBlock("1.000000000s", 0.25)});
   RetimeDemo(demo);
   EXPECT_EQ((*late)[4], " time 9.000000000s;");  // kept, adds nothing
   EXPECT_EQ((*atZero)[0], " time 4.000000000s;");
-  EXPECT_EQ((*two)[1], " time 1.000000000s;");   // only the last one qualifies
+  EXPECT_EQ((*two)[1], " time 1.000000000s;");  // only the last one qualifies
   EXPECT_EQ((*two)[2], " time 0.000000000s;");
   EXPECT_EQ((*demo.Blocks[4])[2], " time 0.500000000s;");
 }
 
 TEST(RetimeDemo, NegativeDurationsAndTheMinuteForm) {
-  TDemFile demo = DemoOf({TimedBlock("0s", 59.5), TimedBlock("0s", 1.0), TimedBlock("0s", -0.75),
-                          TimedBlock("0s", 0)});
+  TDemFile demo = DemoOf({TimedBlock("0s", 59.5), TimedBlock("0s", 1.0), TimedBlock("0s", -0.75), TimedBlock("0s", 0)});
   RetimeDemo(demo);
   EXPECT_EQ((*demo.Blocks[2])[2], " time 59.500000000s;");
   EXPECT_EQ((*demo.Blocks[3])[2], " time 1:0.500000000m;");

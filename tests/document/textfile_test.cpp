@@ -81,7 +81,8 @@ TEST(LineReader, BlocksSpanningRefillsParseIntact) {
   for (int b = 0; b < 3000; ++b) {
     std::vector<std::string> lines = {"block {", " camera 1 2 3;"};
     int count = b == 1500 ? 40000 : 5 + b % 30;
-    for (int i = 0; i < count; ++i) lines.push_back(" line " + std::to_string(b) + " " + std::to_string(i) + std::string(b % 50, '.'));
+    for (int i = 0; i < count; ++i)
+      lines.push_back(" line " + std::to_string(b) + " " + std::to_string(i) + std::string(b % 50, '.'));
     lines.emplace_back("}");
     for (const auto& l : lines) dump += l + "\n";
     blocks.push_back(lines);
@@ -93,7 +94,7 @@ TEST(LineReader, BlocksSpanningRefillsParseIntact) {
   ASSERT_EQ(demo.Blocks.size(), blocks.size() + 1);
   for (std::size_t b = 0; b < blocks.size(); ++b) {
     std::vector<std::string> got = demo.Blocks[b + 1]->Lines();
-    got.pop_back();  // duration comment
+    got.pop_back();                          // duration comment
     if (b == 2) got.erase(got.begin() + 3);  // console reset line
     ASSERT_EQ(got, blocks[b]) << b;
   }
