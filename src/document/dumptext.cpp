@@ -52,21 +52,29 @@ struct BlockBuilder {
   }
 };
 
-// Duration comments repeat often; the last text is kept for the next block.
+// A demo's frames take a handful of different durations, over and over: the
+// comment texts of recent ones are kept, looked up by the value's bits.
 class DurationComments {
  public:
   std::string_view For(double duration) {
-    if (length_ == 0 || duration != value_) {
-      value_ = duration;
-      length_ = 3 + FormatGeneralTo(duration, text_ + 3);
+    std::uint64_t bits;
+    std::memcpy(&bits, &duration, sizeof bits);
+    Entry& e = entries_[(bits ^ (bits >> 29) ^ (bits >> 43)) % kEntries];
+    if (e.length == 0 || e.bits != bits) {
+      e.bits = bits;
+      e.length = 3 + FormatGeneralTo(duration, e.text + 3);
     }
-    return {text_, length_};
+    return {e.text, e.length};
   }
 
  private:
-  double value_ = 0;
-  char text_[3 + kMaxGeneralText] = {'/', '/', ' '};
-  std::size_t length_ = 0;
+  static constexpr std::size_t kEntries = 64;
+  struct Entry {
+    std::uint64_t bits = 0;
+    std::size_t length = 0;
+    char text[3 + kMaxGeneralText] = {'/', '/', ' '};
+  };
+  Entry entries_[kEntries];
 };
 
 void ReadBlocks(LineReader& reader, const std::string& dumpPath, const std::string& demoPath, TDemFile& demo,
