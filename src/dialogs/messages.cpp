@@ -1,0 +1,65 @@
+#include "dialogs/messages.h"
+
+#include <QFile>
+#include <QMessageBox>
+#include <exception>
+
+namespace clipvex {
+namespace {
+
+MessageBoxHook& Hook() {
+  static MessageBoxHook hook;
+  return hook;
+}
+
+}  // namespace
+
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
+  MessageBoxHook previous = std::move(Hook());
+  Hook() = std::move(hook);
+  return previous;
+}
+
+void ShowMessage(QWidget* parent, const QString& title, const QString& text) {
+  if (Hook()) {
+    Hook()(parent, title, text);
+    return;
+  }
+  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+  box.setObjectName("messageBox");
+  box.exec();
+}
+
+bool Guarded(QWidget* parent, const std::function<void()>& command) {
+  QString error;
+  try {
+    command();
+    return true;
+  } catch (const std::bad_alloc&) {
+    error = "Out of memory";
+  } catch (const std::exception& e) {
+    error = QString::fromUtf8(e.what());
+  }
+  ShowMessage(parent, "Clipvex", error);
+  return false;
+}
+
+QString FromBytes(const std::string& bytes) {
+  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string ToBytes(const QString& text) {
+  const QByteArray bytes = text.toLatin1();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString FromPath(const std::string& path) {
+  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+std::string ToPath(const QString& path) {
+  const QByteArray bytes = QFile::encodeName(path);
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace clipvex

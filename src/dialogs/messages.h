@@ -1,0 +1,34 @@
+// Message boxes and the error boundary every command of the editor runs in.
+// Tests install a hook so that no modal box can block them.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace clipvex {
+
+// Shows `text` in a message box captioned `title` over `parent`.
+using MessageBoxHook = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
+
+// Replaces how message boxes are shown; an empty hook restores the real,
+// modal QMessageBox. Returns the previous hook.
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
+
+void ShowMessage(QWidget* parent, const QString& title, const QString& text);
+
+// Runs `command`; an exception it raises is shown in a box titled "Clipvex"
+// with the exception's text, and the command ends where it stood. Returns
+// whether the command finished without an error.
+bool Guarded(QWidget* parent, const std::function<void()>& command);
+
+// Text of the editor's own byte strings (Latin-1, every byte kept) and back.
+QString FromBytes(const std::string& bytes);
+std::string ToBytes(const QString& text);
+
+// File names go through the local 8-bit encoding of the file system.
+QString FromPath(const std::string& path);
+std::string ToPath(const QString& path);
+
+}  // namespace clipvex
