@@ -11,5 +11,6 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   export XDG_RUNTIME_DIR=$(mktemp -d)
   chmod 700 "$XDG_RUNTIME_DIR"
 fi
-cd workspace
-exec ../build/bin/clipvex "$@"
+export XDG_CONFIG_HOME="$PWD/workspace/.config"
+cd workspace/id1
+exec ../../build/bin/clipvex "$@"

@@ -1,14 +1,29 @@
 #!/usr/bin/env bash
-# Lays out the sample workspace: the converter beside a folder of generated
-# demos. Usage: sample-workspace.sh BUILD_DIR WORKSPACE_DIR
+# Lays out the sample workspace: a folder standing in for the game's folder,
+# with the converter (and the preview game once built) in it, the game
+# subdirectory "id1" with generated sample demos, and settings pointing at
+# all of it (in WORKSPACE_DIR/.config, used through XDG_CONFIG_HOME).
+# Usage: sample-workspace.sh BUILD_DIR WORKSPACE_DIR
 set -euo pipefail
 build=$1
 ws=$2
-mkdir -p "$ws/demos"
+mkdir -p "$ws/id1" "$ws/.config/Clipvex"
+ws=$(cd "$ws" && pwd)
 for tool in lmpc demogen winquake; do
   if [ -x "$build/bin/$tool" ]; then ln -sf "$(cd "$build/bin" && pwd)/$tool" "$ws/$tool"; fi
 done
 if [ -x "$build/bin/demogen" ]; then
-  [ -f "$ws/demos/sample_start.dem" ] || "$build/bin/demogen" --blocks 600 --map start --seed 1 "$ws/demos/sample_start.dem"
-  [ -f "$ws/demos/sample_e1m1.dem" ] || "$build/bin/demogen" --blocks 1500 --map e1m1 --seed 2 "$ws/demos/sample_e1m1.dem"
+  [ -f "$ws/id1/sample_start.dem" ] || "$build/bin/demogen" --blocks 600 --map start --seed 1 "$ws/id1/sample_start.dem"
+  [ -f "$ws/id1/sample_e1m1.dem" ] || "$build/bin/demogen" --blocks 1500 --map e1m1 --seed 2 "$ws/id1/sample_e1m1.dem"
+fi
+conf="$ws/.config/Clipvex/Clipvex.conf"
+if [ ! -f "$conf" ]; then
+  cat > "$conf" <<CONF
+[General]
+WinQuakePath=$ws/
+lmpcpath=$ws/
+dempath=id1
+addparams=-startwindowed  +_windowed_mouse 0 +vid_mode 0 +playdemo clipvex
+fastpre=0
+CONF
 fi

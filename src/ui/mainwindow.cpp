@@ -1,17 +1,502 @@
 #include "ui/mainwindow.h"
 
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFrame>
 #include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "dialogs/dir_dialog_main.h"
+#include "dialogs/dircfg_main.h"
+#include "dialogs/messages.h"
+#include "dialogs/qtsettingsstore.h"
+#include "dialogs/settingsstore.h"
+#include "preview/screenshots.h"
+#include "toolbars/toolbarplace.h"
+#include "ui/aboutbox.h"
+#include "ui/memstatus.h"
 
 namespace clipvex {
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
-  setObjectName("MainForm");
+// Status words go to the status bar's panel and are painted at once.
+class Tclipvex_form::StatusFeedback : public Feedback {
+ public:
+  explicit StatusFeedback(Tclipvex_form& form) : form_(form) {}
+  void Status(std::string_view word) override {
+    form_.SetStatus(QString::fromLatin1(word.data(), static_cast<qsizetype>(word.size())));
+  }
+
+ private:
+  Tclipvex_form& form_;
+};
+
+// Problems that leave usable data: a box captioned "Error".
+class Tclipvex_form::BoxNotifier : public Notifier {
+ public:
+  explicit BoxNotifier(QWidget* parent) : parent_(parent) {}
+  void ShowError(std::string_view text) override {
+    ShowMessage(parent_, "Error", QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+  }
+
+ private:
+  QWidget* parent_;
+};
+
+namespace {
+
+// The tools in the order of the Tools tool bar; the button ids of its group.
+struct ToolButtonSpec {
+  const char* name;
+  const char* hint;
+  Glyph glyph;
+  Tool tool;
+};
+constexpr ToolButtonSpec kToolButtons[] = {
+    {"arrow_butt", "Selection Tool", Glyph::Arrow, Tool::Arrow},
+    {"Zoomin_butt", "Zoom in", Glyph::ZoomIn, Tool::ZoomIn},
+    {"Zoomout_butt", "Zoom out", Glyph::ZoomOut, Tool::ZoomOut},
+    {"zoom_image_butt", "Zoom Thumbnail", Glyph::ZoomImage, Tool::ZoomImage},
+    {"totext_butt", "View as Text", Glyph::Text, Tool::ToText},
+    {"in_butt", "Set the in-flag", Glyph::InFlag, Tool::In},
+    {"out_butt", "Set the out-flag", Glyph::OutFlag, Tool::Out},
+};
+
+// The client area starts below the top dock area; the strips and buttons
+// keep their places relative to each other.
+constexpr int kClientTop = 28;
+constexpr int Y(int formY) { return formY - kClientTop; }
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->move(x, y);
+  label->adjustSize();
+  return label;
+}
+
+}  // namespace
+
+Tclipvex_form::Tclipvex_form(SettingsStore& store, FileChooser& chooser, QWidget* parent)
+    : QMainWindow(parent),
+      store_(store),
+      chooser_(chooser),
+      feedback_(std::make_unique<StatusFeedback>(*this)),
+      notifier_(std::make_unique<BoxNotifier>(this)) {
+  setObjectName("clipvex_form");
   setWindowTitle("Clipvex");
-  resize(900, 600);
-  auto* status = new QLabel(this);
-  status->setObjectName("statusWord");
-  statusBar()->addWidget(status, 1);
+  setAttribute(Qt::WA_AlwaysShowToolTips);
+
+  auto* client = new QWidget(this);
+  client->setObjectName("client");
+  setCentralWidget(client);
+  BuildMenus();
+  BuildToolBars();
+  BuildControls(client);
+
+  // FormCreate.
+  move(0, 0);
+  SetStatus("Done");
+  labelMode = 0;
+  MasterPanel = new TFilmStrip("MasterPanel", Y(32), *this, client);
+  FinalPanel = new TFilmStrip("FinalPanel", Y(220), *this, client);
+  activeStrip = MasterPanel;
+  settings.configpending = false;
+  LoadSettings(settings, store_, [this] { settings.configpending = true; });
+  ClearScreenshots(settings);
+  Refresh_buttClick();
+
+  client->setFixedSize(1024, Y(220) + 105 + 4);
+  adjustSize();
+}
+
+Tclipvex_form::~Tclipvex_form() = default;
+
+void Tclipvex_form::CreateForms() {
+  dirDialog_ = new Tdir_dialog_form(this);
+  dircfg_ = new Tdircfg_form(settings, store_, *dirDialog_, this);
+  about_ = new Tabout_form(this);
+  const auto takeDel = [this] { delete1_->setShortcut(QKeySequence()); };
+  dircfg_->onActivate = takeDel;
+  dirDialog_->onActivate = takeDel;
+}
+
+void Tclipvex_form::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName("MainMenu1");
+  auto menu = [bar](const char* name, const QString& caption) {
+    QMenu* m = bar->addMenu(caption);
+    m->setObjectName(name);
+    m->setToolTipsVisible(true);
+    return m;
+  };
+  QMenu* file = menu("File1", "&File");
+  AddCommand(file, "New1", "&New", &Tclipvex_form::New1Click);
+  AddCommand(file, "Open1", "&Open", &Tclipvex_form::Open1Click);
+  AddCommand(file, "Save1", "&Save", &Tclipvex_form::Save1Click);
+  AddCommand(file, "SaveAs1", "Save &As...", &Tclipvex_form::SaveAs1Click);
+  AddCommand(file, "Close1", "&Close", &Tclipvex_form::Close1Click);
+  file->addSeparator()->setObjectName("N2");
+  AddCommand(file, "Exit1", "E&xit", &Tclipvex_form::Exit1Click);
+
+  // Entries without a handler here (editing, effects, search, insertion)
+  // are bound by the code that carries them out.
+  QMenu* edit = menu("Edit1", "&Edit");
+  AddCommand(edit, "Undo1", "&Undo", nullptr, QKeySequence("Ctrl+Z"))->setEnabled(false);
+  edit->addSeparator()->setObjectName("N3");
+  AddCommand(edit, "Cut1", "Cu&t", nullptr, QKeySequence("Ctrl+X"));
+  AddCommand(edit, "Copy1", "&Copy", nullptr, QKeySequence("Ctrl+C"));
+  AddCommand(edit, "Paste1", "&Paste", nullptr, QKeySequence("Ctrl+V"));
+  AddCommand(edit, "PasteonEnd1", "Paste at &End", nullptr);
+  AddCommand(edit, "PasteNewLevel1", "Paste New &Level", nullptr);
+  delete1_ = AddCommand(edit, "Delete1", "&Delete", nullptr, QKeySequence(Qt::Key_Delete));
+  AddCommand(edit, "SelectAll1", "Select &All", nullptr, QKeySequence("Ctrl+A"));
+  edit->addSeparator()->setObjectName("N4");
+  AddCommand(edit, "Find1", "&Find...", nullptr, QKeySequence("Ctrl+F"));
+
+  QMenu* fx = menu("FX1", "F/&X");
+  AddCommand(fx, "Reverse1", "Reverse", nullptr);
+  AddCommand(fx, "ChangeSpeed1", "Change Speed", nullptr);
+  AddCommand(fx, "ColorFade1", "Color Fade", nullptr);
+
+  QMenu* options = menu("Options1", "&Options");
+  QMenu* labels = options->addMenu("Display Labels as");
+  labels->setObjectName("DisplayLabelsas1");
+  AddCommand(labels, "BlockNumber1", "Block Number", &Tclipvex_form::BlockNumber1Click, QKeySequence("Ctrl+B"));
+  AddCommand(labels, "Time1", "Time", &Tclipvex_form::Time1Click, QKeySequence("Ctrl+T"));
+  AddCommand(options, "Directories1", "Directories...", &Tclipvex_form::Directories1Click);
+
+  QMenu* insert = menu("insert1", "&Insert");
+  AddCommand(insert, "Sound1", "&Sound", nullptr);
+  AddCommand(insert, "PrintMessage1", "&Print Message", nullptr);
+  AddCommand(insert, "CenterPrint1", "&Center Print", nullptr);
+  AddCommand(insert, "ConsoleCommand1", "Console Command", nullptr);
+
+  QMenu* help = menu("Help1", "&Help");
+  AddCommand(help, "About1", "&About...", &Tclipvex_form::About1Click);
+}
+
+QAction* Tclipvex_form::AddCommand(QMenu* menu, const char* name, const QString& caption,
+                                   void (Tclipvex_form::*handler)(), const QKeySequence& shortcut) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(name);
+  action->setShortcut(shortcut);
+  action->setShortcutContext(Qt::WindowShortcut);
+  if (handler != nullptr) connect(action, &QAction::triggered, this, [this, handler] { Run(handler); });
+  return action;
+}
+
+QToolButton* Tclipvex_form::AddButton(QToolBar* bar, const char* name, const QString& hint, Glyph glyph,
+                                      void (Tclipvex_form::*handler)()) {
+  auto* button = new QToolButton(bar);
+  button->setObjectName(name);
+  button->setToolTip(hint);
+  button->setIcon(GlyphIcon(glyph));
+  button->setAutoRaise(true);
+  button->setFixedSize(25, 25);
+  if (handler != nullptr) connect(button, &QToolButton::clicked, this, [this, handler] { Run(handler); });
+  bar->addWidget(button);
+  return button;
+}
+
+void Tclipvex_form::BuildToolBars() {
+  menubar1_ = new QToolBar("Main", this);
+  menubar1_->setObjectName("menubar1");
+  menubar1_->setIconSize(QSize(20, 20));
+  menubar1_->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+  AddButton(menubar1_, "new_butt", "Create a New File", Glyph::New, &Tclipvex_form::New1Click);
+  AddButton(menubar1_, "open_butt", "Open File", Glyph::Open, &Tclipvex_form::Open1Click);
+  AddButton(menubar1_, "save_butt", "Save File", Glyph::Save, &Tclipvex_form::Save1Click);
+  menubar1_->addSeparator();
+  AddButton(menubar1_, "cut_butt", "Cut Selection", Glyph::Cut, nullptr);
+  AddButton(menubar1_, "copy_butt", "Copy Selection", Glyph::Copy, nullptr);
+  AddButton(menubar1_, "paste_butt", "Paste Selection", Glyph::Paste, nullptr);
+  AddButton(menubar1_, "pasteend_butt", "Paste Selection at End", Glyph::PasteEnd, nullptr);
+  menubar1_->addSeparator();
+  // This button is the stop command of screenshot runs, whatever its hint says.
+  AddButton(menubar1_, "SpeedButton2", "Change Speed", Glyph::Stop, &Tclipvex_form::SpeedButton1Click);
+  AddButton(menubar1_, "SpeedButton3", "Color Fade", Glyph::ColorFade, nullptr);
+  menubar1_->addSeparator();
+  AddButton(menubar1_, "SpeedButton5", "Insert Sound", Glyph::Sound, nullptr);
+  AddButton(menubar1_, "SpeedButton7", "Insert Print Message", Glyph::Print, nullptr);
+  addToolBar(Qt::TopToolBarArea, menubar1_);
+
+  toolbar1_ = new QToolBar("Tools", this);
+  toolbar1_->setObjectName("toolbar1");
+  toolbar1_->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+  toolbar1_->setFloatable(true);
+  tools_ = new QButtonGroup(this);
+  tools_->setExclusive(true);
+  for (std::size_t i = 0; i < std::size(kToolButtons); ++i) {
+    QToolButton* button = AddButton(toolbar1_, kToolButtons[i].name, kToolButtons[i].hint, kToolButtons[i].glyph,
+                                    nullptr);
+    button->setCheckable(true);
+    tools_->addButton(button, static_cast<int>(i));
+  }
+  tools_->button(0)->setChecked(true);
+  addToolBar(Qt::TopToolBarArea, toolbar1_);
+  connect(toolbar1_, &QToolBar::visibilityChanged, this, &Tclipvex_form::toolbar1VisibleChanged);
+  setDockNestingEnabled(false);
+}
+
+void Tclipvex_form::BuildControls(QWidget* client) {
+  auto* fullpre = new QToolButton(client);
+  fullpre->setObjectName("fullpre_butt");
+  fullpre->setText("Full Preview");
+  fullpre->setToolTip("Generate Screen Shots for all frames");
+  fullpre->setIcon(GlyphIcon(Glyph::Preview, 32));
+  fullpre->setIconSize(QSize(32, 32));
+  fullpre->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  fullpre->setGeometry(8, Y(144), 145, 73);
+
+  auto* update = new QToolButton(client);
+  update->setObjectName("update_butt");
+  update->setText("Update Viewable");
+  update->setToolTip("Generate Screen Shots for Visible Frames");
+  update->setIcon(GlyphIcon(Glyph::Update, 32));
+  update->setIconSize(QSize(32, 32));
+  update->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  update->setGeometry(160, Y(144), 89, 73);
+
+  centerPanel_ = new QFrame(client);
+  centerPanel_->setObjectName("center_panel");
+  centerPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  centerPanel_->setGeometry(256, Y(144), 161, 73);
+  centerPanel_->setToolTip("Double-click to float the Tools tool bar here");
+  centerPanel_->installEventFilter(this);
+  auto* centerDock = new QWidget(centerPanel_);
+  centerDock->setObjectName("center_dock");
+  centerDock->setGeometry(1, 1, 159, 5);
+
+  struct ScrollSpec {
+    const char* name;
+    const char* hint;
+    Glyph glyph;
+    int x;
+    void (Tclipvex_form::*handler)(const QObject*);
+  };
+  const ScrollSpec scrolls[] = {
+      {"RW_butt", "Scroll 9 frames left", Glyph::PageLeft, 432, &Tclipvex_form::mRW_buttClick},
+      {"BF_butt", "Scroll 1 frame left", Glyph::FrameLeft, 520, &Tclipvex_form::mBF_buttClick},
+      {"P_butt", "Scroll 1 frame right", Glyph::FrameRight, 576, &Tclipvex_form::mP_buttClick},
+      {"FF_butt", "Scroll 9 frames right", Glyph::PageRight, 664, &Tclipvex_form::mFF_buttClick},
+  };
+  for (const char* prefix : {"m", "f"}) {
+    const int y = prefix[0] == 'm' ? 144 : 192;
+    for (const ScrollSpec& spec : scrolls) {
+      auto* button = new QToolButton(client);
+      button->setObjectName(QString(prefix) + spec.name);
+      button->setToolTip(spec.hint);
+      button->setIcon(GlyphIcon(spec.glyph));
+      button->setGeometry(spec.x, Y(y), 49, 25);
+      const auto handler = spec.handler;
+      connect(button, &QToolButton::clicked, this, [this, button, handler] {
+        Guarded(this, [&] { (this->*handler)(button); });
+      });
+    }
+  }
+
+  auto* play = new QToolButton(client);
+  play->setObjectName("play_butt");
+  play->setText("Play Selection");
+  play->setToolTip("Play the Selected Blocks");
+  play->setIcon(GlyphIcon(Glyph::Play, 32));
+  play->setIconSize(QSize(32, 32));
+  play->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  play->setGeometry(744, Y(144), 81, 73);
+
+  auto* stop = new QToolButton(client);
+  stop->setObjectName("SpeedButton1");
+  stop->setToolTip("Stop trying to update");
+  stop->setIcon(GlyphIcon(Glyph::Stop));
+  stop->setGeometry(840, Y(168), 25, 25);
+  connect(stop, &QToolButton::clicked, this, [this] { Run(&Tclipvex_form::SpeedButton1Click); });
+
+  for (auto [name, text, y] : {std::tuple{"Label8", "Source Panel", 144}, std::tuple{"Label9", "Final Panel", 200}}) {
+    QLabel* label = MakeLabel(client, name, text, 944, Y(y));
+    QFont italic = label->font();
+    italic.setItalic(true);
+    label->setFont(italic);
+    label->adjustSize();
+  }
+
+  auto* refresh = new QPushButton("Refresh", client);
+  refresh->setObjectName("Refresh_butt");
+  refresh->setGeometry(696, Y(344), 75, 25);
+  refresh->hide();
+  connect(refresh, &QPushButton::clicked, this, [this] { Run(&Tclipvex_form::Refresh_buttClick); });
+
+  // The memory panel lies over the right end of the strips while it shows.
+  mempanel_ = new QFrame(client);
+  mempanel_->setObjectName("mempanel");
+  mempanel_->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  mempanel_->setAutoFillBackground(true);
+  mempanel_->setGeometry(816, Y(144) - 20, 201, 201);
+  mempanel_->installEventFilter(this);
+  const char* captions[][2] = {{"Label1", "Memory Load"},
+                               {"Label2", "Total Physical Mem"},
+                               {"Label3", "Avail Physical Mem"},
+                               {"Label4", "Avail Page File"},
+                               {"Label5", "Avail Total"}};
+  const char* values[] = {"memload", "physmem", "aphysmem", "apagefile", "avirtual"};
+  for (int i = 0; i < 5; ++i) {
+    MakeLabel(mempanel_, captions[i][0], captions[i][1], 8, 16 + 24 * i);
+    QLabel* value = MakeLabel(mempanel_, values[i], values[i], 112, 16 + 24 * i);
+    value->setMinimumWidth(84);
+  }
+  mempanel_->hide();
+
+  statusBar()->setObjectName("StatusBar1");
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->installEventFilter(this);
+  statusWord_ = new QLabel(this);
+  statusWord_->setObjectName("statusWord");
+  statusWord_->setMinimumWidth(50);
+  statusWord_->installEventFilter(this);
+  statusBar()->addWidget(statusWord_, 1);
+}
+
+void Tclipvex_form::Run(void (Tclipvex_form::*handler)()) {
+  Guarded(this, [&] { (this->*handler)(); });
+}
+
+QString Tclipvex_form::StatusWord() const { return statusWord_->text(); }
+
+void Tclipvex_form::SetStatus(const QString& word) {
+  statusWord_->setText(word);
+  statusWord_->repaint();
+  emit StatusChanged(word);
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool Tclipvex_form::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) FormActivate();
+  return QMainWindow::event(event);
+}
+
+bool Tclipvex_form::eventFilter(QObject* watched, QEvent* event) {
+  const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
+  if (watched == mempanel_) {
+    if (doubleClick) {
+      mempanelDblClick();
+      return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) {
+      mempanelClick();
+      return true;
+    }
+  } else if ((watched == statusBar() || watched == statusWord_) && doubleClick) {
+    StatusBar1DblClick();
+    return true;
+  } else if (watched == centerPanel_ && doubleClick) {
+    center_panelDblClick();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void Tclipvex_form::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!toolsPlaced_) {
+    toolsPlaced_ = true;
+    RestoreToolsBar();
+  }
+}
+
+void Tclipvex_form::closeEvent(QCloseEvent* event) {
+  // FormClose: thumbnails never outlive a run of the program.
+  closing_ = true;
+  SaveToolsBar();
+  ClearScreenshots(settings);
+  for (QWidget* dialog : std::initializer_list<QWidget*>{dircfg_, dirDialog_, about_}) {
+    if (dialog != nullptr) dialog->hide();
+  }
+  if (toolbar1_->isFloating()) toolbar1_->hide();
+  event->accept();
+}
+
+void Tclipvex_form::RestoreToolsBar() {
+  std::unique_ptr<QSettings> stored = OpenClipvexSettings();
+  if (!stored) return;
+  if (std::optional<ToolBarPlace> place = LoadPlace(*stored, toolbar1_->objectName())) {
+    ApplyPlace(*this, *toolbar1_, *place);
+  }
+}
+
+void Tclipvex_form::SaveToolsBar() {
+  std::unique_ptr<QSettings> stored = OpenClipvexSettings();
+  if (!stored) return;
+  SavePlace(*stored, toolbar1_->objectName(), CurrentPlace(*this, *toolbar1_));
+  stored->sync();
+}
+
+Tool Tclipvex_form::CurrentTool() const {
+  const int id = tools_->checkedId();
+  if (id < 0 || id >= static_cast<int>(std::size(kToolButtons))) return Tool::Arrow;
+  return kToolButtons[id].tool;
+}
+
+void Tclipvex_form::OpenViewer(std::int64_t, bool) {
+  // The block viewer joins with its own window; until then a press with
+  // the viewing tools shows nothing.
+}
+
+void Tclipvex_form::FormActivate() {
+  if (delete1_ != nullptr) delete1_->setShortcut(QKeySequence(Qt::Key_Delete));
+}
+
+void Tclipvex_form::StatusBar1DblClick() {
+  mempanel_->show();
+  mempanel_->raise();
+  mempanelClick();
+}
+
+void Tclipvex_form::mempanelClick() {
+  MemoryStatus status;
+  ReadMemoryStatus(status);
+  auto set = [this](const char* name, const QString& text) {
+    if (auto* label = mempanel_->findChild<QLabel*>(name)) {
+      label->setText(text);
+      label->adjustSize();
+    }
+  };
+  set("memload", QString::number(status.loadPercent) + "%");
+  set("physmem", QString::number(status.totalPhysical));
+  set("aphysmem", QString::number(status.availPhysical));
+  set("apagefile", QString::number(status.availPageFile));
+  set("avirtual", QString::number(status.availPhysical + status.availPageFile));
+}
+
+void Tclipvex_form::mempanelDblClick() { mempanel_->hide(); }
+
+void Tclipvex_form::center_panelDblClick() {
+  const QPoint panel = centerPanel_->mapTo(this, QPoint(0, 0));
+  const QPoint origin = geometry().topLeft();
+  if (!FloatToolBar(*this, *toolbar1_, origin)) return;
+  toolbar1_->resize(167, 82);
+  toolbar1_->move(panel.x() + origin.x(), panel.y() + origin.y() + toolbar1_->height() / 2 - 6);
+}
+
+void Tclipvex_form::toolbar1VisibleChanged(bool visible) {
+  // The Tools tool bar cannot be hidden: closing it brings it straight back.
+  if (!visible && !closing_ && isVisible()) toolbar1_->show();
+}
+
+void Tclipvex_form::SpeedButton1Click() { stopRequested = true; }
+
+void Tclipvex_form::Directories1Click() {
+  if (dircfg_ != nullptr) dircfg_->ShowModeless();
+}
+
+void Tclipvex_form::About1Click() {
+  if (about_ == nullptr) return;
+  about_->show();
+  about_->raise();
+  about_->activateWindow();
 }
 
 }  // namespace clipvex

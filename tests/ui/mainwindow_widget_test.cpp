@@ -2,20 +2,410 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
 #include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <deque>
+#include <filesystem>
+
+#include "dialogs/dircfg_main.h"
+#include "dialogs/messages.h"
+#include "dialogs/qtsettingsstore.h"
+#include "dialogs/settingsstore.h"
+#include "document/dumptext.h"
+#include "support/testsupport.h"
+#include "ui/filechooser.h"
 
 namespace clipvex {
 namespace {
 
-TEST(MainWindow, StartsTitledWithAStatusWord) {
-  MainWindow window;
-  window.show();
-  EXPECT_EQ(window.windowTitle(), "Clipvex");
-  auto* word = window.findChild<QLabel*>("statusWord");
-  ASSERT_NE(word, nullptr);
-  EXPECT_TRUE(word->isVisible());
-  EXPECT_EQ(window.statusBar()->findChild<QLabel*>("statusWord"), word);
+using test::FileExists;
+using test::TempDir;
+using test::WriteFile;
+
+const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
+
+// Answers the file dialogs from a queue; an empty answer is a cancel.
+class QueuedChooser : public FileChooser {
+ public:
+  QString Choose(QWidget*, FileDialogKind kind) override {
+    asked.push_back(kind);
+    if (answers.empty()) return {};
+    QString answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  std::deque<QString> answers;
+  std::vector<FileDialogKind> asked;
+};
+
+// A game folder with its preview subdirectory and the real converter, the
+// settings pointing at them, message boxes recorded instead of shown.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    game_ = dir_.File("game/");
+    std::filesystem::create_directories(game_ + "id1");
+    std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
+    store_.WriteString("WinQuakePath", game_);
+    store_.WriteString("lmpcpath", game_);
+    store_.WriteString("dempath", "id1");
+    store_.WriteString("addparams", "");
+    store_.WriteInteger("fastpre", 0);
+    previous_ = SetMessageBoxHook([this](QWidget*, const QString& title, const QString& text) {
+      boxes_.push_back(title + ": " + text);
+    });
+  }
+  void TearDown() override { SetMessageBoxHook(previous_); }
+
+  std::unique_ptr<Tclipvex_form> MakeWindow() {
+    auto window = std::make_unique<Tclipvex_form>(store_, chooser_);
+    QObject::connect(window.get(), &Tclipvex_form::StatusChanged,
+                     [this](const QString& word) { words_.push_back(word.toStdString()); });
+    window->show();
+    window->CreateForms();
+    return window;
+  }
+
+  std::string Generated(const std::string& name, int blocks) {
+    const std::string path = dir_.File(name);
+    const std::string cmd = std::string("'") + DEMOGEN_PATH + "' --blocks " + std::to_string(blocks) + " '" + path +
+                            "' > /dev/null";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    return path;
+  }
+
+  static QAction* Action(QWidget& window, const char* name) { return window.findChild<QAction*>(name); }
+  static void Trigger(QWidget& window, const char* name) { Action(window, name)->trigger(); }
+  static QString Caption(TFilmStrip* strip, int frame) { return strip->Caption(frame)->text(); }
+
+  TempDir dir_;
+  std::string game_;
+  MemorySettingsStore store_;
+  QueuedChooser chooser_;
+  std::vector<QString> boxes_;
+  std::vector<std::string> words_;
+  MessageBoxHook previous_;
+};
+
+TEST_F(MainWindowTest, StartsWithEmptyStripsTheSourceStripActiveAndDone) {
+  auto window = MakeWindow();
+  EXPECT_EQ(window->windowTitle(), "Clipvex");
+  EXPECT_EQ(window->StatusWord(), "Done");
+  EXPECT_EQ(window->activeStrip, window->MasterPanel);
+  EXPECT_TRUE(window->MasterPanel->Lowered());
+  EXPECT_FALSE(window->FinalPanel->Lowered());
+  EXPECT_FALSE(window->MasterPanel->State().HasDemo());
+  EXPECT_FALSE(window->FinalPanel->State().HasDemo());
+  EXPECT_EQ(window->settings.previewpath, game_ + "/id1/");
+  EXPECT_FALSE(window->ConfigurationDialog()->isVisible());
+  EXPECT_FALSE(window->findChild<QWidget*>("mempanel")->isVisible());
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainWindowTest, MissingSettingsBringUpTheConfigurationDialog) {
+  store_.Clear();
+  auto window = MakeWindow();
+  EXPECT_TRUE(window->ConfigurationDialog()->isVisible());
+  EXPECT_FALSE(window->settings.configpending);
+  EXPECT_EQ(window->StatusWord(), "Done");
+}
+
+TEST_F(MainWindowTest, MenusHaveTheirCaptionsAndShortcuts) {
+  auto window = MakeWindow();
+  const struct {
+    const char* name;
+    const char* caption;
+    const char* shortcut;
+  } entries[] = {
+      {"New1", "&New", ""},          {"Open1", "&Open", ""},
+      {"Save1", "&Save", ""},        {"SaveAs1", "Save &As...", ""},
+      {"Close1", "&Close", ""},      {"Exit1", "E&xit", ""},
+      {"Undo1", "&Undo", "Ctrl+Z"},  {"Cut1", "Cu&t", "Ctrl+X"},
+      {"Copy1", "&Copy", "Ctrl+C"},  {"Paste1", "&Paste", "Ctrl+V"},
+      {"PasteonEnd1", "Paste at &End", ""}, {"PasteNewLevel1", "Paste New &Level", ""},
+      {"Delete1", "&Delete", "Del"}, {"SelectAll1", "Select &All", "Ctrl+A"},
+      {"Find1", "&Find...", "Ctrl+F"}, {"Reverse1", "Reverse", ""},
+      {"ChangeSpeed1", "Change Speed", ""}, {"ColorFade1", "Color Fade", ""},
+      {"BlockNumber1", "Block Number", "Ctrl+B"}, {"Time1", "Time", "Ctrl+T"},
+      {"Directories1", "Directories...", ""}, {"Sound1", "&Sound", ""},
+      {"PrintMessage1", "&Print Message", ""}, {"CenterPrint1", "&Center Print", ""},
+      {"ConsoleCommand1", "Console Command", ""}, {"About1", "&About...", ""},
+  };
+  for (const auto& entry : entries) {
+    QAction* action = Action(*window, entry.name);
+    ASSERT_NE(action, nullptr) << entry.name;
+    EXPECT_EQ(action->text(), entry.caption) << entry.name;
+    EXPECT_EQ(action->shortcut().toString(), entry.shortcut) << entry.name;
+  }
+  EXPECT_FALSE(Action(*window, "Undo1")->isEnabled());
+  QStringList menus;
+  for (QAction* menu : window->menuBar()->actions()) menus << menu->text();
+  EXPECT_EQ(menus, QStringList({"&File", "&Edit", "F/&X", "&Options", "&Insert", "&Help"}));
+
+  // Tool bar buttons carry their hints; the tools form one group with the
+  // selection tool down.
+  const std::pair<const char*, const char*> hints[] = {
+      {"new_butt", "Create a New File"}, {"open_butt", "Open File"}, {"save_butt", "Save File"},
+      {"cut_butt", "Cut Selection"}, {"pasteend_butt", "Paste Selection at End"}, {"SpeedButton2", "Change Speed"},
+      {"SpeedButton7", "Insert Print Message"}, {"arrow_butt", "Selection Tool"}, {"out_butt", "Set the out-flag"},
+      {"mRW_butt", "Scroll 9 frames left"}, {"fFF_butt", "Scroll 9 frames right"}, {"play_butt", "Play the Selected Blocks"},
+      {"SpeedButton1", "Stop trying to update"}, {"update_butt", "Generate Screen Shots for Visible Frames"}};
+  for (auto [name, hint] : hints) {
+    auto* button = window->findChild<QToolButton*>(name);
+    ASSERT_NE(button, nullptr) << name;
+    EXPECT_EQ(button->toolTip(), hint) << name;
+    EXPECT_FALSE(button->icon().isNull()) << name;
+  }
+  EXPECT_TRUE(window->findChild<QToolButton*>("arrow_butt")->isChecked());
+  EXPECT_EQ(window->CurrentTool(), Tool::Arrow);
+  window->findChild<QToolButton*>("in_butt")->click();
+  EXPECT_FALSE(window->findChild<QToolButton*>("arrow_butt")->isChecked());
+  EXPECT_EQ(window->CurrentTool(), Tool::In);
+}
+
+TEST_F(MainWindowTest, TheChangeSpeedButtonIsTheStopCommandAndTheDelShortcutComesBack) {
+  auto window = MakeWindow();
+  window->findChild<QToolButton*>("SpeedButton2")->click();
+  EXPECT_TRUE(window->stopRequested);
+  EXPECT_FALSE(window->ConfigurationDialog()->isVisible());
+
+  QAction* del = Action(*window, "Delete1");
+  window->Directories1Click();
+  EXPECT_TRUE(window->ConfigurationDialog()->isVisible());
+  window->ConfigurationDialog()->onActivate();
+  EXPECT_TRUE(del->shortcut().isEmpty());
+  QEvent activate(QEvent::WindowActivate);
+  QApplication::sendEvent(window.get(), &activate);
+  EXPECT_EQ(del->shortcut(), QKeySequence(Qt::Key_Delete));
+}
+
+TEST_F(MainWindowTest, OpenScrollZoomMarkSaveAndReopen) {
+  const std::string demo = Generated("sample one.dem", 1000);
+  auto window = MakeWindow();
+  chooser_.answers = {QString::fromStdString(demo)};
+  words_.clear();
+  Trigger(*window, "Open1");
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+  EXPECT_EQ(words_, (std::vector<std::string>{"Opening File", "Done"}));
+  StripState& master = window->MasterPanel->State();
+  ASSERT_TRUE(master.HasDemo());
+  EXPECT_EQ(master.fileName, demo);
+  const std::int32_t entries = master.Entries();
+  EXPECT_EQ(master.step, FitStep(entries));
+  EXPECT_EQ(Caption(window->MasterPanel, 1), "4");
+  EXPECT_EQ(Caption(window->MasterPanel, 2), QString::number(4 + master.step));
+
+  // Scrolling at both ends.
+  auto* left = window->findChild<QToolButton*>("mRW_butt");
+  auto* right = window->findChild<QToolButton*>("mFF_butt");
+  left->click();
+  EXPECT_EQ(master.firstVisible, 4);
+  for (int i = 0; i < 200; ++i) right->click();
+  const std::int32_t last = master.firstVisible;
+  EXPECT_GT(last, 4);
+  EXPECT_LE(last, entries - 1);
+  EXPECT_GE(last + 9 * master.step, entries - 1) << "the last page reaches the end";
+  window->findChild<QToolButton*>("mP_butt")->click();
+  EXPECT_EQ(master.firstVisible, last);
+  for (int i = 0; i < 200; ++i) left->click();
+  EXPECT_EQ(master.firstVisible, 4);
+
+  // Zoom in on frame 1 with the zoom tool, then mark frames 2 to 3.
+  window->findChild<QToolButton*>("Zoomin_butt")->click();
+  const std::int32_t step = master.step;
+  QTest::mouseClick(window->MasterPanel->Image(1), Qt::LeftButton);
+  EXPECT_EQ(master.step, std::max(step / 2, 1));
+  window->findChild<QToolButton*>("arrow_butt")->click();
+  QTest::mouseClick(window->MasterPanel->Image(2), Qt::LeftButton);
+  QTest::mouseClick(window->MasterPanel->Image(3), Qt::LeftButton, Qt::ShiftModifier);
+  EXPECT_EQ(master.inMark, 4 + master.step);
+  EXPECT_EQ(master.outMark, 4 + 3 * master.step - 1);
+
+  // Save As a demo and as text; the demo opens again with the same blocks
+  // but for the console reset line and the rewritten times.
+  const std::string savedDemo = dir_.File("saved.dem");
+  const std::string savedText = dir_.File("saved.txt");
+  chooser_.answers = {QString::fromStdString(savedDemo)};
+  words_.clear();
+  Trigger(*window, "SaveAs1");
+  EXPECT_EQ(words_, (std::vector<std::string>{"Saving File", "Done"}));
+  EXPECT_EQ(master.fileName, savedDemo);
+  chooser_.answers = {QString::fromStdString(savedText)};
+  Trigger(*window, "SaveAs1");
+  ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+  EXPECT_TRUE(FileExists(savedDemo));
+  EXPECT_TRUE(FileExists(savedText));
+
+  const TDemFile before = master.demo;
+  window->findChild<QToolButton*>("fBF_butt")->click();
+  EXPECT_EQ(window->activeStrip, window->FinalPanel);
+  chooser_.answers = {QString::fromStdString(savedDemo)};
+  Trigger(*window, "Open1");
+  ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+  const TDemFile& after = window->FinalPanel->State().demo;
+  EXPECT_EQ(window->MasterPanel->State().fileName, savedText) << "the source strip keeps its demo";
+  ASSERT_EQ(after.Blocks.size(), before.Blocks.size());
+  std::size_t compared = 0;
+  for (std::size_t b = 0; b < before.Blocks.size(); ++b) {
+    std::vector<std::string> a = before.Blocks[b]->Lines();
+    std::vector<std::string> c = after.Blocks[b]->Lines();
+    std::erase(c, std::string(kConsoleResetLine));
+    std::erase(a, std::string(kConsoleResetLine));
+    ASSERT_EQ(a.size(), c.size()) << "block " << b;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      if (a[i].rfind(" time", 0) == 0) continue;
+      ASSERT_EQ(a[i], c[i]) << "block " << b << " line " << i;
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 5000u);
+}
+
+TEST_F(MainWindowTest, NewSaveAndCloseAnEmptyDemo) {
+  auto window = MakeWindow();
+  const std::string target = dir_.File("new.txt");
+  chooser_.answers = {QString::fromStdString(target)};
+  words_.clear();
+  Trigger(*window, "New1");
+  EXPECT_EQ(words_, (std::vector<std::string>{"Creating New File", "Done"}));
+  EXPECT_FALSE(FileExists(target)) << "nothing is written before the first save";
+  EXPECT_EQ(window->MasterPanel->State().step, 32);
+  Trigger(*window, "Save1");
+  EXPECT_EQ(test::ReadFile(target),
+            "\r\n\r\n\r\n\r\nblock {\r\n camera 0.000000000 0.000000000 0.000000000;\r\n disconnect;\r\n}\r\n");
+  EXPECT_EQ(Caption(window->MasterPanel, 1), "4");
+
+  // Close: white pictures, captions as they were, no demo, thumbnails gone.
+  WriteFile(window->settings.previewpath + "M4.pcx", "not a picture");
+  WriteFile(window->settings.previewpath + "F4.pcx", "the other strip's");
+  words_.clear();
+  Trigger(*window, "Close1");
+  EXPECT_EQ(words_, (std::vector<std::string>{"Closing File", "Done"}));
+  EXPECT_FALSE(window->MasterPanel->State().HasDemo());
+  EXPECT_FALSE(FileExists(window->settings.previewpath + "M4.pcx"));
+  EXPECT_TRUE(FileExists(window->settings.previewpath + "F4.pcx"));
+  EXPECT_EQ(Caption(window->MasterPanel, 1), "4");
+  const QImage& bitmap = window->MasterPanel->Image(5)->Bitmap();
+  EXPECT_EQ(bitmap.size(), QSize(107, 80));
+  EXPECT_EQ(bitmap.pixelColor(50, 40), QColor(Qt::white));
+
+  // Without a demo: Save leaves its word standing, Save As and Close do nothing.
+  words_.clear();
+  Trigger(*window, "Save1");
+  Trigger(*window, "SaveAs1");
+  Trigger(*window, "Close1");
+  EXPECT_EQ(words_, std::vector<std::string>{"Saving File"});
+  EXPECT_EQ(chooser_.asked.size(), 1u) << "Save As without a demo shows no dialog";
+}
+
+TEST_F(MainWindowTest, CancelledDialogsAndFailedOpensKeepTheDemo) {
+  const std::string demo = Generated("keep.dem", 200);
+  auto window = MakeWindow();
+  chooser_.answers = {QString::fromStdString(demo)};
+  Trigger(*window, "Open1");
+  ASSERT_TRUE(window->MasterPanel->State().HasDemo());
+  const std::size_t entries = window->MasterPanel->State().demo.Blocks.size();
+
+  words_.clear();
+  Trigger(*window, "Open1");  // cancelled
+  EXPECT_EQ(words_, (std::vector<std::string>{"Opening File", "Done"}));
+  Trigger(*window, "New1");  // cancelled
+  EXPECT_EQ(words_.size(), 2u);
+  EXPECT_EQ(window->MasterPanel->State().fileName, demo);
+
+  const std::string broken = dir_.File("broken.dem");
+  WriteFile(broken, "this is no demo at all");
+  chooser_.answers = {QString::fromStdString(broken)};
+  Trigger(*window, "Open1");
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_TRUE(boxes_[0].startsWith("Clipvex: The conversion of")) << boxes_[0].toStdString();
+  EXPECT_EQ(window->StatusWord(), "Opening File");
+  EXPECT_EQ(window->MasterPanel->State().fileName, demo);
+  EXPECT_EQ(window->MasterPanel->State().demo.Blocks.size(), entries);
+
+  // A converter that cannot be started.
+  std::filesystem::remove(game_ + "lmpc");
+  chooser_.answers = {QString::fromStdString(dir_.File("elsewhere.dem"))};
+  Trigger(*window, "SaveAs1");
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(window->MasterPanel->State().fileName, demo) << "a failed Save As keeps the file name";
+  EXPECT_FALSE(FileExists(dir_.File("elsewhere.dem")));
+}
+
+TEST_F(MainWindowTest, ARealDemoOpensIntoTheFinalStrip) {
+  auto window = MakeWindow();
+  QTest::mouseClick(window->FinalPanel, Qt::LeftButton, {}, QPoint(1010, 100));
+  ASSERT_EQ(window->activeStrip, window->FinalPanel);
+  EXPECT_TRUE(window->FinalPanel->Lowered());
+  chooser_.answers = {QString::fromStdString(kFixtures + "p15_e4m2_id101.dem")};
+  Trigger(*window, "Open1");
+  ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+  EXPECT_FALSE(window->MasterPanel->State().HasDemo());
+  const StripState& final = window->FinalPanel->State();
+  ASSERT_TRUE(final.HasDemo());
+  EXPECT_GT(final.Entries(), 1000);
+  EXPECT_EQ(final.step, FitStep(final.demo.Blocks.size()));
+  Trigger(*window, "Time1");
+  EXPECT_TRUE(Caption(window->FinalPanel, 2).endsWith("s")) << Caption(window->FinalPanel, 2).toStdString();
+  Trigger(*window, "BlockNumber1");
+  EXPECT_EQ(Caption(window->FinalPanel, 2), QString::number(4 + final.step));
+}
+
+TEST_F(MainWindowTest, MemoryPanelShowsFreshFiguresAndHides) {
+  auto window = MakeWindow();
+  auto* panel = window->findChild<QWidget*>("mempanel");
+  auto* load = panel->findChild<QLabel*>("memload");
+  EXPECT_EQ(load->text(), "memload");
+  QTest::mouseDClick(window->statusBar(), Qt::LeftButton);
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_TRUE(load->text().endsWith("%"));
+  bool ok = false;
+  EXPECT_GT(panel->findChild<QLabel*>("physmem")->text().toULongLong(&ok), 0u);
+  EXPECT_TRUE(ok);
+  window->mempanelDblClick();
+  EXPECT_FALSE(panel->isVisible());
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowClearsThePreviewFolderAndKeepsTheToolsBarPlace) {
+  {
+    auto window = MakeWindow();
+    WriteFile(game_ + "id1/M12.pcx", "x");
+    WriteFile(game_ + "id1/quake00.pcx", "x");
+    WriteFile(game_ + "id1/keep.dem", "x");
+    window->center_panelDblClick();
+    QToolBar* tools = window->ToolsBar();
+    ASSERT_TRUE(tools->isFloating());
+    tools->hide();
+    EXPECT_TRUE(tools->isVisible()) << "the Tools tool bar cannot be hidden";
+    tools->move(120, 140);
+    window->close();
+    EXPECT_FALSE(FileExists(game_ + "id1/M12.pcx"));
+    EXPECT_FALSE(FileExists(game_ + "id1/quake00.pcx"));
+    EXPECT_TRUE(FileExists(game_ + "id1/keep.dem"));
+  }
+  {
+    std::unique_ptr<QSettings> stored = OpenClipvexSettings();
+    EXPECT_EQ(stored->value("ToolBars/toolbar1/Left").toInt(), 120);
+    EXPECT_EQ(stored->value("ToolBars/toolbar1/Top").toInt(), 140);
+    EXPECT_FALSE(stored->contains("ToolBars/toolbar1/DockedTo"));
+  }
+  {
+    auto window = MakeWindow();
+    EXPECT_TRUE(window->ToolsBar()->isFloating());
+    EXPECT_EQ(window->ToolsBar()->pos(), QPoint(120, 140));
+    window->close();
+  }
+  std::unique_ptr<QSettings> stored = OpenClipvexSettings();
+  stored->remove("ToolBars");
+  stored->sync();
 }
 
 }  // namespace
