@@ -1,5 +1,6 @@
 // PCX images: the thumbnails and screenshots the game writes. Reads 8-bit
-// paletted and 24-bit (three planes) run-length encoded files; writes both.
+// paletted, 24-bit (three or four planes) and 1-bit (one or four planes)
+// pictures, run-length encoded or stored; writes 8-bit and 24-bit.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +18,13 @@ struct RgbImage {
   std::vector<std::uint8_t> pixels;
 };
 
+// The largest picture either direction of the codec handles: no side longer
+// than kPcxMaxSide, no more than kPcxMaxPixels pixels in all (a screenshot of
+// any real screen fits many times over). A header asking for more is refused
+// before anything is allocated.
+inline constexpr int kPcxMaxSide = 16384;
+inline constexpr long long kPcxMaxPixels = 1LL << 26;
+
 // Decodes a whole PCX file held in memory. Anything malformed (not a PCX,
 // an unsupported depth, a size past the limits, a truncated body or palette)
 // raises ClipvexError with a message that says what is wrong.
@@ -27,11 +35,12 @@ RgbImage LoadPcxFile(const std::string& path);
 
 // An 8-bit paletted PCX (version 5, RLE, 256-colour palette at the end) of
 // `indices` (width * height bytes, rows from the top) and `palette` (768
-// bytes, RGB).
-std::vector<std::uint8_t> EncodePcx8(int width, int height, const std::uint8_t* indices,
-                                     const std::uint8_t* palette);
+// bytes, RGB). A size of zero or past the limits, or a missing buffer,
+// raises ClipvexError.
+std::vector<std::uint8_t> EncodePcx8(int width, int height, const std::uint8_t* indices, const std::uint8_t* palette);
 
-// A 24-bit PCX (version 5, RLE, three colour planes) of `image`.
+// A 24-bit PCX (version 5, RLE, three colour planes) of `image`; a size
+// past the limits or one that does not fit its pixels raises ClipvexError.
 std::vector<std::uint8_t> EncodePcx24(const RgbImage& image);
 
 }  // namespace clipvex
