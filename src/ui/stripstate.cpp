@@ -17,8 +17,8 @@ namespace {
 constexpr std::int32_t kMaxStep = std::int32_t{1} << 30;
 
 std::int32_t ClampToInt32(std::int64_t value) {
-  return static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
 }
 
 // firstVisible after a zoom: frame `frame` keeps showing `block` unless the
@@ -101,6 +101,8 @@ FrameOutcome PressFrame(StripState& strip, int frame, FrameAction action) {
       break;
     case FrameAction::ViewText:
     case FrameAction::ViewPicture:
+      // A frame past the last entry shows no block: there is nothing to view.
+      if (first >= strip.Entries()) break;
       outcome.openViewer = true;
       outcome.viewerAsText = action == FrameAction::ViewText;
       outcome.viewerBlock = first;
@@ -152,7 +154,8 @@ void ScrollPageRight(StripState& strip) {
   if (strip.firstVisible + 17 * step < lastEntry) {
     strip.firstVisible = ClampToInt32(strip.firstVisible + 9 * step);
   } else {
-    strip.firstVisible = ClampToInt32(std::max<std::int64_t>(kFirstVisibleBlock, (lastEntry / step) * step + 4 - 9 * step));
+    strip.firstVisible =
+        ClampToInt32(std::max<std::int64_t>(kFirstVisibleBlock, (lastEntry / step) * step + 4 - 9 * step));
   }
 }
 
@@ -166,6 +169,7 @@ std::int64_t ThumbnailIndex(const std::string& name, char letter) {
   if (name.compare(dot, 4, ".pcx") != 0) return -1;
   const char* begin = name.data() + 1;
   const char* end = name.data() + dot;
+  if (*begin < '0' || *begin > '9') return -1;  // from_chars would take a minus sign
   if (*begin == '0' && end - begin > 1) return -1;
   std::int64_t index = -1;
   auto [ptr, ec] = std::from_chars(begin, end, index);

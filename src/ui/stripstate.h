@@ -74,13 +74,14 @@ std::array<FrameView, kFrames> DescribeFrames(const StripState& strip, int label
 
 // The outcome of a press on a frame that the widget acts on.
 struct FrameOutcome {
-  bool refresh = false;         // strip state changed: redraw
-  bool openViewer = false;      // open the block viewer on `viewerBlock`
-  bool viewerAsText = false;    // in text mode (else picture mode)
+  bool refresh = false;       // strip state changed: redraw
+  bool openViewer = false;    // open the block viewer on `viewerBlock`
+  bool viewerAsText = false;  // in text mode (else picture mode)
   std::int64_t viewerBlock = 0;
 };
 
 // Applies `action` to frame `frame` (1 to 9) of a strip that holds a demo.
+// A view press on a frame past the last entry opens no viewer.
 FrameOutcome PressFrame(StripState& strip, int frame, FrameAction action);
 
 // The scroll buttons. Each changes firstVisible only while the strip holds a demo.
