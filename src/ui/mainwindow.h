@@ -121,8 +121,8 @@ class Tclipvex_form : public QMainWindow, public StripHost {
 
   SettingsStore& store_;
   FileChooser& chooser_;
-  std::unique_ptr<StatusFeedback> feedback_;
-  std::unique_ptr<BoxNotifier> notifier_;
+  std::unique_ptr<Feedback> feedback_;
+  std::unique_ptr<Notifier> notifier_;
   QLabel* statusWord_ = nullptr;
   QFrame* mempanel_ = nullptr;
   QFrame* centerPanel_ = nullptr;

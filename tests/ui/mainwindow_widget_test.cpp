@@ -209,12 +209,16 @@ TEST_F(MainWindowTest, OpenScrollZoomMarkSaveAndReopen) {
   left->click();
   EXPECT_EQ(master.firstVisible, 4);
   for (int i = 0; i < 200; ++i) right->click();
+  // Nine frames right near the end lands on a whole number of steps
+  // before the last entry; one frame right goes on while the last frame
+  // stays short of it.
   const std::int32_t last = master.firstVisible;
-  EXPECT_GT(last, 4);
-  EXPECT_LE(last, entries - 1);
-  EXPECT_GE(last + 9 * master.step, entries - 1) << "the last page reaches the end";
-  window->findChild<QToolButton*>("mP_butt")->click();
-  EXPECT_EQ(master.firstVisible, last);
+  EXPECT_EQ(last, std::max(4, ((entries - 1) / master.step) * master.step + 4 - 9 * master.step));
+  auto* oneRight = window->findChild<QToolButton*>("mP_butt");
+  for (int i = 0; i < 50; ++i) oneRight->click();
+  EXPECT_GT(master.firstVisible, last);
+  EXPECT_GE(master.firstVisible + 9 * master.step, entries - 1);
+  EXPECT_LT(master.firstVisible + 8 * master.step, entries - 1);
   for (int i = 0; i < 200; ++i) left->click();
   EXPECT_EQ(master.firstVisible, 4);
 
@@ -261,7 +265,9 @@ TEST_F(MainWindowTest, OpenScrollZoomMarkSaveAndReopen) {
     std::erase(a, std::string(kConsoleResetLine));
     ASSERT_EQ(a.size(), c.size()) << "block " << b;
     for (std::size_t i = 0; i < a.size(); ++i) {
-      if (a[i].rfind(" time", 0) == 0) continue;
+      // Time lines are rewritten, and the duration comments follow from
+      // them (the first timed block now starts at 0).
+      if (a[i].rfind(" time", 0) == 0 || a[i].rfind("// ", 0) == 0) continue;
       ASSERT_EQ(a[i], c[i]) << "block " << b << " line " << i;
       ++compared;
     }
