@@ -150,21 +150,6 @@ TEST_F(QtSettingsStoreTest, ValuesOfTheWrongKindFailTheRead) {
   }
 }
 
-TEST_F(QtSettingsStoreTest, ReadFailuresLeaveTextUntouched) {
-  WriteConf("[General]\nlst=a, b\nnum=12\n");
-  const QtSettingsStore store;
-  std::string text = "kept";
-  std::int32_t number = 0;
-  EXPECT_EQ(store.ReadString("LST", text), SettingsStore::Read::WrongType);
-  EXPECT_EQ(store.ReadString("missing", text), SettingsStore::Read::Missing);
-  EXPECT_EQ(text, "kept");
-  EXPECT_EQ(store.ReadString("num", text), SettingsStore::Read::Ok);  // text in the file either way
-  EXPECT_EQ(text, "12");
-  EXPECT_EQ(store.ReadInteger("Num", number), SettingsStore::Read::Ok);
-  EXPECT_EQ(number, 12);
-  EXPECT_EQ(store.ReadInteger("lst", number), SettingsStore::Read::WrongType);
-}
-
 TEST_F(QtSettingsStoreTest, NonAsciiFolderNamesSurvive) {
   const std::string game = games_.Path() + "sp\xC3\xA4t";  // UTF-8, as the file system keeps it
   std::filesystem::create_directories(game + "/id1");
