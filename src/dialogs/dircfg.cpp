@@ -1,0 +1,80 @@
+#include "dialogs/dircfg.h"
+
+#include <cstdint>
+
+namespace clipvex {
+namespace {
+
+std::string QuakeFolder(std::string_view home, std::string_view below) {
+#ifdef _WIN32
+  (void)home;
+  std::string folder("c:\\quake\\");
+  for (char c : below) folder.push_back(c == '/' ? kPathSeparator : c);
+  return folder;
+#else
+  std::string folder(home);
+  while (!folder.empty() && folder.back() == kPathSeparator) folder.pop_back();
+  folder += "/quake/";
+  folder += below;
+  return folder;
+#endif
+}
+
+void EndWithSeparator(std::string& folder) {
+  if (folder.empty() || folder.back() != kPathSeparator) folder.push_back(kPathSeparator);
+}
+
+}  // namespace
+
+DircfgValues DefaultDircfgValues(std::string_view home) {
+  DircfgValues values;
+  values.winqpath = QuakeFolder(home, "");
+  values.lmpcpath = QuakeFolder(home, "lmpc/");
+  values.dempath = "id1";
+  values.addparams = "-startwindowed  +_windowed_mouse 0 +vid_mode 0 +playdemo clipvex";
+  values.fast = false;
+  return values;
+}
+
+void ReadDircfgValues(const SettingsStore& store, DircfgValues& values) {
+  if (!store.KeyExists()) return;
+  const std::pair<std::string_view, std::string*> texts[] = {
+      {kWinQuakePathReadName, &values.winqpath},
+      {kLmpcPathValue, &values.lmpcpath},
+      {kDemPathValue, &values.dempath},
+      {kAddParamsValue, &values.addparams},
+  };
+  for (const auto& [name, box] : texts) {
+    std::string text;
+    const SettingsStore::Read read = store.ReadString(name, text);
+    if (read == SettingsStore::Read::WrongType) return;
+    if (read == SettingsStore::Read::Ok && !text.empty()) *box = std::move(text);
+  }
+  std::int32_t fast = 0;
+  if (store.ReadInteger(kFastPreviewValue, fast) == SettingsStore::Read::Ok) values.fast = fast != 0;
+}
+
+bool PrepareDircfgValues(DircfgValues& values) {
+  if (values.winqpath.empty() || values.lmpcpath.empty()) return false;
+  EndWithSeparator(values.winqpath);
+  EndWithSeparator(values.lmpcpath);
+  return true;
+}
+
+std::string WriteDircfgValues(SettingsStore& store, const DircfgValues& values) {
+  const std::pair<std::string_view, const std::string*> texts[] = {
+      {kWinQuakePathValue, &values.winqpath},
+      {kLmpcPathValue, &values.lmpcpath},
+      {kDemPathValue, &values.dempath},
+      {kAddParamsValue, &values.addparams},
+  };
+  for (const auto& [name, text] : texts) {
+    if (!store.WriteString(name, *text) || !store.Flush()) return std::string(name);
+  }
+  if (!store.WriteInteger(kFastPreviewValue, values.fast ? 1 : 0) || !store.Flush()) {
+    return std::string(kFastPreviewValue);
+  }
+  return {};
+}
+
+}  // namespace clipvex

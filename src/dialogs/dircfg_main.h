@@ -1,0 +1,67 @@
+// The Configuration dialog: the folders of the game and the converter, the
+// game subdirectory, extra game parameters and the fast preview switch.
+// It fills its boxes from the store once, when it is made; OK writes them
+// back and loads the configuration again.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "dialogs/dircfg.h"
+#include "dialogs/settingsstore.h"
+#include "document/settings.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace clipvex {
+
+class Tdir_dialog_form;
+
+class Tdircfg_form : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Shows itself at once when `settings.configpending` is set (and clears
+  // it). `settings`, `store` and `dirDialog` must outlive the dialog.
+  Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog_form& dirDialog, QWidget* parent = nullptr);
+
+  // Shows the dialog without blocking, in front and active, with whatever
+  // its boxes hold; centred on the screen the first time.
+  void ShowModeless();
+
+  // Called whenever the dialog becomes the active window.
+  std::function<void()> onActivate;
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  void ok_buttClick();
+  void cancel_buttClick();
+  void SpeedButton1Click();
+  void SpeedButton2Click();
+  void Browse(QLineEdit* target);
+
+  DircfgValues BoxValues() const;
+  void SetBoxValues(const DircfgValues& values);
+
+  Settings& settings_;
+  SettingsStore& store_;
+  Tdir_dialog_form& dirDialog_;
+
+  QPushButton* ok_butt;
+  QPushButton* cancel_butt;
+  QLineEdit* addparams;
+  QLineEdit* winqpath;
+  QLineEdit* lmpcpath;
+  QLineEdit* dempath;
+  QToolButton* SpeedButton1;
+  QToolButton* SpeedButton2;
+  QCheckBox* fast_box;
+  bool centred_ = false;
+};
+
+}  // namespace clipvex
