@@ -29,9 +29,8 @@ std::vector<std::vector<QToolBar*>> Lines(const QMainWindow& window, Qt::ToolBar
   for (QToolBar* bar : window.findChildren<QToolBar*>(Qt::FindDirectChildrenOnly)) {
     if (bar != skip && !bar->isFloating() && window.toolBarArea(bar) == area) bars.push_back(bar);
   }
-  std::sort(bars.begin(), bars.end(), [](const QToolBar* a, const QToolBar* b) {
-    return a->y() != b->y() ? a->y() < b->y() : a->x() < b->x();
-  });
+  std::sort(bars.begin(), bars.end(),
+            [](const QToolBar* a, const QToolBar* b) { return a->y() != b->y() ? a->y() < b->y() : a->x() < b->x(); });
   std::vector<std::vector<QToolBar*>> lines;
   for (QToolBar* bar : bars) {
     if (lines.empty() || lines.back().front()->y() != bar->y()) lines.emplace_back();

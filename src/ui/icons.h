@@ -6,9 +6,31 @@
 namespace clipvex {
 
 enum class Glyph {
-  New, Open, Save, Cut, Copy, Paste, PasteEnd, Stop, ColorFade, Sound, Print,
-  Arrow, ZoomIn, ZoomOut, ZoomImage, Text, InFlag, OutFlag,
-  PageLeft, FrameLeft, FrameRight, PageRight, Preview, Update, Play
+  New,
+  Open,
+  Save,
+  Cut,
+  Copy,
+  Paste,
+  PasteEnd,
+  Stop,
+  ColorFade,
+  Sound,
+  Print,
+  Arrow,
+  ZoomIn,
+  ZoomOut,
+  ZoomImage,
+  Text,
+  InFlag,
+  OutFlag,
+  PageLeft,
+  FrameLeft,
+  FrameRight,
+  PageRight,
+  Preview,
+  Update,
+  Play
 };
 
 QIcon GlyphIcon(Glyph glyph, int size = 24);

@@ -80,6 +80,17 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x,
   return label;
 }
 
+// Shrinks a button's font until its caption fits its width: the layout has
+// fixed sizes and fonts differ between desktops.
+void FitCaption(QToolButton* button) {
+  QFont font = button->font();
+  const int room = button->width() - 8;
+  while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(button->text()) > room) {
+    font.setPointSizeF(font.pointSizeF() - 0.5);
+  }
+  button->setFont(font);
+}
+
 }  // namespace
 
 Tclipvex_form::Tclipvex_form(SettingsStore& store, FileChooser& chooser, QWidget* parent)
@@ -91,6 +102,9 @@ Tclipvex_form::Tclipvex_form(SettingsStore& store, FileChooser& chooser, QWidget
   setObjectName("clipvex_form");
   setWindowTitle("Clipvex");
   setAttribute(Qt::WA_AlwaysShowToolTips);
+  QFont small = font();
+  small.setPointSize(8);
+  setFont(small);
 
   auto* client = new QWidget(this);
   client->setObjectName("client");
@@ -233,8 +247,8 @@ void Tclipvex_form::BuildToolBars() {
   tools_ = new QButtonGroup(this);
   tools_->setExclusive(true);
   for (std::size_t i = 0; i < std::size(kToolButtons); ++i) {
-    QToolButton* button = AddButton(toolbar1_, kToolButtons[i].name, kToolButtons[i].hint, kToolButtons[i].glyph,
-                                    nullptr);
+    QToolButton* button =
+        AddButton(toolbar1_, kToolButtons[i].name, kToolButtons[i].hint, kToolButtons[i].glyph, nullptr);
     button->setCheckable(true);
     tools_->addButton(button, static_cast<int>(i));
   }
@@ -262,6 +276,7 @@ void Tclipvex_form::BuildControls(QWidget* client) {
   update->setIconSize(QSize(32, 32));
   update->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   update->setGeometry(160, Y(144), 89, 73);
+  FitCaption(update);
 
   centerPanel_ = new QFrame(client);
   centerPanel_->setObjectName("center_panel");
@@ -295,9 +310,8 @@ void Tclipvex_form::BuildControls(QWidget* client) {
       button->setIcon(GlyphIcon(spec.glyph));
       button->setGeometry(spec.x, Y(y), 49, 25);
       const auto handler = spec.handler;
-      connect(button, &QToolButton::clicked, this, [this, button, handler] {
-        Guarded(this, [&] { (this->*handler)(button); });
-      });
+      connect(button, &QToolButton::clicked, this,
+              [this, button, handler] { Guarded(this, [&] { (this->*handler)(button); }); });
     }
   }
 
@@ -309,6 +323,7 @@ void Tclipvex_form::BuildControls(QWidget* client) {
   play->setIconSize(QSize(32, 32));
   play->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   play->setGeometry(744, Y(144), 81, 73);
+  FitCaption(play);
 
   auto* stop = new QToolButton(client);
   stop->setObjectName("SpeedButton1");

@@ -3,9 +3,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/sysinfo.h>
+
 #include <cstdio>
 #include <cstring>
-#include <sys/sysinfo.h>
 #endif
 
 namespace clipvex {

@@ -1,5 +1,3 @@
-#include "ui/mainwindow.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -22,6 +20,7 @@
 #include "document/dumptext.h"
 #include "support/testsupport.h"
 #include "ui/filechooser.h"
+#include "ui/mainwindow.h"
 
 namespace clipvex {
 namespace {
@@ -59,9 +58,8 @@ class MainWindowTest : public ::testing::Test {
     store_.WriteString("dempath", "id1");
     store_.WriteString("addparams", "");
     store_.WriteInteger("fastpre", 0);
-    previous_ = SetMessageBoxHook([this](QWidget*, const QString& title, const QString& text) {
-      boxes_.push_back(title + ": " + text);
-    });
+    previous_ = SetMessageBoxHook(
+        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
   }
   void TearDown() override { SetMessageBoxHook(previous_); }
 
@@ -76,8 +74,8 @@ class MainWindowTest : public ::testing::Test {
 
   std::string Generated(const std::string& name, int blocks) {
     const std::string path = dir_.File(name);
-    const std::string cmd = std::string("'") + DEMOGEN_PATH + "' --blocks " + std::to_string(blocks) + " '" + path +
-                            "' > /dev/null";
+    const std::string cmd =
+        std::string("'") + DEMOGEN_PATH + "' --blocks " + std::to_string(blocks) + " '" + path + "' > /dev/null";
     EXPECT_EQ(std::system(cmd.c_str()), 0);
     return path;
   }
@@ -125,19 +123,32 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsAndShortcuts) {
     const char* caption;
     const char* shortcut;
   } entries[] = {
-      {"New1", "&New", ""},          {"Open1", "&Open", ""},
-      {"Save1", "&Save", ""},        {"SaveAs1", "Save &As...", ""},
-      {"Close1", "&Close", ""},      {"Exit1", "E&xit", ""},
-      {"Undo1", "&Undo", "Ctrl+Z"},  {"Cut1", "Cu&t", "Ctrl+X"},
-      {"Copy1", "&Copy", "Ctrl+C"},  {"Paste1", "&Paste", "Ctrl+V"},
-      {"PasteonEnd1", "Paste at &End", ""}, {"PasteNewLevel1", "Paste New &Level", ""},
-      {"Delete1", "&Delete", "Del"}, {"SelectAll1", "Select &All", "Ctrl+A"},
-      {"Find1", "&Find...", "Ctrl+F"}, {"Reverse1", "Reverse", ""},
-      {"ChangeSpeed1", "Change Speed", ""}, {"ColorFade1", "Color Fade", ""},
-      {"BlockNumber1", "Block Number", "Ctrl+B"}, {"Time1", "Time", "Ctrl+T"},
-      {"Directories1", "Directories...", ""}, {"Sound1", "&Sound", ""},
-      {"PrintMessage1", "&Print Message", ""}, {"CenterPrint1", "&Center Print", ""},
-      {"ConsoleCommand1", "Console Command", ""}, {"About1", "&About...", ""},
+      {"New1", "&New", ""},
+      {"Open1", "&Open", ""},
+      {"Save1", "&Save", ""},
+      {"SaveAs1", "Save &As...", ""},
+      {"Close1", "&Close", ""},
+      {"Exit1", "E&xit", ""},
+      {"Undo1", "&Undo", "Ctrl+Z"},
+      {"Cut1", "Cu&t", "Ctrl+X"},
+      {"Copy1", "&Copy", "Ctrl+C"},
+      {"Paste1", "&Paste", "Ctrl+V"},
+      {"PasteonEnd1", "Paste at &End", ""},
+      {"PasteNewLevel1", "Paste New &Level", ""},
+      {"Delete1", "&Delete", "Del"},
+      {"SelectAll1", "Select &All", "Ctrl+A"},
+      {"Find1", "&Find...", "Ctrl+F"},
+      {"Reverse1", "Reverse", ""},
+      {"ChangeSpeed1", "Change Speed", ""},
+      {"ColorFade1", "Color Fade", ""},
+      {"BlockNumber1", "Block Number", "Ctrl+B"},
+      {"Time1", "Time", "Ctrl+T"},
+      {"Directories1", "Directories...", ""},
+      {"Sound1", "&Sound", ""},
+      {"PrintMessage1", "&Print Message", ""},
+      {"CenterPrint1", "&Center Print", ""},
+      {"ConsoleCommand1", "Console Command", ""},
+      {"About1", "&About...", ""},
   };
   for (const auto& entry : entries) {
     QAction* action = Action(*window, entry.name);
@@ -152,12 +163,20 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsAndShortcuts) {
 
   // Tool bar buttons carry their hints; the tools form one group with the
   // selection tool down.
-  const std::pair<const char*, const char*> hints[] = {
-      {"new_butt", "Create a New File"}, {"open_butt", "Open File"}, {"save_butt", "Save File"},
-      {"cut_butt", "Cut Selection"}, {"pasteend_butt", "Paste Selection at End"}, {"SpeedButton2", "Change Speed"},
-      {"SpeedButton7", "Insert Print Message"}, {"arrow_butt", "Selection Tool"}, {"out_butt", "Set the out-flag"},
-      {"mRW_butt", "Scroll 9 frames left"}, {"fFF_butt", "Scroll 9 frames right"}, {"play_butt", "Play the Selected Blocks"},
-      {"SpeedButton1", "Stop trying to update"}, {"update_butt", "Generate Screen Shots for Visible Frames"}};
+  const std::pair<const char*, const char*> hints[] = {{"new_butt", "Create a New File"},
+                                                       {"open_butt", "Open File"},
+                                                       {"save_butt", "Save File"},
+                                                       {"cut_butt", "Cut Selection"},
+                                                       {"pasteend_butt", "Paste Selection at End"},
+                                                       {"SpeedButton2", "Change Speed"},
+                                                       {"SpeedButton7", "Insert Print Message"},
+                                                       {"arrow_butt", "Selection Tool"},
+                                                       {"out_butt", "Set the out-flag"},
+                                                       {"mRW_butt", "Scroll 9 frames left"},
+                                                       {"fFF_butt", "Scroll 9 frames right"},
+                                                       {"play_butt", "Play the Selected Blocks"},
+                                                       {"SpeedButton1", "Stop trying to update"},
+                                                       {"update_butt", "Generate Screen Shots for Visible Frames"}};
   for (auto [name, hint] : hints) {
     auto* button = window->findChild<QToolButton*>(name);
     ASSERT_NE(button, nullptr) << name;
@@ -359,9 +378,10 @@ TEST_F(MainWindowTest, ARealDemoOpensIntoTheFinalStrip) {
   ASSERT_TRUE(final.HasDemo());
   EXPECT_GT(final.Entries(), 1000);
   EXPECT_EQ(final.step, FitStep(final.demo.Blocks.size()));
-  Trigger(*window, "Time1");
+  QApplication::setActiveWindow(window.get());
+  QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);
   EXPECT_TRUE(Caption(window->FinalPanel, 2).endsWith("s")) << Caption(window->FinalPanel, 2).toStdString();
-  Trigger(*window, "BlockNumber1");
+  QTest::keyClick(window.get(), Qt::Key_B, Qt::ControlModifier);
   EXPECT_EQ(Caption(window->FinalPanel, 2), QString::number(4 + final.step));
 }
 
@@ -409,7 +429,32 @@ TEST_F(MainWindowTest, ClosingTheWindowClearsThePreviewFolderAndKeepsTheToolsBar
     EXPECT_EQ(window->ToolsBar()->pos(), QPoint(120, 140));
     window->close();
   }
+  {
+    // Docked in the bottom area on a line of its own, as the file says; a
+    // place that makes no sense leaves the bar where it starts.
+    std::unique_ptr<QSettings> stored = OpenClipvexSettings();
+    stored->remove("ToolBars");
+    stored->setValue("ToolBars/toolbar1/DockedTo", "Docks4");
+    stored->setValue("ToolBars/toolbar1/DockLine", 0);
+    stored->setValue("ToolBars/toolbar1/DockPos", 0);
+    stored->sync();
+  }
+  {
+    auto window = MakeWindow();
+    EXPECT_FALSE(window->ToolsBar()->isFloating());
+    EXPECT_EQ(window->toolBarArea(window->ToolsBar()), Qt::BottomToolBarArea);
+    window->close();
+  }
   std::unique_ptr<QSettings> stored = OpenClipvexSettings();
+  EXPECT_EQ(stored->value("ToolBars/toolbar1/DockedTo").toString(), "Docks4");
+  EXPECT_FALSE(stored->contains("ToolBars/toolbar1/Left"));
+  stored->setValue("ToolBars/toolbar1/DockedTo", "Docks9");
+  stored->sync();
+  {
+    auto window = MakeWindow();
+    EXPECT_EQ(window->toolBarArea(window->ToolsBar()), Qt::TopToolBarArea);
+    window->close();
+  }
   stored->remove("ToolBars");
   stored->sync();
 }
