@@ -1,6 +1,7 @@
 #include "ui/mainwindow.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFrame>
@@ -493,7 +494,8 @@ void Tclipvex_form::center_panelDblClick() {
   const QPoint panel = centerPanel_->mapTo(this, QPoint(0, 0));
   const QPoint origin = geometry().topLeft();
   if (!FloatToolBar(*this, *toolbar1_, origin)) return;
-  toolbar1_->resize(167, 82);
+  // A floating bar keeps its buttons in one row, so it is as wide as they need.
+  toolbar1_->resize(std::max(167, toolbar1_->sizeHint().width()), toolbar1_->sizeHint().height());
   toolbar1_->move(panel.x() + origin.x(), panel.y() + origin.y() + toolbar1_->height() / 2 - 6);
 }
 

@@ -59,7 +59,7 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   bool IsActive(const TFilmStrip* strip) const override { return strip == activeStrip; }
   void MakeActive(TFilmStrip* strip) override;
   void ToggleLabelMode() override { labelMode = labelMode == 0 ? 1 : 0; }
-  void Refresh() override { Refresh_buttClick(); }
+  void Refresh() override { Run(&Tclipvex_form::Refresh_buttClick); }
   Tool CurrentTool() const override;
   void OpenViewer(std::int64_t block, bool asText) override;
 

@@ -11,7 +11,7 @@ namespace clipvex {
 
 void Tclipvex_form::MakeActive(TFilmStrip* strip) {
   activeStrip = strip;
-  Refresh_buttClick();
+  Run(&Tclipvex_form::Refresh_buttClick);
 }
 
 void Tclipvex_form::Refresh_buttClick() {
