@@ -1,10 +1,10 @@
 #include "ui/mainwindow.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "dialogs/dir_dialog_main.h"
 #include "dialogs/dircfg_main.h"
@@ -352,8 +353,10 @@ void Tclipvex_form::BuildControls(QWidget* client) {
   mempanel_->setObjectName("mempanel");
   mempanel_->setFrameStyle(QFrame::Panel | QFrame::Raised);
   mempanel_->setAutoFillBackground(true);
-  mempanel_->setGeometry(816, Y(144) - 20, 201, 201);
   mempanel_->installEventFilter(this);
+  auto* grid = new QGridLayout(mempanel_);
+  grid->setContentsMargins(12, 12, 12, 12);
+  grid->setHorizontalSpacing(12);
   const char* captions[][2] = {{"Label1", "Memory Load"},
                                {"Label2", "Total Physical Mem"},
                                {"Label3", "Avail Physical Mem"},
@@ -361,10 +364,16 @@ void Tclipvex_form::BuildControls(QWidget* client) {
                                {"Label5", "Avail Total"}};
   const char* values[] = {"memload", "physmem", "aphysmem", "apagefile", "avirtual"};
   for (int i = 0; i < 5; ++i) {
-    MakeLabel(mempanel_, captions[i][0], captions[i][1], 8, 16 + 24 * i);
-    QLabel* value = MakeLabel(mempanel_, values[i], values[i], 112, 16 + 24 * i);
-    value->setMinimumWidth(84);
+    grid->addWidget(MakeLabel(mempanel_, captions[i][0], captions[i][1], 0, 0), i, 0);
+    QLabel* value = MakeLabel(mempanel_, values[i], values[i], 0, 0);
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Room for byte counts of machines with terabytes of memory.
+    value->setMinimumWidth(value->fontMetrics().horizontalAdvance("0000000000000"));
+    grid->addWidget(value, i, 1);
   }
+  grid->setRowStretch(5, 1);
+  const QSize size = grid->sizeHint().expandedTo(QSize(201, 201));
+  mempanel_->setGeometry(1017 - size.width(), Y(144) - 20, size.width(), size.height());
   mempanel_->hide();
 
   statusBar()->setObjectName("StatusBar1");
@@ -476,10 +485,7 @@ void Tclipvex_form::mempanelClick() {
   MemoryStatus status;
   ReadMemoryStatus(status);
   auto set = [this](const char* name, const QString& text) {
-    if (auto* label = mempanel_->findChild<QLabel*>(name)) {
-      label->setText(text);
-      label->adjustSize();
-    }
+    if (auto* label = mempanel_->findChild<QLabel*>(name)) label->setText(text);
   };
   set("memload", QString::number(status.loadPercent) + "%");
   set("physmem", QString::number(status.totalPhysical));

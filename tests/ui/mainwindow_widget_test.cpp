@@ -383,6 +383,20 @@ TEST_F(MainWindowTest, ARealDemoOpensIntoTheFinalStrip) {
   EXPECT_TRUE(Caption(window->FinalPanel, 2).endsWith("s")) << Caption(window->FinalPanel, 2).toStdString();
   QTest::keyClick(window.get(), Qt::Key_B, Qt::ControlModifier);
   EXPECT_EQ(Caption(window->FinalPanel, 2), QString::number(4 + final.step));
+
+  // Saved as a demo, closed and opened again: the same blocks.
+  const std::size_t entries = final.demo.Blocks.size();
+  const std::string saved = dir_.File("e4m2 again.dem");
+  chooser_.answers = {QString::fromStdString(saved)};
+  Trigger(*window, "SaveAs1");
+  Trigger(*window, "Close1");
+  EXPECT_FALSE(final.HasDemo());
+  EXPECT_TRUE(final.demo.Blocks.empty());
+  chooser_.answers = {QString::fromStdString(saved)};
+  Trigger(*window, "Open1");
+  ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+  EXPECT_EQ(final.demo.Blocks.size(), entries);
+  EXPECT_EQ(final.fileName, saved);
 }
 
 TEST_F(MainWindowTest, MemoryPanelShowsFreshFiguresAndHides) {
