@@ -13,53 +13,12 @@
 #include <vector>
 
 #include "dialogs/messages.h"
-#include "document/error.h"
 #include "imaging/pcx.h"
 #include "support/testsupport.h"
 #include "ui/filmstrip.h"
 
 namespace clipvex {
 
-#ifndef CLIPVEX_HAVE_PCX_CODEC
-// Builds without the imaging library: these tests decode the 8-bit files
-// they write themselves, so the strip's loading path still runs.
-RgbImage LoadPcxFile(const std::string& path) {
-  const std::string data = test::ReadFile(path);
-  const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(data[i]); };
-  const auto word = [&](std::size_t i) { return byte(i) | (byte(i + 1) << 8); };
-  if (data.size() < 128 + 769 || byte(0) != 10 || byte(2) != 1 || byte(3) != 8 || byte(65) != 1) {
-    throw ClipvexError("not an 8-bit PCX");
-  }
-  RgbImage image;
-  image.width = word(8) - word(4) + 1;
-  image.height = word(10) - word(6) + 1;
-  const int bytesPerLine = word(66);
-  const std::size_t paletteAt = data.size() - 768;
-  if (image.width <= 0 || image.height <= 0 || bytesPerLine < image.width || byte(paletteAt - 1) != 12) {
-    throw ClipvexError("bad PCX header");
-  }
-  std::vector<std::uint8_t> indices;
-  const std::size_t wanted = static_cast<std::size_t>(bytesPerLine) * static_cast<std::size_t>(image.height);
-  for (std::size_t at = 128; indices.size() < wanted;) {
-    if (at >= paletteAt - 1) throw ClipvexError("PCX body truncated");
-    std::uint8_t value = byte(at++);
-    std::size_t count = 1;
-    if (value >= 0xC0) {
-      count = value & 0x3F;
-      if (at >= paletteAt - 1) throw ClipvexError("PCX body truncated");
-      value = byte(at++);
-    }
-    indices.insert(indices.end(), count, value);
-  }
-  for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      const std::size_t index = indices[static_cast<std::size_t>(y * bytesPerLine + x)];
-      for (int c = 0; c < 3; ++c) image.pixels.push_back(byte(paletteAt + index * 3 + static_cast<std::size_t>(c)));
-    }
-  }
-  return image;
-}
-#endif
 
 namespace {
 
