@@ -10,10 +10,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStorageInfo>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include "dialogs/modeless.h"
 
 namespace clipvex {
 namespace {
@@ -26,14 +27,6 @@ bool IsBelow(const QString& path, const QString& root) {
 }
 
 }  // namespace
-
-void CentreOnScreen(QWidget& window) {
-  const QScreen* screen = window.screen();
-  if (screen == nullptr) return;
-  const QRect area = screen->availableGeometry();
-  const QSize size = window.frameGeometry().size();
-  window.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
-}
 
 Tdir_dialog_form::Tdir_dialog_form(QWidget* parent) : QDialog(parent) {
   setObjectName("dir_dialog_form");
@@ -174,19 +167,10 @@ QString Tdir_dialog_form::SelectedDirectory() const {
   return QDir::toNativeSeparators(path);
 }
 
-void Tdir_dialog_form::ShowModeless() {
-  if (!centred_ && !isVisible()) {
-    adjustSize();
-    CentreOnScreen(*this);
-    centred_ = true;
-  }
-  show();
-  raise();
-  activateWindow();
-}
+void Tdir_dialog_form::ShowModeless() { clipvex::ShowModeless(*this, centred_); }
 
 bool Tdir_dialog_form::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate && onActivate) onActivate();
+  ReportActivation(*event, onActivate);
   return QDialog::event(event);
 }
 

@@ -59,7 +59,4 @@ class Tdir_dialog_form : public QDialog {
   bool centred_ = false;
 };
 
-// Places a window in the middle of the screen it is on.
-void CentreOnScreen(QWidget& window);
-
 }  // namespace clipvex

@@ -16,6 +16,7 @@
 
 #include "dialogs/dir_dialog_main.h"
 #include "dialogs/messages.h"
+#include "dialogs/modeless.h"
 
 namespace clipvex {
 namespace {
@@ -155,19 +156,10 @@ void Tdircfg_form::SetBoxValues(const DircfgValues& values) {
   fast_box->setChecked(values.fast);
 }
 
-void Tdircfg_form::ShowModeless() {
-  if (!centred_ && !isVisible()) {
-    adjustSize();
-    CentreOnScreen(*this);
-    centred_ = true;
-  }
-  show();
-  raise();
-  activateWindow();
-}
+void Tdircfg_form::ShowModeless() { clipvex::ShowModeless(*this, centred_); }
 
 bool Tdircfg_form::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate && onActivate) onActivate();
+  ReportActivation(*event, onActivate);
   return QDialog::event(event);
 }
 

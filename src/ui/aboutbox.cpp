@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "dialogs/modeless.h"
+
 namespace clipvex {
 
 Tabout_form::Tabout_form(QWidget* parent) : QDialog(parent) {
@@ -30,5 +32,7 @@ Tabout_form::Tabout_form(QWidget* parent) : QDialog(parent) {
   layout->addWidget(ok, 0, Qt::AlignCenter);
   setFixedSize(sizeHint().expandedTo(QSize(260, 0)));
 }
+
+void Tabout_form::ShowModeless() { clipvex::ShowModeless(*this, centred_); }
 
 }  // namespace clipvex

@@ -10,6 +10,11 @@ class Tabout_form : public QDialog {
 
  public:
   explicit Tabout_form(QWidget* parent = nullptr);
+
+  void ShowModeless();
+
+ private:
+  bool centred_ = false;
 };
 
 }  // namespace clipvex

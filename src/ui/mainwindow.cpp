@@ -517,10 +517,7 @@ void Tclipvex_form::Directories1Click() {
 }
 
 void Tclipvex_form::About1Click() {
-  if (about_ == nullptr) return;
-  about_->show();
-  about_->raise();
-  about_->activateWindow();
+  if (about_ != nullptr) about_->ShowModeless();
 }
 
 }  // namespace clipvex

@@ -1,0 +1,32 @@
+#include "dialogs/modeless.h"
+
+#include <QDialog>
+#include <QEvent>
+#include <QScreen>
+
+namespace clipvex {
+
+void CentreOnScreen(QWidget& window) {
+  const QScreen* screen = window.screen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  const QSize size = window.frameGeometry().size();
+  window.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+void ShowModeless(QDialog& dialog, bool& centred) {
+  if (!centred && !dialog.isVisible()) {
+    dialog.adjustSize();
+    CentreOnScreen(dialog);
+    centred = true;
+  }
+  dialog.show();
+  dialog.raise();
+  dialog.activateWindow();
+}
+
+void ReportActivation(const QEvent& event, const std::function<void()>& onActivate) {
+  if (event.type() == QEvent::WindowActivate && onActivate) onActivate();
+}
+
+}  // namespace clipvex
