@@ -31,7 +31,7 @@ DircfgValues DefaultDircfgValues(std::string_view home) {
   values.winqpath = QuakeFolder(home, "");
   values.lmpcpath = QuakeFolder(home, "lmpc/");
   values.dempath = "id1";
-  values.addparams = "-startwindowed  +_windowed_mouse 0 +vid_mode 0 +playdemo clipvex";
+  values.addparams = kDefaultAddParams;
   values.fast = false;
   return values;
 }

@@ -9,6 +9,9 @@
 
 namespace clipvex {
 
+// The extra game parameters a new configuration starts with.
+inline constexpr const char* kDefaultAddParams = "-startwindowed  +_windowed_mouse 0 +vid_mode 0 +playdemo clipvex";
+
 // The contents of the dialog's boxes.
 struct DircfgValues {
   std::string winqpath;   // folder of the preview game

@@ -79,9 +79,7 @@ Tdircfg_form::Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog
   note->setWordWrap(true);
 
   // Wide enough for the built-in parameters.
-  addparams->setMinimumWidth(
-      addparams->fontMetrics().horizontalAdvance("-startwindowed  +_windowed_mouse 0 +vid_mode 0 +playdemo clipvex") +
-      24);
+  addparams->setMinimumWidth(addparams->fontMetrics().horizontalAdvance(kDefaultAddParams) + 24);
   auto* top = new QFormLayout;
   auto* addparamsLabel = new QLabel("Additional WinQuake Parameters", this);
   addparamsLabel->setBuddy(addparams);

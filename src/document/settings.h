@@ -19,7 +19,7 @@ struct Settings {
   std::string dempath;       // game subdirectory passed with "-game"
   std::string addparams;     // extra game parameters
   bool fastpre = false;      // fast preview
-  std::string previewpath;   // WinQuakePath + dempath + separator
+  std::string previewpath;   // WinQuakePath + separator + dempath + separator
   bool configpending = false;
 };
 
