@@ -26,18 +26,6 @@
 
 namespace clipvex {
 
-// Status words go to the status bar's panel and are painted at once.
-class Tclipvex_form::StatusFeedback : public Feedback {
- public:
-  explicit StatusFeedback(Tclipvex_form& form) : form_(form) {}
-  void Status(std::string_view word) override {
-    form_.SetStatus(QString::fromLatin1(word.data(), static_cast<qsizetype>(word.size())));
-  }
-
- private:
-  Tclipvex_form& form_;
-};
-
 // Problems that leave usable data: a box captioned "Error".
 class Tclipvex_form::BoxNotifier : public Notifier {
  public:
@@ -93,14 +81,33 @@ void FitCaption(QToolButton* button) {
   button->setFont(font);
 }
 
+// A picture button of the window.
+QToolButton* MakeButton(QWidget* parent, const char* name, const QString& hint, Glyph glyph) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(name);
+  button->setToolTip(hint);
+  button->setIcon(GlyphIcon(glyph));
+  return button;
+}
+
+// A large button with a caption beside or under its picture.
+QToolButton* MakeCaptionedButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                                 Glyph glyph, Qt::ToolButtonStyle style, const QRect& geometry) {
+  constexpr int kPicture = 32;
+  QToolButton* button = MakeButton(parent, name, hint, glyph);
+  button->setText(caption);
+  button->setIcon(GlyphIcon(glyph, kPicture));
+  button->setIconSize(QSize(kPicture, kPicture));
+  button->setToolButtonStyle(style);
+  button->setGeometry(geometry);
+  FitCaption(button);
+  return button;
+}
+
 }  // namespace
 
 Tclipvex_form::Tclipvex_form(SettingsStore& store, FileChooser& chooser, QWidget* parent)
-    : QMainWindow(parent),
-      store_(store),
-      chooser_(chooser),
-      feedback_(std::make_unique<StatusFeedback>(*this)),
-      notifier_(std::make_unique<BoxNotifier>(this)) {
+    : QMainWindow(parent), store_(store), chooser_(chooser), notifier_(std::make_unique<BoxNotifier>(this)) {
   setObjectName("clipvex_form");
   setWindowTitle("Clipvex");
   setAttribute(Qt::WA_AlwaysShowToolTips);
@@ -209,15 +216,16 @@ QAction* Tclipvex_form::AddCommand(QMenu* menu, const char* name, const QString&
 
 QToolButton* Tclipvex_form::AddButton(QToolBar* bar, const char* name, const QString& hint, Glyph glyph,
                                       void (Tclipvex_form::*handler)()) {
-  auto* button = new QToolButton(bar);
-  button->setObjectName(name);
-  button->setToolTip(hint);
-  button->setIcon(GlyphIcon(glyph));
+  QToolButton* button = MakeButton(bar, name, hint, glyph);
   button->setAutoRaise(true);
   button->setFixedSize(25, 25);
-  if (handler != nullptr) connect(button, &QToolButton::clicked, this, [this, handler] { Run(handler); });
+  Bind(button, handler);
   bar->addWidget(button);
   return button;
+}
+
+void Tclipvex_form::Bind(QAbstractButton* button, void (Tclipvex_form::*handler)()) {
+  if (handler != nullptr) connect(button, &QAbstractButton::clicked, this, [this, handler] { Run(handler); });
 }
 
 void Tclipvex_form::BuildToolBars() {
@@ -261,24 +269,10 @@ void Tclipvex_form::BuildToolBars() {
 }
 
 void Tclipvex_form::BuildControls(QWidget* client) {
-  auto* fullpre = new QToolButton(client);
-  fullpre->setObjectName("fullpre_butt");
-  fullpre->setText("Full Preview");
-  fullpre->setToolTip("Generate Screen Shots for all frames");
-  fullpre->setIcon(GlyphIcon(Glyph::Preview, 32));
-  fullpre->setIconSize(QSize(32, 32));
-  fullpre->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  fullpre->setGeometry(8, Y(144), 145, 73);
-
-  auto* update = new QToolButton(client);
-  update->setObjectName("update_butt");
-  update->setText("Update Viewable");
-  update->setToolTip("Generate Screen Shots for Visible Frames");
-  update->setIcon(GlyphIcon(Glyph::Update, 32));
-  update->setIconSize(QSize(32, 32));
-  update->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  update->setGeometry(160, Y(144), 89, 73);
-  FitCaption(update);
+  MakeCaptionedButton(client, "fullpre_butt", "Full Preview", "Generate Screen Shots for all frames", Glyph::Preview,
+                      Qt::ToolButtonTextBesideIcon, QRect(8, Y(144), 145, 73));
+  MakeCaptionedButton(client, "update_butt", "Update Viewable", "Generate Screen Shots for Visible Frames",
+                      Glyph::Update, Qt::ToolButtonTextUnderIcon, QRect(160, Y(144), 89, 73));
 
   centerPanel_ = new QFrame(client);
   centerPanel_->setObjectName("center_panel");
@@ -306,10 +300,8 @@ void Tclipvex_form::BuildControls(QWidget* client) {
   for (const char* prefix : {"m", "f"}) {
     const int y = prefix[0] == 'm' ? 144 : 192;
     for (const ScrollSpec& spec : scrolls) {
-      auto* button = new QToolButton(client);
-      button->setObjectName(QString(prefix) + spec.name);
-      button->setToolTip(spec.hint);
-      button->setIcon(GlyphIcon(spec.glyph));
+      const QByteArray name = QByteArray(prefix) + spec.name;
+      QToolButton* button = MakeButton(client, name.constData(), spec.hint, spec.glyph);
       button->setGeometry(spec.x, Y(y), 49, 25);
       const auto handler = spec.handler;
       connect(button, &QToolButton::clicked, this,
@@ -317,22 +309,12 @@ void Tclipvex_form::BuildControls(QWidget* client) {
     }
   }
 
-  auto* play = new QToolButton(client);
-  play->setObjectName("play_butt");
-  play->setText("Play Selection");
-  play->setToolTip("Play the Selected Blocks");
-  play->setIcon(GlyphIcon(Glyph::Play, 32));
-  play->setIconSize(QSize(32, 32));
-  play->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  play->setGeometry(744, Y(144), 81, 73);
-  FitCaption(play);
+  MakeCaptionedButton(client, "play_butt", "Play Selection", "Play the Selected Blocks", Glyph::Play,
+                      Qt::ToolButtonTextUnderIcon, QRect(744, Y(144), 81, 73));
 
-  auto* stop = new QToolButton(client);
-  stop->setObjectName("SpeedButton1");
-  stop->setToolTip("Stop trying to update");
-  stop->setIcon(GlyphIcon(Glyph::Stop));
+  QToolButton* stop = MakeButton(client, "SpeedButton1", "Stop trying to update", Glyph::Stop);
   stop->setGeometry(840, Y(168), 25, 25);
-  connect(stop, &QToolButton::clicked, this, [this] { Run(&Tclipvex_form::SpeedButton1Click); });
+  Bind(stop, &Tclipvex_form::SpeedButton1Click);
 
   for (auto [name, text, y] : {std::tuple{"Label8", "Source Panel", 144}, std::tuple{"Label9", "Final Panel", 200}}) {
     QLabel* label = MakeLabel(client, name, text, 944, Y(y));
@@ -346,7 +328,7 @@ void Tclipvex_form::BuildControls(QWidget* client) {
   refresh->setObjectName("Refresh_butt");
   refresh->setGeometry(696, Y(344), 75, 25);
   refresh->hide();
-  connect(refresh, &QPushButton::clicked, this, [this] { Run(&Tclipvex_form::Refresh_buttClick); });
+  Bind(refresh, &Tclipvex_form::Refresh_buttClick);
 
   // The memory panel lies over the right end of the strips while it shows.
   mempanel_ = new QFrame(client);

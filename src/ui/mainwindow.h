@@ -12,6 +12,7 @@
 #include "ui/filmstrip.h"
 #include "ui/icons.h"
 
+class QAbstractButton;
 class QAction;
 class QButtonGroup;
 class QFrame;
@@ -103,7 +104,6 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  class StatusFeedback;
   class BoxNotifier;
 
   void BuildMenus();
@@ -113,6 +113,7 @@ class Tclipvex_form : public QMainWindow, public StripHost {
                       const QKeySequence& shortcut = {});
   QToolButton* AddButton(QToolBar* bar, const char* name, const QString& hint, Glyph glyph,
                          void (Tclipvex_form::*handler)());
+  void Bind(QAbstractButton* button, void (Tclipvex_form::*handler)());
   void Run(void (Tclipvex_form::*handler)());
   void Scroll(const QObject* sender, const char* masterName, void (*rule)(StripState&));
   void CloseStrip(TFilmStrip* strip);
@@ -121,7 +122,6 @@ class Tclipvex_form : public QMainWindow, public StripHost {
 
   SettingsStore& store_;
   FileChooser& chooser_;
-  std::unique_ptr<Feedback> feedback_;
   std::unique_ptr<Notifier> notifier_;
   QLabel* statusWord_ = nullptr;
   QFrame* mempanel_ = nullptr;
