@@ -49,12 +49,7 @@ Tdir_dialog_form::Tdir_dialog_form(QWidget* parent) : QDialog(parent) {
   DirectoryListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
   DirectoryListBox1->setMinimumSize(340, 340);
 
-  ok_butt = new QPushButton("OK", this);
-  ok_butt->setObjectName("ok_butt");
-  ok_butt->setDefault(true);
-  cancel_butt = new QPushButton("Cancel", this);
-  cancel_butt->setObjectName("cancel_butt");
-  cancel_butt->setAutoDefault(false);
+  MakeOkCancel(*this, ok_butt, cancel_butt);
 
   auto* driveLabel = new QLabel("&Drive:", this);
   driveLabel->setBuddy(DriveComboBox1);

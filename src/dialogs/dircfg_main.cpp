@@ -53,12 +53,7 @@ Tdircfg_form::Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog
   setWindowFlag(Qt::WindowStaysOnTopHint);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-  ok_butt = new QPushButton("OK", this);
-  ok_butt->setObjectName("ok_butt");
-  ok_butt->setDefault(true);
-  cancel_butt = new QPushButton("Cancel", this);
-  cancel_butt->setObjectName("cancel_butt");
-  cancel_butt->setAutoDefault(false);
+  MakeOkCancel(*this, ok_butt, cancel_butt);
 
   addparams = NewBox("addparams", this);
   auto* directories = new QGroupBox("   Directories   ", this);

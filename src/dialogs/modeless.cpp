@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QEvent>
+#include <QPushButton>
 #include <QScreen>
 
 namespace clipvex {
@@ -23,6 +24,15 @@ void ShowModeless(QDialog& dialog, bool& centred) {
   dialog.show();
   dialog.raise();
   dialog.activateWindow();
+}
+
+void MakeOkCancel(QDialog& dialog, QPushButton*& ok, QPushButton*& cancel) {
+  ok = new QPushButton("OK", &dialog);
+  ok->setObjectName("ok_butt");
+  ok->setDefault(true);
+  cancel = new QPushButton("Cancel", &dialog);
+  cancel->setObjectName("cancel_butt");
+  cancel->setAutoDefault(false);
 }
 
 void ReportActivation(const QEvent& event, const std::function<void()>& onActivate) {
