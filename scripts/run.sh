@@ -9,7 +9,8 @@ bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 targets=(clipvex lmpc demogen)
 # The preview game joins once its target exists.
-if cmake --build build --target help | grep -q '^winquake:'; then targets+=(winquake); fi
+known=$(cmake --build build --target help)
+if grep -q '^winquake:' <<<"$known"; then targets+=(winquake); fi
 cmake --build build -j"$(nproc)" --target "${targets[@]}"
 bash scripts/sample-workspace.sh build workspace
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
