@@ -156,14 +156,15 @@ Tdircfg_form::Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog
   connect(cancel_butt, &QPushButton::clicked, this, &Tdircfg_form::cancel_buttClick);
   connect(SpeedButton1, &QToolButton::clicked, this, &Tdircfg_form::SpeedButton1Click);
   connect(SpeedButton2, &QToolButton::clicked, this, &Tdircfg_form::SpeedButton2Click);
-  // A note speaks of the text it was made for: an edit takes it away. The
-  // subdirectory is looked for in the game folder, so that note goes too.
-  connect(winqpath, &QLineEdit::textEdited, this, [this] {
+  // A note speaks of the text it was made for: a change, typed or browsed,
+  // takes it away. The subdirectory is looked for in the game folder, so
+  // that note goes with the game folder's.
+  connect(winqpath, &QLineEdit::textChanged, this, [this] {
     SetNote(winqpathNote_, {});
     SetNote(dempathNote_, {});
   });
-  connect(lmpcpath, &QLineEdit::textEdited, this, [this] { SetNote(lmpcpathNote_, {}); });
-  connect(dempath, &QLineEdit::textEdited, this, [this] { SetNote(dempathNote_, {}); });
+  connect(lmpcpath, &QLineEdit::textChanged, this, [this] { SetNote(lmpcpathNote_, {}); });
+  connect(dempath, &QLineEdit::textChanged, this, [this] { SetNote(dempathNote_, {}); });
 
   DircfgValues values = DefaultDircfgValues(ToPath(QDir::homePath()));
   ReadDircfgValues(store_, values);

@@ -2,6 +2,7 @@
 // unusable folders keeps it open with a note under each box to blame.
 #include <QLabel>
 #include <QTest>
+#include <QToolButton>
 #include <filesystem>
 #include <map>
 
@@ -107,10 +108,19 @@ TEST_F(DircfgReasonTest, OkWithUnusableFoldersStaysOpenWithNotesUnderTheBoxes) {
   EXPECT_EQ(reason_->text(), Q("The game folder '" + temp_.Path() + "nothing/' does not exist."));
   EXPECT_TRUE(messages_.messages.empty());
 
-  // Typing in the box takes its note away.
+  // Typing in the box takes its note away; so does a folder picked with
+  // the browse button.
   QTest::keyClick(boxes_["winqpath"], Qt::Key_End);
   QTest::keyClick(boxes_["winqpath"], Qt::Key_Backspace);
   EXPECT_TRUE(Notes().empty());
+  boxes_["lmpcpath"]->setText(Q(temp_.Path() + "gone too"));
+  Ok(*form);
+  EXPECT_EQ(Notes(), (std::vector<std::string>{"lmpcpath: This folder does not exist.",
+                                               "winqpath: This folder does not exist."}));
+  QTest::mouseClick(Child<QToolButton>(*form, "SpeedButton2"), Qt::LeftButton);
+  ASSERT_TRUE(dirDialog_.SelectDirectory(Q(lmpc_)));
+  QTest::mouseClick(Child<QPushButton>(dirDialog_, "ok_butt"), Qt::LeftButton);
+  EXPECT_EQ(Notes(), std::vector<std::string>{"winqpath: This folder does not exist."});
 
   // A good game folder without the subdirectory: the note moves to it.
   boxes_["winqpath"]->setText(Q(game_));
