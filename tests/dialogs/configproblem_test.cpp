@@ -47,7 +47,8 @@ class ConfigurationProblemTest : public ::testing::Test {
 };
 
 TEST_F(ConfigurationProblemTest, NamesEachFolderThatIsMissingOrNoFolder) {
-  EXPECT_EQ(Problem(), "No settings are stored yet: choose the game's folder and the converter's folder, then press OK.");
+  EXPECT_EQ(Problem(),
+            "No settings are stored yet: choose the game's folder and the converter's folder, then press OK.");
 
   PutComplete();
   EXPECT_EQ(Problem(), "");
@@ -61,14 +62,15 @@ TEST_F(ConfigurationProblemTest, NamesEachFolderThatIsMissingOrNoFolder) {
   EXPECT_EQ(Problem(), "The game folder '" + temp_.File("a file") + "' is not a folder.");
   store_.Put("WinQuakePath", temp_.File("a file/"));
   store_.Put("lmpcpath", std::string(""));
-  EXPECT_EQ(Problem(), "The game folder '" + temp_.File("a file/") +
-                           "' is not a folder.\nThe converter's folder is not set.");
+  EXPECT_EQ(Problem(),
+            "The game folder '" + temp_.File("a file/") + "' is not a folder.\nThe converter's folder is not set.");
 
   store_.Put("WinQuakePath", game_);
   store_.Put("lmpcpath", lmpc_ + "gone/");
   store_.Put("dempath", std::string("mymod"));
-  EXPECT_EQ(Problem(), "The converter's folder '" + lmpc_ + "gone/' does not exist.\n"
-                       "The game folder has no subdirectory 'mymod'.");
+  EXPECT_EQ(Problem(), "The converter's folder '" + lmpc_ +
+                           "gone/' does not exist.\n"
+                           "The game folder has no subdirectory 'mymod'.");
 
   store_.Put("lmpcpath", lmpc_);
   test::WriteFile(game_ + "pak0", "");

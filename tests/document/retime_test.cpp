@@ -87,10 +87,10 @@ TEST(RetimeDemo, ReadRetimeWriteCyclesKeepEveryBlocksInterval) {
   const std::string dump = dir.File("film.out");
   const std::vector<std::string> times = {"0.400000000s", "0.500000000s", "0.700000000s",
                                           "5.000000000s", "5.100000000s", "1:0.000000000m"};
-  std::vector<std::string> lines = {"track -1;",
-                                    "block {", " camera 0 0 0;", " serverinfo;", "}",
-                                    "block {", " camera 0 0 0;", " signon 1;", "}",
-                                    "block {", " camera 0 0 0;", " signon 2;", "}"};
+  std::vector<std::string> lines = {"track -1;",                                         //
+                                    "block {",   " camera 0 0 0;", " serverinfo;", "}",  //
+                                    "block {",   " camera 0 0 0;", " signon 1;",   "}",  //
+                                    "block {",   " camera 0 0 0;", " signon 2;",   "}"};
   for (const std::string& t : times) {
     for (const char* line : {"block {", " camera 1 2 3;"}) lines.emplace_back(line);
     lines.push_back(" time " + t + ";");
