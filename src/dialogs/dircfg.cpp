@@ -61,6 +61,50 @@ bool PrepareDircfgValues(DircfgValues& values) {
   return true;
 }
 
+namespace {
+
+std::string FolderNote(FolderState state) {
+  switch (state) {
+    case FolderState::Folder:
+      return {};
+    case FolderState::NotSet:
+      return "No folder is set.";
+    case FolderState::Missing:
+      return "This folder does not exist.";
+    case FolderState::NotAFolder:
+      return "This is a file, not a folder.";
+  }
+  return {};
+}
+
+}  // namespace
+
+DircfgProblems CheckDircfgValues(const DircfgValues& values) {
+  DircfgProblems problems;
+  const FolderState game = CheckFolder(values.winqpath);
+  problems.winqpath = FolderNote(game);
+  problems.lmpcpath = FolderNote(CheckFolder(values.lmpcpath));
+  if (game == FolderState::Folder) {
+    // Formed as the preview folder is formed from the settings.
+    std::string preview = values.winqpath;
+    preview += kPathSeparator;
+    preview += values.dempath;
+    preview += kPathSeparator;
+    switch (CheckFolder(preview)) {
+      case FolderState::Folder:
+        break;
+      case FolderState::NotAFolder:
+        problems.dempath = "This is a file in the game folder, not a folder.";
+        break;
+      case FolderState::NotSet:
+      case FolderState::Missing:
+        problems.dempath = "The game folder has no subdirectory of this name.";
+        break;
+    }
+  }
+  return problems;
+}
+
 std::string WriteDircfgValues(SettingsStore& store, const DircfgValues& values) {
   const std::pair<std::string_view, const std::string*> texts[] = {
       {kWinQuakePathValue, &values.winqpath},

@@ -36,6 +36,17 @@ void ReadDircfgValues(const SettingsStore& store, DircfgValues& values);
 // empty; otherwise both folders are made to end with the separator.
 bool PrepareDircfgValues(DircfgValues& values);
 
+// What keeps the folders in the boxes from being used, as a short note for
+// each box (empty when the box is fine). The game subdirectory is checked
+// only when the game folder is a folder.
+struct DircfgProblems {
+  std::string winqpath;
+  std::string lmpcpath;
+  std::string dempath;
+  bool Any() const { return !winqpath.empty() || !lmpcpath.empty() || !dempath.empty(); }
+};
+DircfgProblems CheckDircfgValues(const DircfgValues& values);
+
 // Writes the five values in order, making each permanent before the next.
 // Returns the name of the value that could not be written (the writing
 // stops there), or an empty string when all were written.

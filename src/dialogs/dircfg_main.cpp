@@ -1,6 +1,7 @@
 #include "dialogs/dircfg_main.h"
 
 #include <QCheckBox>
+#include <QColor>
 #include <QDir>
 #include <QEvent>
 #include <QFormLayout>
@@ -9,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
@@ -32,6 +34,25 @@ QLineEdit* NewBox(const char* name, QWidget* parent) {
 void SetBoxText(QLineEdit* box, const std::string& text) {
   box->setText(FromPath(text));
   box->setCursorPosition(0);
+}
+
+// A small red note under a box, hidden while it has nothing to say.
+QLabel* NewNote(const char* name, QWidget* parent) {
+  auto* note = new QLabel(parent);
+  note->setObjectName(name);
+  QPalette palette = note->palette();
+  palette.setColor(QPalette::WindowText, QColor(192, 0, 0));
+  note->setPalette(palette);
+  QFont font = note->font();
+  if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() * 0.9);
+  note->setFont(font);
+  note->hide();
+  return note;
+}
+
+void SetNote(QLabel* note, const std::string& text) {
+  note->setText(FromPath(text));
+  note->setVisible(!text.empty());
 }
 
 QToolButton* NewBrowseButton(const char* name, QWidget* parent) {
@@ -65,6 +86,17 @@ Tdircfg_form::Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog
   fast_box = new QCheckBox("Fast Preview", this);
   fast_box->setObjectName("fast_box");
 
+  reason_ = new QLabel(this);
+  reason_->setObjectName("reason");
+  reason_->setWordWrap(true);
+  reason_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  reason_->setMargin(6);
+  reason_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  reason_->hide();
+  winqpathNote_ = NewNote("winqpath_note", directories);
+  lmpcpathNote_ = NewNote("lmpcpath_note", directories);
+  dempathNote_ = NewNote("dempath_note", directories);
+
   auto* note =
       new QLabel("Must be a subdirectory of  Quake, WinQuake will be run with -game <this directory>", directories);
   QFont noteFont = note->font();
@@ -89,12 +121,15 @@ Tdircfg_form::Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog
   grid->addWidget(label("Winquake Path", winqpath), 0, 0);
   grid->addWidget(winqpath, 0, 1);
   grid->addWidget(SpeedButton1, 0, 2);
-  grid->addWidget(label("LMPC Path", lmpcpath), 1, 0);
-  grid->addWidget(lmpcpath, 1, 1);
-  grid->addWidget(SpeedButton2, 1, 2);
-  grid->addWidget(label("Defualt DEM Dir", dempath), 2, 0);
-  grid->addWidget(dempath, 2, 1);
-  grid->addWidget(note, 3, 1, 1, 2);
+  grid->addWidget(winqpathNote_, 1, 1, 1, 2);
+  grid->addWidget(label("LMPC Path", lmpcpath), 2, 0);
+  grid->addWidget(lmpcpath, 2, 1);
+  grid->addWidget(SpeedButton2, 2, 2);
+  grid->addWidget(lmpcpathNote_, 3, 1, 1, 2);
+  grid->addWidget(label("Defualt DEM Dir", dempath), 4, 0);
+  grid->addWidget(dempath, 4, 1);
+  grid->addWidget(dempathNote_, 5, 1, 1, 2);
+  grid->addWidget(note, 6, 1, 1, 2);
   grid->setColumnStretch(1, 1);
 
   auto* buttons = new QHBoxLayout;
@@ -104,6 +139,7 @@ Tdircfg_form::Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog
   buttons->addWidget(cancel_butt);
 
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(reason_);
   layout->addLayout(top);
   layout->addWidget(directories);
   layout->addLayout(buttons);
@@ -120,6 +156,15 @@ Tdircfg_form::Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog
   connect(cancel_butt, &QPushButton::clicked, this, &Tdircfg_form::cancel_buttClick);
   connect(SpeedButton1, &QToolButton::clicked, this, &Tdircfg_form::SpeedButton1Click);
   connect(SpeedButton2, &QToolButton::clicked, this, &Tdircfg_form::SpeedButton2Click);
+  // A note speaks of the text it was made for: a change, typed or browsed,
+  // takes it away. The subdirectory is looked for in the game folder, so
+  // that note goes with the game folder's.
+  connect(winqpath, &QLineEdit::textChanged, this, [this] {
+    SetNote(winqpathNote_, {});
+    SetNote(dempathNote_, {});
+  });
+  connect(lmpcpath, &QLineEdit::textChanged, this, [this] { SetNote(lmpcpathNote_, {}); });
+  connect(dempath, &QLineEdit::textChanged, this, [this] { SetNote(dempathNote_, {}); });
 
   DircfgValues values = DefaultDircfgValues(ToPath(QDir::homePath()));
   ReadDircfgValues(store_, values);
@@ -149,7 +194,22 @@ void Tdircfg_form::SetBoxValues(const DircfgValues& values) {
   fast_box->setChecked(values.fast);
 }
 
-void Tdircfg_form::ShowModeless() { clipvex::ShowModeless(*this, centred_); }
+void Tdircfg_form::UpdateReason() {
+  const std::string problem = ConfigurationProblem(store_);
+  reason_->setText(FromPath(problem));
+  reason_->setVisible(!problem.empty());
+}
+
+void Tdircfg_form::ShowNotes(const DircfgProblems& problems) {
+  SetNote(winqpathNote_, problems.winqpath);
+  SetNote(lmpcpathNote_, problems.lmpcpath);
+  SetNote(dempathNote_, problems.dempath);
+}
+
+void Tdircfg_form::ShowModeless() {
+  UpdateReason();
+  clipvex::ShowModeless(*this, centred_);
+}
 
 bool Tdircfg_form::event(QEvent* event) {
   ReportActivation(*event, onActivate);
@@ -163,12 +223,20 @@ void Tdircfg_form::ok_buttClick() {
   SetBoxText(lmpcpath, values.lmpcpath);
 
   std::string failed;
+  bool usable = false;
   const bool done = Guarded(parentWidget(), [&] {
     failed = WriteDircfgValues(store_, values);
-    close();
-    // Values that are still unusable bring the dialog straight back.
-    LoadSettings(settings_, store_, [this] { ShowModeless(); });
+    usable = LoadSettings(settings_, store_, {});
   });
+  if (usable) {
+    ShowNotes({});
+    close();
+  } else {
+    // Values that are still unusable keep the dialog open, and each box
+    // that is to blame says why right under it.
+    ShowNotes(CheckDircfgValues(values));
+    ShowModeless();
+  }
   if (done && !failed.empty()) {
     ShowMessage(isVisible() ? this : parentWidget(), "Clipvex", FromBytes("Failed to set data for '" + failed + "'"));
   }

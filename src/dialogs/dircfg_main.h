@@ -12,6 +12,7 @@
 #include "document/settings.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -47,6 +48,10 @@ class Tdircfg_form : public QDialog {
 
   DircfgValues BoxValues() const;
   void SetBoxValues(const DircfgValues& values);
+  // The line at the top saying why the stored configuration is not usable.
+  void UpdateReason();
+  // The red notes under the folder boxes; empty texts hide them.
+  void ShowNotes(const DircfgProblems& problems);
 
   Settings& settings_;
   SettingsStore& store_;
@@ -61,6 +66,10 @@ class Tdircfg_form : public QDialog {
   QToolButton* SpeedButton1;
   QToolButton* SpeedButton2;
   QCheckBox* fast_box;
+  QLabel* reason_;
+  QLabel* winqpathNote_;
+  QLabel* lmpcpathNote_;
+  QLabel* dempathNote_;
   bool centred_ = false;
 };
 

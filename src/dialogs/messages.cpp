@@ -20,12 +20,13 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
   return previous;
 }
 
-void ShowMessage(QWidget* parent, const QString& title, const QString& text) {
+void ShowMessage(QWidget* parent, const QString& title, const QString& text, MessageKind kind) {
   if (Hook()) {
     Hook()(parent, title, text);
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+  const QMessageBox::Icon icon = kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Information;
+  QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
   box.setObjectName("messageBox");
   box.exec();
 }

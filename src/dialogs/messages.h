@@ -16,7 +16,12 @@ using MessageBoxHook = std::function<void(QWidget* parent, const QString& title,
 // modal QMessageBox. Returns the previous hook.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 
-void ShowMessage(QWidget* parent, const QString& title, const QString& text);
+// What a message box tells: a failure (the critical icon) or plain news.
+enum class MessageKind { Error, Information };
+
+// Every message box of the editor so far reports a failure, so that is the
+// default; the hook sees title and text alike for both kinds.
+void ShowMessage(QWidget* parent, const QString& title, const QString& text, MessageKind kind = MessageKind::Error);
 
 // Runs `command`; an exception it raises is shown in a box titled "Clipvex"
 // with the exception's text, and the command ends where it stood. Returns

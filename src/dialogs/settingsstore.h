@@ -102,4 +102,13 @@ class MemorySettingsStore : public SettingsStore {
 // configuration was complete and valid.
 bool LoadSettings(Settings& settings, const SettingsStore& store, const std::function<void()>& requestConfiguration);
 
+// Why the stored configuration cannot be used, in sentences for the user
+// (one a line: "The game folder '/x/' does not exist."); empty when
+// LoadSettings would accept it.
+std::string ConfigurationProblem(const SettingsStore& store);
+
+// What a folder setting names.
+enum class FolderState { Folder, NotSet, Missing, NotAFolder };
+FolderState CheckFolder(const std::string& path);
+
 }  // namespace clipvex

@@ -49,8 +49,13 @@ std::string Trimmed(std::string text) {
 
 // Runs the converter and raises its message when it reports a failure.
 void Convert(const Settings& settings, const std::string& mode, const std::string& from, const std::string& to) {
-  ProgramResult result = RunProgram(ConverterPath(settings), {mode, "-f", from, to}, kShowMinimized, /*wait=*/true,
-                                    /*captureErrors=*/true);
+  ProgramResult result;
+  try {
+    result = RunProgram(ConverterPath(settings), {mode, "-f", from, to}, kShowMinimized, /*wait=*/true,
+                        /*captureErrors=*/true);
+  } catch (const ProgramStartError& e) {
+    throw e.WithAdvice(kConverterAdvice);
+  }
   if (result.exitCode != 0) {
     std::string message = Trimmed(result.errorOutput);
     if (message.empty()) message = "no message";

@@ -139,7 +139,10 @@ void ReadBlocks(LineReader& reader, const std::string& dumpPath, const std::stri
   if (unbalanced || demo.Blocks.size() == 1) notifier.ShowError(kParseErrorText);
 
   if (demo.Blocks.size() < 4 || demo.Blocks[3]->Count() < 3) ThrowListIndex();
-  demo.Blocks[3]->Insert(3, kConsoleResetLine);
+  // A demo the editor saved already carries the line there: a second one
+  // would make every open-and-save cycle longer.
+  Block& leading = *demo.Blocks[3];
+  if (leading.Count() == 3 || leading[3] != kConsoleResetLine) leading.Insert(3, kConsoleResetLine);
 }
 
 }  // namespace

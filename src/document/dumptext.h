@@ -15,7 +15,8 @@ inline constexpr std::string_view kConsoleResetLine = R"( stufftext "v_cshift 0 
 inline constexpr std::string_view kParseErrorText = "Error parsing input file";
 
 // Splits the dump at `dumpPath` into blocks, appends a duration comment to
-// each and inserts the console reset line. `demoPath` only sizes the block
+// each and inserts the console reset line as line 3 of block 3, unless that
+// line is already the reset line. `demoPath` only sizes the block
 // list. Unbalanced braces at the end, or no block at all, are reported
 // through `notifier` and the reading goes on; file, conversion and list
 // errors are raised, and then `demo` is left without blocks.

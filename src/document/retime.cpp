@@ -25,8 +25,12 @@ void RetimeDemo(TDemFile& demo) {
       if (IsTimeLine(block[i])) found = i;
     }
     if (found == 0) continue;
-    block.Put(found, FormatTimeLine(t));
+    // A duration comment holds the time since the time line before the
+    // block, so the block's own time is the sum including its duration:
+    // adding after writing would hand every block its predecessor's
+    // interval and shift the timing by one block on every open and save.
     t = RoundReal48(static_cast<long double>(t) + DurationOf(block));
+    block.Put(found, FormatTimeLine(t));
   }
 }
 

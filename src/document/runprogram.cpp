@@ -1,5 +1,8 @@
 #include "document/runprogram.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "document/error.h"
 
 #ifdef _WIN32
@@ -19,13 +22,47 @@ namespace clipvex {
 
 namespace {
 
-[[noreturn]] void ThrowStartError(unsigned long code) {
-  throw ClipvexError("Failed to execute program.  Error Code " + std::to_string(code));
+[[noreturn]] void ThrowStartError(const std::string& program, unsigned long code) {
+  throw ProgramStartError(program, code);
+}
+
+// The program as the user should look for it: a name with a folder in it
+// made absolute; a bare name, found on the search path, as it is.
+std::string FullPathOf(const std::string& program) {
+  if (program.find_first_of("/\\") == std::string::npos) return program;
+  std::error_code ec;
+  std::filesystem::path full = std::filesystem::absolute(program, ec);
+  return ec ? program : full.lexically_normal().string();
+}
+
+std::string ReasonOf(unsigned long code) {
+#ifdef _WIN32
+  std::string reason = std::system_category().message(static_cast<int>(code));
+#else
+  std::string reason = std::generic_category().message(static_cast<int>(code));
+#endif
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) reason.pop_back();
+  return reason;
+}
+
+std::string StartErrorText(const std::string& program, unsigned long code, const std::string& advice) {
+  std::string text = "Failed to execute program.  Error Code " + std::to_string(code);
+  text += "\n" + FullPathOf(program);
+  text += "\n" + ReasonOf(code);
+  if (!advice.empty()) text += "\n" + advice;
+  return text;
 }
 
 constexpr std::size_t kMaxCapturedErrors = 64 * 1024;
 
 }  // namespace
+
+ProgramStartError::ProgramStartError(std::string program, unsigned long code, std::string advice)
+    : ClipvexError(StartErrorText(program, code, advice)), program_(std::move(program)), code_(code) {}
+
+ProgramStartError ProgramStartError::WithAdvice(std::string_view advice) const {
+  return ProgramStartError(program_, code_, std::string(advice));
+}
 
 #ifdef _WIN32
 
@@ -87,7 +124,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
       CloseHandle(readErrors);
       CloseHandle(writeErrors);
     }
-    ThrowStartError(code);
+    ThrowStartError(program, code);
   }
   CloseHandle(info.hThread);
   ProgramResult result;
@@ -134,7 +171,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   if (capture) ::close(pipeFds[1]);
   if (rc != 0) {
     if (capture) ::close(pipeFds[0]);
-    ThrowStartError(static_cast<unsigned long>(rc));
+    ThrowStartError(program, static_cast<unsigned long>(rc));
   }
 
   ProgramResult result;

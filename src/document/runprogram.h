@@ -3,7 +3,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "document/error.h"
 
 namespace clipvex {
 
@@ -16,13 +19,36 @@ struct ProgramResult {
   std::string errorOutput;  // what the program wrote to its error output, when captured
 };
 
+// What the user can do when the converter or the game cannot be started.
+inline constexpr std::string_view kConverterAdvice = "Set the converter's folder in Options > Directories";
+inline constexpr std::string_view kGameAdvice = "Set the game's folder in Options > Directories";
+
+// A program that could not be started. The text's first line is "Failed to
+// execute program.  Error Code N"; the next lines name the program by its
+// full path and give the system's reason, then what to do when known.
+class ProgramStartError : public ClipvexError {
+ public:
+  ProgramStartError(std::string program, unsigned long code, std::string advice = {});
+
+  // The same failure with `advice` as its last line, for callers that know
+  // which setting names the program.
+  ProgramStartError WithAdvice(std::string_view advice) const;
+
+  const std::string& Program() const { return program_; }
+  unsigned long Code() const { return code_; }
+
+ private:
+  std::string program_;
+  unsigned long code_;
+};
+
 // Starts `program` (a path, or a bare name looked up on the search path)
 // with `arguments`, each passed as one argument whatever blanks it holds.
 // With `wait`, blocks until the program ends and returns its exit code (128 +
 // the signal number for a program killed by a signal); with `captureErrors`
 // its error output is collected too. A program that cannot be started
-// raises "Failed to execute program.  Error Code N" with the system's error
-// number (2 for a missing file).
+// raises ProgramStartError with the system's error number (2 for a missing
+// file).
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::uint16_t showState,
                          bool wait, bool captureErrors = false);
 

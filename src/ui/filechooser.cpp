@@ -1,6 +1,7 @@
 #include "ui/filechooser.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace clipvex {
 namespace {
@@ -27,12 +28,24 @@ FileDialogSpec SpecOf(FileDialogKind kind) {
   return {"newdialog1", "New Demo File", {kDemoFilter, kAllFilter}, true};
 }
 
+// The dialogs report a filter by its full text or, hiding the patterns, by
+// its caption alone; both name the text suffix only for the text filter.
+QString DefaultSuffixFor(const QString& filter) { return filter.contains("*.txt") ? "txt" : "dem"; }
+
+QString CompleteSaveName(const QString& path, const QString& filter) {
+  if (path.isEmpty() || path.endsWith('/') || !QFileInfo(path).suffix().isEmpty()) return path;
+  return path + "." + DefaultSuffixFor(filter);
+}
+
 QString QtFileChooser::Choose(QWidget* parent, FileDialogKind kind) {
   const FileDialogSpec spec = SpecOf(kind);
   QFileDialog dialog(parent, spec.title);
   dialog.setObjectName(spec.objectName);
   dialog.setNameFilters(spec.filters);
-  dialog.setDefaultSuffix("dem");
+  // The default suffix follows the filter the user picks.
+  dialog.setDefaultSuffix(DefaultSuffixFor(dialog.selectedNameFilter()));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog](const QString& filter) { dialog.setDefaultSuffix(DefaultSuffixFor(filter)); });
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setOption(QFileDialog::ReadOnly, false);
   if (spec.save) {
@@ -43,7 +56,9 @@ QString QtFileChooser::Choose(QWidget* parent, FileDialogKind kind) {
     dialog.setFileMode(QFileDialog::ExistingFile);
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
+  const QString chosen = dialog.selectedFiles().front();
+  // A platform dialog may leave the suffix to us.
+  return spec.save ? CompleteSaveName(chosen, dialog.selectedNameFilter()) : chosen;
 }
 
 }  // namespace clipvex

@@ -21,6 +21,15 @@ struct FileDialogSpec {
 
 FileDialogSpec SpecOf(FileDialogKind kind);
 
+// The suffix a name typed without one gets under `filter`: "txt" under the
+// demo text filter, "dem" under the others, so that what is written (a
+// demo for ".dem", dump text for anything else) is what the name says.
+QString DefaultSuffixFor(const QString& filter);
+
+// A chosen save name completed as the filter asks: a file name without any
+// suffix gets the filter's default suffix; others are returned unchanged.
+QString CompleteSaveName(const QString& path, const QString& filter);
+
 class FileChooser {
  public:
   virtual ~FileChooser() = default;

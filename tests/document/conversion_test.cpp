@@ -166,7 +166,9 @@ TEST_F(ConversionTest, FailedConversionsRaiseTheConverterMessage) {
     LoadDemo(kFixtures + "p15_e4m2_id101.dem", demo, settings_, notifier_);
     FAIL();
   } catch (const ClipvexError& e) {
-    EXPECT_STREQ(e.what(), "Failed to execute program.  Error Code 2");
+    EXPECT_EQ(std::string(e.what()), "Failed to execute program.  Error Code 2\n" + settings_.lmpcpath +
+                                         "lmpc\nNo such file or directory\n"
+                                         "Set the converter's folder in Options > Directories");
   }
 }
 

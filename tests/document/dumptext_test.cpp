@@ -118,6 +118,39 @@ TEST_F(DumpTextTest, BlockLineAsTheLastLineIsDropped) {
   EXPECT_TRUE(p->notifier.errors.empty());
 }
 
+TEST_F(DumpTextTest, TheResetLineIsInsertedOnlyWhereItIsNotAlready) {
+  const std::string reset(kConsoleResetLine);
+  auto count = [&reset](const TDemFile& d) {
+    std::size_t n = 0;
+    for (const BlockPtr& block : d.Blocks) {
+      for (std::size_t i = 0; i < block->Count(); ++i) n += (*block)[i] == reset;
+    }
+    return n;
+  };
+  // Already the fourth line of block 3, as in a demo the editor saved: kept once.
+  auto saved = Parse({{"track -1;"},
+                      {"block {", " camera;", " serverinfo;", "}", "block {", " camera;", " signon 1;", "}"},
+                      {"block {", " camera;", " time 0.100000000s;", reset, " signon 3;", "}"},
+                      Frame("0.200000000s")});
+  EXPECT_EQ(count(saved->demo), 1u);
+  EXPECT_EQ((*saved->demo.Blocks[3])[3], reset);
+  EXPECT_EQ((*saved->demo.Blocks[3])[4], " signon 3;");
+
+  // Anywhere else it does not count: block 3 still gets its own.
+  auto elsewhere = Parse({{"track -1;"},
+                          {"block {", " camera;", reset, "}", "block {", " camera;", " signon 1;", "}"},
+                          {"block {", " camera;", " signon 2;", " signon 3;", reset, "}"}});
+  EXPECT_EQ(count(elsewhere->demo), 3u);
+  EXPECT_EQ((*elsewhere->demo.Blocks[3])[3], reset);
+  EXPECT_EQ((*elsewhere->demo.Blocks[3])[4], " signon 3;");
+
+  // A block 3 of two lines has its duration comment as line 2: the reset
+  // line goes after it.
+  auto shortest = Parse({{"track -1;"}, {"block {", "}", "block {", "}", "block {", "}"}});
+  EXPECT_EQ(shortest->demo.Blocks[3]->Lines(),
+            (std::vector<std::string>{"block {", "}", "// 0.0500000000000114", reset}));
+}
+
 TEST_F(DumpTextTest, CrLfLinesReadLikeLfLines) {
   auto lf = Parse({{"track -1;"}, LeadingBlocks(), Frame("0.100000000s")}, "\n");
   auto crlf = Parse({{"track -1;"}, LeadingBlocks(), Frame("0.100000000s")}, "\r\n");

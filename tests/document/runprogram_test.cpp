@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "document/error.h"
@@ -56,10 +57,34 @@ TEST(RunProgram, StartFailuresCarryTheSystemErrorNumber) {
     }
     return std::string("started");
   };
-  EXPECT_EQ(message(dir.File("missing")), "Failed to execute program.  Error Code 2");
+  // The described first line, then the program's full path and the system's reason.
+  EXPECT_EQ(message(dir.File("missing")),
+            "Failed to execute program.  Error Code 2\n" + dir.File("missing") + "\nNo such file or directory");
   WriteFile(dir.File("not-executable"), "#!/bin/sh\n");
-  EXPECT_EQ(message(dir.File("not-executable")), "Failed to execute program.  Error Code 13");
-  EXPECT_EQ(message("no-such-program-on-the-path"), "Failed to execute program.  Error Code 2");
+  EXPECT_EQ(message(dir.File("not-executable")),
+            "Failed to execute program.  Error Code 13\n" + dir.File("not-executable") + "\nPermission denied");
+  EXPECT_EQ(message("no-such-program-on-the-path"),
+            "Failed to execute program.  Error Code 2\nno-such-program-on-the-path\nNo such file or directory");
+}
+
+TEST(RunProgram, StartFailuresNameTheProgramByItsFullPathAndTakeAdvice) {
+  TempDir dir;
+  std::string relative = std::filesystem::relative(dir.File("gone/./lmpc")).string();
+  ASSERT_NE(relative.front(), '/');
+  try {
+    RunProgram(relative, {}, kShowMinimized, true);
+    FAIL() << "started";
+  } catch (const ProgramStartError& e) {
+    EXPECT_EQ(e.Code(), 2u);
+    EXPECT_EQ(e.Program(), relative);
+    const std::string withAdvice = e.WithAdvice(kConverterAdvice).what();
+    const std::string full = (std::filesystem::canonical(dir.Path()) / "gone" / "lmpc").string();
+    EXPECT_EQ(withAdvice, "Failed to execute program.  Error Code 2\n" + full +
+                              "\nNo such file or directory\nSet the converter's folder in Options > Directories");
+    // Advice replaces advice; the failure itself stays.
+    EXPECT_EQ(std::string(e.WithAdvice(kConverterAdvice).WithAdvice(kGameAdvice).what()),
+              std::string(e.what()) + "\nSet the game's folder in Options > Directories");
+  }
 }
 
 TEST(RunProgram, WithoutWaitReturnsWhileTheProgramRuns) {

@@ -361,6 +361,9 @@ TEST_F(MainWindowTest, CancelledDialogsAndFailedOpensKeepTheDemo) {
   chooser_.answers = {QString::fromStdString(dir_.File("elsewhere.dem"))};
   Trigger(*window, "SaveAs1");
   ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[1], QString::fromStdString("Clipvex: Failed to execute program.  Error Code 2\n" + game_ +
+                                              "lmpc\nNo such file or directory\n"
+                                              "Set the converter's folder in Options > Directories"));
   EXPECT_EQ(window->MasterPanel->State().fileName, demo) << "a failed Save As keeps the file name";
   EXPECT_FALSE(FileExists(dir_.File("elsewhere.dem")));
 }
