@@ -14,6 +14,7 @@ inline constexpr std::uint16_t kShowMinimized = 6;
 struct ProgramResult {
   int exitCode = 0;         // meaningful only when waited for
   std::string errorOutput;  // what the program wrote to its error output, when captured
+  long processId = 0;       // of a program not waited for: whoever started it reaps it
 };
 
 // Starts `program` (a path, or a bare name looked up on the search path)
@@ -22,8 +23,9 @@ struct ProgramResult {
 // the signal number for a program killed by a signal); with `captureErrors`
 // its error output is collected too. A program that cannot be started
 // raises "Failed to execute program.  Error Code N" with the system's error
-// number (2 for a missing file).
+// number (2 for a missing file). A non-empty `workingDirectory` is the
+// started program's current directory; the caller's own stays unchanged.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::uint16_t showState,
-                         bool wait, bool captureErrors = false);
+                         bool wait, bool captureErrors = false, const std::string& workingDirectory = {});
 
 }  // namespace clipvex
