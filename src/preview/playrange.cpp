@@ -54,6 +54,19 @@ void CompilePreview(const Settings& settings) {
 
 std::string WholeSeconds(std::chrono::milliseconds time) { return std::to_string((time.count() + 999) / 1000); }
 
+// Adds the time since it was made (or last taken) to a total.
+class Stopwatch {
+ public:
+  void AddTo(double& total) {
+    const auto now = std::chrono::steady_clock::now();
+    total += std::chrono::duration<double>(now - start_).count();
+    start_ = now;
+  }
+
+ private:
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
 enum class PartEnd {
   Finished,  // played; its screenshots renamed
   Stopped,   // the user ended its wait; the next part still runs
@@ -68,6 +81,7 @@ class RangePlayer {
 
   PartEnd Play(const RangePart& part, int index) {
     const Settings& settings = s_.settings;
+    Stopwatch watch;
     const PreviewPlan plan =
         WritePreviewDump(demo_, letter_, part.from, part.to, step_, settings.fastpre, TempDumpPath(settings));
     if (plan.overflow) {
@@ -75,6 +89,7 @@ class RangePlayer {
       return PartEnd::GiveUp;
     }
     CompilePreview(settings);
+    watch.AddTo(report_.compileSeconds);
 
     // Make room: the game numbers this run's screenshots from quake00.pcx,
     // and the old thumbnails of the blocks being redone go.
@@ -89,6 +104,7 @@ class RangePlayer {
     s_.game.RaiseWindow(window);
     s_.game.SendKeys(kPlayDemoKeys);
     ++report_.partsPlayed;
+    watch.AddTo(report_.startSeconds);
     if (plan.screenshots.empty()) return PartEnd::Finished;  // the game plays on in front
 
     return WaitAndRename(plan, window, index);
@@ -106,6 +122,7 @@ class RangePlayer {
     const auto limit = s_.timing.shotsBase + std::chrono::milliseconds(static_cast<long long>(
                                                  s_.timing.shotsFactor * plan.demoSeconds * 1000.0));
     auto lastRaise = std::chrono::steady_clock::now();
+    Stopwatch watch;
     bool gone = false;
     const WaitEnd end = s_.host.Wait(limit, [&] {
       int arrived = progress.arrived;
@@ -128,12 +145,14 @@ class RangePlayer {
       return gone;
     });
     s_.host.RaiseMainWindow();
+    watch.AddTo(report_.waitSeconds);
 
     // Whatever arrived becomes a thumbnail; a missing screenshot leaves its
     // block with the placeholder.
     for (std::size_t j = 0; j < plan.screenshots.size(); ++j) {
       if (RenameWithoutReplacing(folder + plan.screenshots[j], folder + plan.thumbnails[j])) ++report_.thumbnails;
     }
+    watch.AddTo(report_.renameSeconds);
 
     switch (end) {
       case WaitEnd::Done:

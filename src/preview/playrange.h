@@ -41,6 +41,13 @@ struct PlayReport {
   int stops = 0;         // waits the user ended with a stop button
   bool ended = false;    // the remaining runs were given up (time limit, game gone, closing, overflow)
   int thumbnails = 0;    // thumbnail files made
+  // Where the time went, in seconds: writing and compiling the temporary
+  // demos, finding (or starting) the game and typing, waiting for the
+  // screenshots, renaming them.
+  double compileSeconds = 0;
+  double startSeconds = 0;
+  double waitSeconds = 0;
+  double renameSeconds = 0;
 };
 
 // Plays blocks `from` to `to` of `demo` in the game, taking a screenshot of

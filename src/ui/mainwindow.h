@@ -109,6 +109,8 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   void SetGameControl(std::unique_ptr<GameControl> game);
   GameProcesses& Games() { return *games_; }
   PreviewTiming previewTiming;
+  // How the last preview command's runs went (and where their time went).
+  const PlayReport& LastPreview() const { return lastPreview_; }
 
   // Dialog openers.
   void Directories1Click();
@@ -167,6 +169,7 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   bool previewBusy_ = false;
   bool closeAfterRun_ = false;
   std::vector<QPointer<QObject>> disabledForRun_;
+  PlayReport lastPreview_;
 };
 
 }  // namespace clipvex

@@ -183,7 +183,9 @@ PlayReport Tclipvex_form::RunPreview(TFilmStrip& strip, const PreviewRange& rang
   // The run keeps the blocks it started with, whatever happens to the strip
   // while it waits.
   const TDemFile demo = strip.State().demo;
+  lastPreview_ = PlayReport{};
   const PlayReport report = PlayRange(demo, strip.Letter(), range.from, range.to, range.step, services, progress);
+  lastPreview_ = report;
   if (games_->RunningCount() > 0) {
     if (reaper_ == nullptr) {
       reaper_ = new QTimer(this);

@@ -8,9 +8,10 @@
 
 namespace clipvex::test {
 
-// The blocks (counted from 1 in file order) of the demo at `demoPath` that
-// hold the screenshot line, in playing order. A file that is not a demo
-// raises the converter library's error.
+// One number for each block of the demo at `demoPath` that holds the
+// screenshot line, in playing order, drawn from the block's text and its
+// place among the screenshots: different demos give different numbers. A
+// file that is not a demo raises the converter library's error.
 std::vector<int> ScreenshotBlocks(const std::string& demoPath);
 
 // Writes the game's next screenshot into `folder` (ending with a separator):

@@ -196,7 +196,7 @@ TEST_F(PreviewWindowTest, UpdateViewableStartsTheGameAndTheStripShowsItsPictures
 
 TEST_F(PreviewWindowTest, FullPreviewFillsEveryFrameOfTheDemo) {
   Tclipvex_form& window = MakeWindow();
-  Open("p666_e1m1_smoothme.dem");
+  Open(kFakeGame ? "p666_e1m1_smoothme.dem" : "p15_e4m2_id101.dem");
   StripState& state = window.MasterPanel->State();
   if (kFakeGame) state.step = 4;  // several runs of at most a hundred screenshots
   const std::int64_t step = state.step;
