@@ -143,6 +143,16 @@ void RequestActivation(Display* display, Window window) {
   XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
+// Whether any key of the keyboard is down.
+bool KeysHeld(Display* display) {
+  char keys[32] = {};
+  XQueryKeymap(display, keys);
+  for (char byte : keys) {
+    if (byte != 0) return true;
+  }
+  return false;
+}
+
 bool Viewable(Display* display, Window window, bool& exists) {
   XWindowAttributes attributes{};
   exists = XGetWindowAttributes(display, window, &attributes) != 0;
@@ -261,6 +271,13 @@ void X11GameControl::SendKeys(std::string_view codes) {
   if (missing > 0) {
     throw ClipvexError(std::to_string(missing) +
                        " of the keys to type into WinQuake are not on the keyboard layout of the X server.");
+  }
+  // A key still held by the user (the Enter that answered the question box
+  // a moment ago) makes the server drop the press of the same key typed
+  // now: wait a little for the keyboard to be free.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (KeysHeld(display_) && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   ErrorTrap trap(display_);
   for (const KeyEvent& key : events) {

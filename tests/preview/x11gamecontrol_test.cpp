@@ -120,6 +120,24 @@ TEST_F(X11GameControlTest, TypedKeysArriveInTheFocusedGameWindowAsTheKeymapHasTh
                                             "down Return", "up Return"}));
 }
 
+TEST_F(X11GameControlTest, AKeyTheUserStillHoldsDoesNotSwallowTheSameKeyTyped) {
+  const GameWindow game = StartGame();
+  ASSERT_NE(game, 0u);
+  ASSERT_TRUE(control_->RaiseWindow(game));
+  ASSERT_TRUE(LogHas("focus"));
+  // The Enter that closed the question box is still down when the play
+  // command is typed; it comes up a moment later.
+  probe_->Key(0xff0d, true);
+  std::thread user([] {
+    test::XProbe hand;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    hand.Key(0xff0d, false);
+  });
+  control_->SendKeys("ab\r");
+  user.join();
+  EXPECT_TRUE(LogHas("line ab")) << test::JoinLines(Lines(log_), " / ");
+}
+
 TEST_F(X11GameControlTest, RaisingAMinimisedWindowRestoresAndFocusesIt) {
   const GameWindow game = StartGame({"--iconic"});
   ASSERT_NE(game, 0u) << "a minimised window is found too";

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 namespace clipvex::test {
 
@@ -68,6 +69,12 @@ std::vector<unsigned long> XProbe::Stack() {
     if (children != nullptr) XFree(children);
   }
   return stack;
+}
+
+void XProbe::Key(unsigned long keysym, bool down) {
+  XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, static_cast<KeySym>(keysym)), down ? True : False,
+                    CurrentTime);
+  XSync(display_, False);
 }
 
 }  // namespace clipvex::test

@@ -26,6 +26,8 @@ class XProbe {
   unsigned long Focus();
   // The root's children, bottom of the stacking order first.
   std::vector<unsigned long> Stack();
+  // Presses or releases the key of `keysym` as a user's keyboard would.
+  void Key(unsigned long keysym, bool down);
 
  private:
   _XDisplay* display_ = nullptr;
