@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "preview/keycodes.h"
 
 namespace clipvex {
@@ -15,14 +17,18 @@ constexpr BYTE kNavigationVirtualKeys[] = {VK_HOME, VK_END,  VK_UP,   VK_DOWN,  
 
 void Key(BYTE virtualKey, BYTE scan, bool down) { keybd_event(virtualKey, scan, down ? 0 : KEYEVENTF_KEYUP, 0); }
 
+// Window handles carry 32 significant bits, also in 64-bit processes.
+GameWindow FromHandle(HWND window) { return static_cast<GameWindow>(reinterpret_cast<std::uintptr_t>(window)); }
+HWND ToHandle(GameWindow window) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)); }
+
 }  // namespace
 
 GameWindow Win32GameControl::FindGameWindow() {
-  return reinterpret_cast<GameWindow>(FindWindowA(nullptr, kGameTitle));
+  return FromHandle(FindWindowA(nullptr, kGameTitle));
 }
 
 bool Win32GameControl::RaiseWindow(GameWindow id) {
-  HWND window = reinterpret_cast<HWND>(id);
+  HWND window = ToHandle(id);
   if (!IsWindow(window)) return false;
   if (IsIconic(window)) {
     ShowWindow(window, SW_RESTORE);
