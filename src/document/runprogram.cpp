@@ -97,7 +97,7 @@ std::wstring Widen(const std::string& text) {
 }  // namespace
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::uint16_t showState,
-                         bool wait, bool captureErrors) {
+                         bool wait, bool captureErrors, const std::string& workingDirectory) {
   std::wstring commandLine = QuoteArgument(Widen(program));
   for (const std::string& arg : arguments) commandLine += L" " + QuoteArgument(Widen(arg));
   STARTUPINFOW startup{};
@@ -117,8 +117,9 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   }
   PROCESS_INFORMATION info{};
   std::wstring app = Widen(program);
+  std::wstring folder = Widen(workingDirectory);
   if (!CreateProcessW(app.c_str(), commandLine.data(), nullptr, nullptr, capture ? TRUE : FALSE, NORMAL_PRIORITY_CLASS,
-                      nullptr, nullptr, &startup, &info)) {
+                      nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
     DWORD code = GetLastError();
     if (capture) {
       CloseHandle(readErrors);
@@ -128,6 +129,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   }
   CloseHandle(info.hThread);
   ProgramResult result;
+  result.processId = static_cast<long>(info.dwProcessId);
   if (capture) {
     CloseHandle(writeErrors);
     char buf[4096];
@@ -150,7 +152,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          std::uint16_t /*showState: windows of X11 programs open as they choose*/, bool wait,
-                         bool captureErrors) {
+                         bool captureErrors, const std::string& workingDirectory) {
   std::vector<char*> argv;
   argv.reserve(arguments.size() + 2);
   argv.push_back(const_cast<char*>(program.c_str()));
@@ -162,6 +164,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (capture) posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
+  if (!workingDirectory.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
 
   pid_t pid = 0;
   bool searchPath = program.find('/') == std::string::npos;
@@ -175,6 +178,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   }
 
   ProgramResult result;
+  result.processId = static_cast<long>(pid);
   if (capture) {
     char buf[4096];
     for (;;) {

@@ -17,6 +17,7 @@ inline constexpr std::uint16_t kShowMinimized = 6;
 struct ProgramResult {
   int exitCode = 0;         // meaningful only when waited for
   std::string errorOutput;  // what the program wrote to its error output, when captured
+  long processId = 0;       // of a program not waited for: whoever started it reaps it
 };
 
 // What the user can do when the converter or the game cannot be started.
@@ -48,8 +49,9 @@ class ProgramStartError : public ClipvexError {
 // the signal number for a program killed by a signal); with `captureErrors`
 // its error output is collected too. A program that cannot be started
 // raises ProgramStartError with the system's error number (2 for a missing
-// file).
+// file). A non-empty `workingDirectory` is the started program's current
+// directory; the caller's own stays unchanged.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::uint16_t showState,
-                         bool wait, bool captureErrors = false);
+                         bool wait, bool captureErrors = false, const std::string& workingDirectory = {});
 
 }  // namespace clipvex

@@ -269,10 +269,12 @@ void Tclipvex_form::BuildToolBars() {
 }
 
 void Tclipvex_form::BuildControls(QWidget* client) {
-  MakeCaptionedButton(client, "fullpre_butt", "Full Preview", "Generate Screen Shots for all frames", Glyph::Preview,
-                      Qt::ToolButtonTextBesideIcon, QRect(8, Y(144), 145, 73));
-  MakeCaptionedButton(client, "update_butt", "Update Viewable", "Generate Screen Shots for Visible Frames",
-                      Glyph::Update, Qt::ToolButtonTextUnderIcon, QRect(160, Y(144), 89, 73));
+  Bind(MakeCaptionedButton(client, "fullpre_butt", "Full Preview", "Generate Screen Shots for all frames",
+                           Glyph::Preview, Qt::ToolButtonTextBesideIcon, QRect(8, Y(144), 145, 73)),
+       &Tclipvex_form::fullpre_buttClick);
+  Bind(MakeCaptionedButton(client, "update_butt", "Update Viewable", "Generate Screen Shots for Visible Frames",
+                           Glyph::Update, Qt::ToolButtonTextUnderIcon, QRect(160, Y(144), 89, 73)),
+       &Tclipvex_form::update_buttClick);
 
   centerPanel_ = new QFrame(client);
   centerPanel_->setObjectName("center_panel");
@@ -309,8 +311,9 @@ void Tclipvex_form::BuildControls(QWidget* client) {
     }
   }
 
-  MakeCaptionedButton(client, "play_butt", "Play Selection", "Play the Selected Blocks", Glyph::Play,
-                      Qt::ToolButtonTextUnderIcon, QRect(744, Y(144), 81, 73));
+  Bind(MakeCaptionedButton(client, "play_butt", "Play Selection", "Play the Selected Blocks", Glyph::Play,
+                           Qt::ToolButtonTextUnderIcon, QRect(744, Y(144), 81, 73)),
+       &Tclipvex_form::play_buttClick);
 
   QToolButton* stop = MakeButton(client, "SpeedButton1", "Stop trying to update", Glyph::Stop);
   stop->setGeometry(840, Y(168), 25, 25);
@@ -369,6 +372,7 @@ void Tclipvex_form::BuildControls(QWidget* client) {
 }
 
 void Tclipvex_form::Run(void (Tclipvex_form::*handler)()) {
+  if (previewBusy_ && !AllowedWhileBusy(handler)) return;
   Guarded(this, [&] { (this->*handler)(); });
 }
 
@@ -416,6 +420,13 @@ void Tclipvex_form::showEvent(QShowEvent* event) {
 }
 
 void Tclipvex_form::closeEvent(QCloseEvent* event) {
+  if (previewBusy_) {
+    // A preview run is waiting: it ends first, then the window closes.
+    closeAfterRun_ = true;
+    emit StopPressed();
+    event->ignore();
+    return;
+  }
   // FormClose: thumbnails never outlive a run of the program.
   closing_ = true;
   SaveToolsBar();
@@ -492,7 +503,10 @@ void Tclipvex_form::toolbar1VisibleChanged(bool visible) {
   if (!visible && !closing_ && isVisible()) toolbar1_->show();
 }
 
-void Tclipvex_form::SpeedButton1Click() { stopRequested = true; }
+void Tclipvex_form::SpeedButton1Click() {
+  stopRequested = true;
+  emit StopPressed();  // a waiting run ends at once
+}
 
 void Tclipvex_form::Directories1Click() {
   if (dircfg_ != nullptr) dircfg_->ShowModeless();

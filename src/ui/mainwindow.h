@@ -5,10 +5,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
+#include <vector>
 
 #include "document/notifier.h"
 #include "document/settings.h"
+#include "preview/playrange.h"
 #include "ui/filmstrip.h"
 #include "ui/icons.h"
 
@@ -17,6 +20,7 @@ class QAction;
 class QButtonGroup;
 class QFrame;
 class QLabel;
+class QTimer;
 class QToolBar;
 class QToolButton;
 
@@ -90,12 +94,31 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   void toolbar1VisibleChanged(bool visible);
   void SpeedButton1Click();
 
+  // Preview commands: screenshots of the visible frames or of the whole
+  // demo, and playing the selection in the game.
+  void update_buttClick();
+  void fullpre_buttClick();
+  void play_buttClick();
+
+  // While a preview command runs, the File (but Exit), Edit, F/X and Insert
+  // menus, the main tool bar (but its stop button) and the preview buttons
+  // are disabled, and Run() turns those commands away.
+  void SetPreviewBusy(bool busy);
+  bool PreviewBusy() const { return previewBusy_; }
+  // The game control the preview uses (made on first use for the X display).
+  void SetGameControl(std::unique_ptr<GameControl> game);
+  GameProcesses& Games() { return *games_; }
+  PreviewTiming previewTiming;
+  // How the last preview command's runs went (and where their time went).
+  const PlayReport& LastPreview() const { return lastPreview_; }
+
   // Dialog openers.
   void Directories1Click();
   void About1Click();
 
  signals:
   void StatusChanged(const QString& word);
+  void StopPressed();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -105,6 +128,8 @@ class Tclipvex_form : public QMainWindow, public StripHost {
 
  private:
   class BoxNotifier;
+  class PreviewWindowHost;
+  class PreviewBusyGuard;
 
   void BuildMenus();
   void BuildToolBars();
@@ -115,6 +140,9 @@ class Tclipvex_form : public QMainWindow, public StripHost {
                          void (Tclipvex_form::*handler)());
   void Bind(QAbstractButton* button, void (Tclipvex_form::*handler)());
   void Run(void (Tclipvex_form::*handler)());
+  static bool AllowedWhileBusy(void (Tclipvex_form::*handler)());
+  PlayReport RunPreview(TFilmStrip& strip, const PreviewRange& range, const ProgressText& progress);
+  GameControl& Game();
   void Scroll(const QObject* sender, const char* masterName, void (*rule)(StripState&));
   void CloseStrip(TFilmStrip* strip);
   void RestoreToolsBar();
@@ -135,6 +163,13 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   Tabout_form* about_ = nullptr;
   bool toolsPlaced_ = false;
   bool closing_ = false;
+  std::unique_ptr<GameControl> game_;
+  std::unique_ptr<GameProcesses> games_ = std::make_unique<GameProcesses>();
+  QTimer* reaper_ = nullptr;
+  bool previewBusy_ = false;
+  bool closeAfterRun_ = false;
+  std::vector<QPointer<QObject>> disabledForRun_;
+  PlayReport lastPreview_;
 };
 
 }  // namespace clipvex

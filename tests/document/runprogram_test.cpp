@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
@@ -22,6 +23,10 @@ std::string Script(const TempDir& dir, const std::string& name, const std::strin
   WriteFile(path, "#!/bin/sh\n" + body + "\n");
   ::chmod(path.c_str(), 0755);
   return path;
+}
+
+std::string ErrorOfStart(const std::string& program, const std::string& folder) {
+  return test::ErrorOf([&] { RunProgram(program, {}, kShowMinimized, true, false, folder); });
 }
 
 TEST(RunProgram, ArgumentsTravelWholeAndTheExitCodeComesBack) {
@@ -97,6 +102,23 @@ TEST(RunProgram, WithoutWaitReturnsWhileTheProgramRuns) {
   EXPECT_FALSE(test::FileExists(flag));
   for (int i = 0; i < 100 && !test::FileExists(flag); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_TRUE(test::FileExists(flag));
+}
+
+TEST(RunProgram, StartsInTheGivenFolderAndLeavesTheCallersAlone) {
+  TempDir dir;
+  const std::string folder = dir.File("game folder");
+  ::mkdir(folder.c_str(), 0755);
+  const std::string before = std::filesystem::current_path().string();
+  std::string prog = Script(dir, "where", "pwd > where.txt; exit 3");
+  // Not waited for: the caller gets the process to reap.
+  ProgramResult r = RunProgram(prog, {}, kShowMaximized, false, false, folder);
+  ASSERT_GT(r.processId, 0);
+  int status = 0;
+  ASSERT_EQ(::waitpid(static_cast<pid_t>(r.processId), &status, 0), r.processId);
+  EXPECT_EQ(WEXITSTATUS(status), 3);
+  EXPECT_EQ(ReadFile(folder + "/where.txt"), folder + "\n");
+  EXPECT_EQ(std::filesystem::current_path().string(), before);
+  EXPECT_EQ(ErrorOfStart(prog, dir.File("no such folder")), "Failed to execute program.  Error Code 2");
 }
 
 }  // namespace

@@ -1,0 +1,240 @@
+#include "preview/playrange.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <set>
+
+#include "document/conversion.h"
+#include "imaging/pcx.h"
+#include "preview/fakes.h"
+#include "support/testsupport.h"
+#include "ui/stripstate.h"
+
+namespace clipvex {
+namespace {
+
+using test::FileExists;
+using test::InProcessGame;
+using test::ReadFile;
+using test::ScriptedHost;
+using test::TempDir;
+using ::testing::HasSubstr;
+
+const std::string kFixture = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/p666_e1m1_smoothme.dem";
+
+// A game folder with the real converter, a real demo read through it, a game
+// inside the test that delivers three screenshots per poll.
+class PlayRangeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    game_folder_ = dir_.File("game/");
+    std::filesystem::create_directories(game_folder_ + "id1");
+    std::filesystem::create_symlink(LMPC_PATH, game_folder_ + kConverterName);
+    settings_.WinQuakePath = game_folder_;
+    settings_.lmpcpath = game_folder_;
+    settings_.dempath = "id1";
+    settings_.previewpath = game_folder_ + "id1/";
+    timing_.raiseEvery = std::chrono::milliseconds(0);
+    timing_.settle = std::chrono::milliseconds(0);
+    game_ = InProcessGame(settings_.previewpath);
+    test::RecordingNotifier notifier;
+    LoadDemo(kFixture, demo_, settings_, notifier);
+    ASSERT_TRUE(notifier.errors.empty());
+    entries_ = static_cast<std::int64_t>(demo_.Blocks.size());
+    host_.onPoll = [this](int, std::chrono::milliseconds) {
+      game_.Deliver(3);
+      return false;
+    };
+  }
+
+  PlayReport Play(std::int64_t from, std::int64_t to, std::int64_t step, const ProgressText& text = Words()) {
+    PreviewServices services{settings_, game_, processes_, host_, timing_};
+    return PlayRange(demo_, 'M', from, to, step, services, text);
+  }
+  static ProgressText Words() {
+    return [](const RunProgress& p) {
+      return "run " + std::to_string(p.part) + "/" + std::to_string(p.parts) + " shots " +
+             std::to_string(p.arrived) + "/" + std::to_string(p.expected);
+    };
+  }
+  std::string Preview(const std::string& name) const { return settings_.previewpath + name; }
+  std::set<std::string> Pictures(const std::vector<std::int64_t>& blocks) const {
+    std::set<std::string> pictures;
+    for (std::int64_t b : blocks) {
+      const RgbImage image = LoadPcxFile(ThumbnailPath(settings_, 'M', b));
+      EXPECT_EQ(image.width, 64);
+      pictures.insert(std::string(image.pixels.begin(), image.pixels.end()));
+    }
+    return pictures;
+  }
+  std::vector<std::string> Leftovers() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(settings_.previewpath)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind("quake", 0) == 0) names.push_back(name);
+    }
+    return names;
+  }
+
+  TempDir dir_;
+  std::string game_folder_;
+  Settings settings_;
+  PreviewTiming timing_;
+  TDemFile demo_;
+  std::int64_t entries_ = 0;
+  InProcessGame game_{""};
+  GameProcesses processes_;
+  ScriptedHost host_;
+};
+
+std::vector<std::int64_t> Every(std::int64_t from, std::int64_t to, std::int64_t step) {
+  std::vector<std::int64_t> out;
+  for (std::int64_t i = from; i <= to; i += step) out.push_back(i);
+  return out;
+}
+
+TEST_F(PlayRangeTest, UpdateViewableTurnsNineScreenshotsIntoThumbnails) {
+  // Left from earlier: an old thumbnail of a block being redone, an old
+  // screenshot under a name this run predicts, and one under a name it does not.
+  test::WriteFile(Preview("M36.pcx"), "old thumbnail");
+  test::WriteFile(Preview("quake00.pcx"), "old screenshot");
+  test::WriteFile(Preview("M5.pcx"), "another block's");
+
+  const PlayReport report = Play(4, 260, 32);
+  EXPECT_EQ(report.parts, 1);
+  EXPECT_EQ(report.partsPlayed, 1);
+  EXPECT_EQ(report.thumbnails, 9);
+  EXPECT_FALSE(report.ended);
+  EXPECT_EQ(game_.typed, (std::vector<std::string>{"playdemo tempfilm\r"}));
+  EXPECT_EQ(game_.played, (std::vector<int>{9}));
+  EXPECT_TRUE(FileExists(Preview("tempfilm.dem")));
+  EXPECT_TRUE(FileExists(settings_.lmpcpath + "tempfilm.out"));
+
+  const std::vector<std::int64_t> blocks = Every(4, 260, 32);
+  EXPECT_EQ(Pictures(blocks).size(), 9u) << "nine different pictures";
+  EXPECT_EQ(ReadFile(Preview("M5.pcx")), "another block's");
+  EXPECT_TRUE(Leftovers().empty());
+  EXPECT_EQ(host_.progress.front(), "run 1/1 shots 0/9");
+  EXPECT_EQ(host_.progress.back(), "run 1/1 shots 9/9");
+  EXPECT_EQ(host_.mainRaised, 1);
+  EXPECT_TRUE(host_.errors.empty());
+}
+
+TEST_F(PlayRangeTest, FullPreviewRunsInPartsAndShootsEveryPositionButTheClosingBlock) {
+  settings_.fastpre = true;
+  host_.onPoll = [this](int, std::chrono::milliseconds) {
+    game_.Deliver();
+    return false;
+  };
+  const PlayReport report = Play(4, kMarkEnd, 4);
+  const std::vector<std::int64_t> blocks = Every(4, entries_ - 2, 4);
+  ASSERT_GT(blocks.size(), 200u);
+  EXPECT_EQ(report.parts, static_cast<int>(SplitRange(entries_, 4, kMarkEnd, 4).size()));
+  EXPECT_GE(report.parts, 3);
+  EXPECT_EQ(report.partsPlayed, report.parts);
+  EXPECT_EQ(report.thumbnails, static_cast<int>(blocks.size()));
+  for (int shots : game_.played) EXPECT_LE(shots, 100);
+  for (std::int64_t b : blocks) EXPECT_TRUE(FileExists(ThumbnailPath(settings_, 'M', b))) << b;
+  EXPECT_FALSE(FileExists(ThumbnailPath(settings_, 'M', entries_ - 1)));
+  EXPECT_TRUE(Leftovers().empty());
+  EXPECT_THAT(host_.progress, ::testing::Contains(HasSubstr("run " + std::to_string(report.parts) + "/")));
+}
+
+TEST_F(PlayRangeTest, AStopEndsOnlyTheWaitOfTheRunItIsPressedIn) {
+  host_.onPoll = [this](int wait, std::chrono::milliseconds) {
+    if (wait == 1) return true;  // stop before the first run's screenshots arrive
+    game_.Deliver();
+    return false;
+  };
+  const PlayReport report = Play(4, 203, 1);
+  EXPECT_EQ(report.parts, 3);
+  EXPECT_EQ(report.stops, 1);
+  EXPECT_EQ(report.partsPlayed, 3);
+  EXPECT_FALSE(report.ended);
+  EXPECT_FALSE(FileExists(ThumbnailPath(settings_, 'M', 4)));
+  EXPECT_FALSE(FileExists(ThumbnailPath(settings_, 'M', 102)));
+  EXPECT_TRUE(FileExists(ThumbnailPath(settings_, 'M', 103)));
+  EXPECT_TRUE(FileExists(ThumbnailPath(settings_, 'M', 203)));
+  EXPECT_TRUE(host_.errors.empty());
+}
+
+TEST_F(PlayRangeTest, AGameThatDeliversNothingIsGivenUpAfterATimeThatGrowsWithTheRun) {
+  game_.deliver = false;
+  timing_.shotsBase = std::chrono::milliseconds(1000);
+  timing_.shotsFactor = 2;
+  const PreviewPlan plan = WritePreviewDump(demo_, 'M', 4, 102, 1, false, dir_.File("plan.out"));
+  const PlayReport report = Play(4, 203, 1);
+  ASSERT_EQ(host_.limits.size(), 1u) << "the remaining runs are given up";
+  EXPECT_EQ(host_.limits[0].count(), 1000 + static_cast<long long>(2 * plan.demoSeconds * 1000));
+  EXPECT_GT(plan.demoSeconds, 0.5);
+  EXPECT_TRUE(report.ended);
+  EXPECT_EQ(report.partsPlayed, 1);
+  ASSERT_EQ(host_.errors.size(), 1u);
+  EXPECT_THAT(host_.errors[0], HasSubstr("WinQuake did not deliver the screenshots within "));
+  EXPECT_THAT(host_.errors[0], HasSubstr("(0 of 99 arrived)"));
+  EXPECT_EQ(host_.mainRaised, 1);
+}
+
+TEST_F(PlayRangeTest, AGameWindowThatGoesAwayEndsTheWait) {
+  game_.deliver = false;
+  host_.onPoll = [this](int, std::chrono::milliseconds t) {
+    if (t >= std::chrono::milliseconds(300)) game_.windowOpen = false;
+    return false;
+  };
+  const PlayReport report = Play(4, 260, 32);
+  EXPECT_TRUE(report.ended);
+  EXPECT_EQ(host_.errors, (std::vector<std::string>{"The WinQuake window closed before all screenshots arrived."}));
+  EXPECT_GE(game_.raises, 4) << "raised on every poll with no pause between raises";
+}
+
+TEST_F(PlayRangeTest, PlaybackTypesTheCommandAndDoesNotWait) {
+  const PlayReport report = Play(4, kMarkEnd, kPlaybackStep);
+  EXPECT_EQ(report.partsPlayed, 1);
+  EXPECT_EQ(game_.typed, (std::vector<std::string>{"playdemo tempfilm\r"}));
+  EXPECT_EQ(game_.played, (std::vector<int>{0}));
+  EXPECT_EQ(game_.raises, 1);
+  EXPECT_EQ(host_.waits, 0);
+  EXPECT_TRUE(host_.progress.empty());
+  EXPECT_EQ(host_.mainRaised, 0) << "the game stays in front";
+}
+
+TEST_F(PlayRangeTest, AGameThatIsNotRunningIsStartedFirst) {
+  game_.windowMarker = game_folder_ + "window";
+  const std::string program = game_folder_ + kGameProgramName;
+  test::WriteFile(program, "#!/bin/sh\ntouch window\nexec sleep 30\n");
+  ::chmod(program.c_str(), 0755);
+  const PlayReport report = Play(4, 260, 32);
+  processes_.TerminateAll();
+  EXPECT_EQ(report.thumbnails, 9);
+  EXPECT_EQ(host_.told, (std::vector<std::string>{"Press OK when WinQuake is at the Console"}));
+  EXPECT_EQ(game_.typed.size(), 1u);
+}
+
+TEST_F(PlayRangeTest, ADemoTheConverterRefusesIsNeitherPlayedNorWaitedFor) {
+  test::WriteFile(Preview("tempfilm.dem"), "an older preview");
+  demo_.Blocks[5] = std::make_shared<Block>(Block{"block {", " camera 0 0 0;", " nonsense here;", "}", "// 0.1"});
+  const std::string error = test::ErrorOf([&] { Play(4, 260, 32); });
+  EXPECT_THAT(error, HasSubstr("The preview demo could not be compiled (exit code 1):"));
+  EXPECT_TRUE(game_.typed.empty());
+  EXPECT_EQ(game_.lookups, 0);
+  EXPECT_EQ(host_.waits, 0);
+}
+
+TEST(RenameWithoutReplacing, KeepsAFileThatIsAlreadyThere) {
+  TempDir dir;
+  test::WriteFile(dir.File("quake00.pcx"), "new");
+  test::WriteFile(dir.File("M4.pcx"), "kept");
+  EXPECT_FALSE(RenameWithoutReplacing(dir.File("quake00.pcx"), dir.File("M4.pcx")));
+  EXPECT_EQ(ReadFile(dir.File("M4.pcx")), "kept");
+  EXPECT_EQ(ReadFile(dir.File("quake00.pcx")), "new");
+  EXPECT_TRUE(RenameWithoutReplacing(dir.File("quake00.pcx"), dir.File("M8.pcx")));
+  EXPECT_EQ(ReadFile(dir.File("M8.pcx")), "new");
+  EXPECT_FALSE(FileExists(dir.File("quake00.pcx")));
+  EXPECT_FALSE(RenameWithoutReplacing(dir.File("quake01.pcx"), dir.File("M12.pcx")));
+}
+
+}  // namespace
+}  // namespace clipvex
