@@ -118,7 +118,8 @@ TEST(RunProgram, StartsInTheGivenFolderAndLeavesTheCallersAlone) {
   EXPECT_EQ(WEXITSTATUS(status), 3);
   EXPECT_EQ(ReadFile(folder + "/where.txt"), folder + "\n");
   EXPECT_EQ(std::filesystem::current_path().string(), before);
-  EXPECT_EQ(ErrorOfStart(prog, dir.File("no such folder")), "Failed to execute program.  Error Code 2");
+  EXPECT_EQ(ErrorOfStart(prog, dir.File("no such folder")),
+            "Failed to execute program.  Error Code 2\n" + prog + "\nNo such file or directory");
 }
 
 }  // namespace

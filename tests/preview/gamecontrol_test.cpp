@@ -101,7 +101,9 @@ TEST_F(LaunchGameTest, AStopEndsTheWaitWithoutAWindow) {
 }
 
 TEST_F(LaunchGameTest, AMissingFolderOrProgramIsAnError) {
-  EXPECT_EQ(test::ErrorOf([&] { Launch(); }), "Failed to execute program.  Error Code 2");
+  EXPECT_EQ(test::ErrorOf([&] { Launch(); }), "Failed to execute program.  Error Code 2\n" + settings_.WinQuakePath +
+                                                 "winquake\nNo such file or directory\n"
+                                                 "Set the game's folder in Options > Directories");
   settings_.WinQuakePath = dir_.File("gone/");
   EXPECT_EQ(test::ErrorOf([&] { Launch(); }),
             "The game folder '" + dir_.File("gone/") + "' does not exist: set it in Options > Directories...");

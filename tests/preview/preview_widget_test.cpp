@@ -372,7 +372,8 @@ TEST_F(FakeGameWindowTest, CommandsComeBackAfterAnError) {
   std::filesystem::remove(game_ + "winquake");
   Click("update_butt");
   ASSERT_EQ(boxes_.size(), 1u);
-  EXPECT_EQ(boxes_[0], "Clipvex: Failed to execute program.  Error Code 2");
+  EXPECT_TRUE(boxes_[0].startsWith("Clipvex: Failed to execute program.  Error Code 2\n")) << boxes_[0].toStdString();
+  EXPECT_TRUE(boxes_[0].endsWith("\nSet the game's folder in Options > Directories")) << boxes_[0].toStdString();
   EXPECT_FALSE(window.PreviewBusy());
   EXPECT_TRUE(window.findChild<QAction*>("Open1")->isEnabled());
   EXPECT_TRUE(window.findChild<QAbstractButton*>("update_butt")->isEnabled());
