@@ -295,10 +295,10 @@ void RenderConsole(const Console& console, int lines, double realTime, Framebuff
   for (int y = 0; y < lines; ++y) {
     const int wy = y - top;
     std::uint8_t* row = fb.pixels.data() + y * kScreenWidth;
-    const int base = 1 + wy * 4 / kScreenHeight;
+    const int base = 2 + wy * 4 / kScreenHeight;  // shades 2 to 5 of the console row
     for (int x = 0; x < kScreenWidth; ++x) {
       const bool joint = wy % 8 == 7 || (x + (wy / 8 % 2) * 8) % 16 == 15;
-      row[x] = static_cast<std::uint8_t>(kRowUi + (joint ? std::max(base - 1, 1) : base));
+      row[x] = static_cast<std::uint8_t>(kRowUi + (joint ? base - 1 : base));
     }
   }
   FillRect(fb, 0, lines - 2, kScreenWidth, 2, kUiEdge);
