@@ -25,6 +25,12 @@ class DemoClock {
     if (time - last_ > kJump) return clock_ >= last_ + kJumpWait;
     return clock_ >= time;
   }
+  // The clock reading at which a block becomes due.
+  double DueAt(bool hasTime, double time) const {
+    if (!hasTime || !started_ || time <= last_) return clock_;
+    if (time - last_ > kJump) return last_ + kJumpWait;
+    return time;
+  }
   // Call after a block was played.
   void Played(bool hasTime, double time) {
     if (!hasTime) return;

@@ -209,6 +209,16 @@ bool Game::BlockDue() const {
   return clock_.Due(b.hasTime, b.time);
 }
 
+double Game::SecondsToNextBlock() const {
+  constexpr double kNever = 1e9;
+  if (!demo_ || next_ >= demo_->blocks.size()) return kNever;
+  if (BlockDue()) return 0;
+  if (!(timeScale_ > 0)) return kNever;
+  const Block& b = demo_->blocks[next_];
+  const double dueAt = clock_.DueAt(b.hasTime, b.time);
+  return std::max(0.0, (dueAt - clock_.Now()) / timeScale_);
+}
+
 void Game::Frame(double realSeconds) {
   if (!(realSeconds > 0) || !std::isfinite(realSeconds)) realSeconds = 0;
   realTime_ += realSeconds;
@@ -239,7 +249,11 @@ void Game::Frame(double realSeconds) {
   }
   for (const std::string& text : out.prints) Print(text);
 
-  Render();
+  // A frame that played a block is always drawn (its screenshot must show
+  // it); between blocks the picture changes slowly (particles, flashes, the
+  // console), so it is redrawn a few dozen times a second.
+  const bool sliding = consoleLines_ != ConsoleTarget();
+  if (played || sliding || realTime_ - lastRender_ >= kRedrawSeconds) Render();
 
   // The block's commands run after its frame is drawn, so a "screenshot"
   // among them shows that very block.
@@ -255,6 +269,8 @@ void Game::Frame(double realSeconds) {
 }
 
 void Game::Render() {
+  lastRender_ = realTime_;
+  ++screenSerial_;
   const int lines = static_cast<int>(std::lround(consoleLines_));
   if (lines < kScreenHeight) {
     if (everPlayed_) {

@@ -39,6 +39,11 @@ class Game {
   void Frame(double realSeconds);
   // True when a block is waiting to be played now (Frame(0) would play it).
   bool BlockDue() const;
+  // Real seconds until the next block is due: 0 when it is due now, a large
+  // number when no demo plays or the timescale is 0.
+  double SecondsToNextBlock() const;
+  // Frames without a block redraw the screen at most this often.
+  static constexpr double kRedrawSeconds = 1.0 / 60;
 
   // Keys typed into the console.
   void KeyChar(unsigned char c);
@@ -50,6 +55,8 @@ class Game {
   void KeyPage(bool up);
 
   const Framebuffer& Screen() const { return screen_; }
+  // Changes whenever the screen is drawn again.
+  std::uint64_t ScreenSerial() const { return screenSerial_; }
   Palette ScreenPalette() const { return ShiftedPalette(state_.CurrentBlend()); }
 
   bool QuitRequested() const { return quit_; }
@@ -94,6 +101,8 @@ class Game {
   double timeDemoStart_ = 0;
   std::size_t timeDemoFrames_ = 0;
   double realTime_ = 0;
+  double lastRender_ = -1;
+  std::uint64_t screenSerial_ = 0;
   double timeScale_ = 1;
   double conSpeed_ = kDefaultConSpeed;
   double consoleLines_ = kScreenHeight;

@@ -2,14 +2,17 @@
 
 #include <QKeyEvent>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 namespace winquake {
 
 namespace {
 
 constexpr int kIdleIntervalMs = 15;  // console slide and cursor only
-constexpr int kPlayIntervalMs = 2;   // while a demo plays
+constexpr int kMinIntervalMs = 1;
 constexpr qint64 kTickBudgetNs = 12'000'000;
+constexpr qint64 kPaintIntervalNs = 16'000'000;
 
 }  // namespace
 
@@ -75,9 +78,24 @@ void GameWidget::Tick() {
     close();
     return;
   }
-  const int interval = game_.Playing() ? (game_.TimeDemo() ? 0 : kPlayIntervalMs) : kIdleIntervalMs;
+  // While a demo plays, wake up when its next block is due (but at least
+  // every kIdleIntervalMs for the console and the particles).
+  int interval = kIdleIntervalMs;
+  if (game_.TimeDemo()) {
+    interval = 0;
+  } else if (game_.Playing()) {
+    const double ms = game_.SecondsToNextBlock() * 1000;
+    interval = ms < kIdleIntervalMs ? std::max(kMinIntervalMs, static_cast<int>(std::ceil(ms))) : kIdleIntervalMs;
+  }
   if (timer_.interval() != interval) timer_.setInterval(interval);
-  update();
+  // The window shows at most about 60 pictures a second; a change waits
+  // for the next tick at the latest.
+  const qint64 now = clock_.nsecsElapsed();
+  if (game_.ScreenSerial() != shownSerial_ && now - lastPaintNs_ >= kPaintIntervalNs) {
+    shownSerial_ = game_.ScreenSerial();
+    lastPaintNs_ = now;
+    update();
+  }
 }
 
 void GameWidget::paintEvent(QPaintEvent*) {

@@ -32,6 +32,8 @@ class GameWidget : public QWidget {
   QTimer timer_;
   QElapsedTimer clock_;
   qint64 lastNs_ = 0;
+  qint64 lastPaintNs_ = 0;
+  std::uint64_t shownSerial_ = 0;
   QImage image_;
 };
 

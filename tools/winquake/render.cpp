@@ -124,30 +124,45 @@ void RenderView(const PlayState& state, Framebuffer& fb) {
   const double height = std::max(8.0, static_cast<double>(state.Intermission() ? 48 : std::max(state.ViewHeight(), 0)));
 
   // Sky and ground, pixel by pixel: where the ray through a pixel meets the
-  // ground plane at the feet, the grid lines every 64 units show.
+  // ground plane at the feet, the grid lines every 64 units show. The ray
+  // grows linearly along a row, so each pixel adds one step to it.
+  static const std::vector<float> invLength = [] {
+    std::vector<float> t(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
+    for (int y = 0; y < kScreenHeight; ++y)
+      for (int x = 0; x < kScreenWidth; ++x) {
+        const double a = (x + 0.5 - kCenterX) / Camera::kFocal, b = (kCenterY - (y + 0.5)) / Camera::kFocal;
+        t[static_cast<std::size_t>(y) * kScreenWidth + x] = static_cast<float>(1.0 / std::sqrt(1.0 + a * a + b * b));
+      }
+    return t;
+  }();
+  const float ex = static_cast<float>(e[0]), ey = static_cast<float>(e[1]);
+  const float h = static_cast<float>(height);
+  const float inv = static_cast<float>(1.0 / kGridSpacing);
+  const float step[3] = {static_cast<float>(r[0] / Camera::kFocal), static_cast<float>(r[1] / Camera::kFocal),
+                         static_cast<float>(r[2] / Camera::kFocal)};
   for (int y = 0; y < kScreenHeight; ++y) {
     const double b = (kCenterY - (y + 0.5)) / Camera::kFocal;
+    const double a0 = (0.5 - kCenterX) / Camera::kFocal;
+    float d[3] = {static_cast<float>(f[0] + r[0] * a0 + u[0] * b), static_cast<float>(f[1] + r[1] * a0 + u[1] * b),
+                  static_cast<float>(f[2] + r[2] * a0 + u[2] * b)};
     std::uint8_t* row = fb.pixels.data() + y * kScreenWidth;
-    for (int x = 0; x < kScreenWidth; ++x) {
-      const double a = (x + 0.5 - kCenterX) / Camera::kFocal;
-      const double d[3] = {f[0] + r[0] * a + u[0] * b, f[1] + r[1] * a + u[1] * b, f[2] + r[2] * a + u[2] * b};
-      const double len = std::sqrt(1.0 + a * a + b * b);
+    const float* il = invLength.data() + static_cast<std::size_t>(y) * kScreenWidth;
+    for (int x = 0; x < kScreenWidth; ++x, d[0] += step[0], d[1] += step[1], d[2] += step[2]) {
       if (d[2] >= 0) {
-        row[x] = Shade(kRowSky, 14 - 7 * (d[2] / len));
+        row[x] = Shade(kRowSky, 14 - 7 * (d[2] * il[x]));
         continue;
       }
-      const double t = height / -d[2];
-      const double dist = t * len;
-      if (dist > kFloorReach) {
+      const float t = h / -d[2];
+      const float dist = t / il[x];
+      if (dist > static_cast<float>(kFloorReach)) {
         row[x] = Shade(kRowFloor, 2);
         continue;
       }
       std::uint8_t c = Shade(kRowFloor, 10 - dist / 450);
-      if (dist < kGridReach) {
-        const double gx = e[0] + d[0] * t, gy = e[1] + d[1] * t;
-        const double fx = std::abs(gx / kGridSpacing - std::round(gx / kGridSpacing)) * kGridSpacing;
-        const double fy = std::abs(gy / kGridSpacing - std::round(gy / kGridSpacing)) * kGridSpacing;
-        const double width = 0.6 + dist / Camera::kFocal * 0.9;
+      if (dist < static_cast<float>(kGridReach)) {
+        const float gx = (ex + d[0] * t) * inv, gy = (ey + d[1] * t) * inv;
+        const float fx = std::abs(gx - std::nearbyint(gx)), fy = std::abs(gy - std::nearbyint(gy));
+        const float width = (0.6f + dist * static_cast<float>(0.9 / Camera::kFocal)) * inv;
         if (std::min(fx, fy) < width) c = Shade(kRowTan, 13 - dist / 300);
       }
       row[x] = c;
