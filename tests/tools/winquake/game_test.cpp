@@ -183,6 +183,24 @@ TEST_F(GameTest, AScreenshotStufftextPhotographsTheBlockThatHoldsIt) {
   EXPECT_TRUE(Contains(game.GetConsole().Line(game.GetConsole().LineCount() - 1), "fps")) << LastLines(3);
 }
 
+TEST_F(GameTest, TheTintOfVcshiftShowsInTheScreenshotButNotOnTheHud) {
+  std::vector<TestBlock> blocks = Frames(3);
+  blocks[2].lines.push_back(" stufftext \"v_cshift 255 0 0 255\\nscreenshot\\nv_cshift 0 0 0 0\\nscreenshot\\n\";");
+  Write("red.dem", blocks);
+  game.Execute("timedemo red");
+  while (game.Playing()) game.Frame(0.001);
+  const clipvex::RgbImage red = clipvex::LoadPcxFile(dir.File("quake00.pcx"));
+  const clipvex::RgbImage plain = clipvex::LoadPcxFile(dir.File("quake01.pcx"));
+  auto at = [](const clipvex::RgbImage& img, int x, int y) {
+    const std::size_t i = (static_cast<std::size_t>(y) * img.width + x) * 3;
+    return std::vector<int>{img.pixels[i], img.pixels[i + 1], img.pixels[i + 2]};
+  };
+  EXPECT_EQ(at(red, 160, 20), (std::vector<int>{255, 0, 0}));  // the sky, all red
+  EXPECT_NE(at(plain, 160, 20), (std::vector<int>{255, 0, 0}));
+  // The demo time's panel keeps its own colour under any tint.
+  EXPECT_EQ(at(red, 318, 238), at(plain, 318, 238));
+}
+
 TEST_F(GameTest, StufftextPiecesOfABlockFormOneTextAndWaitDefersTheRest) {
   std::vector<TestBlock> blocks = Frames(2);
   blocks[1].lines.insert(blocks[1].lines.end(), {" stufftext \"v_cshift 0 0 0 \";", " stufftext \"90\";",
