@@ -113,6 +113,7 @@ void Game::Run(const std::vector<std::string>& args) {
     }
     StartDemo(args[1], cmd == "timedemo");
   } else if (cmd == "stopdemo" || cmd == "disconnect") {
+    ++loadSerial_;  // a demo still loading will not start either
     if (demo_) EndDemo();
   } else if (cmd == "screenshot") {
     CmdScreenshot();
@@ -158,8 +159,23 @@ void Game::CmdScreenshot() {
 
 void Game::StartDemo(const std::string& name, bool timeDemo) {
   const std::string file = DemoFileName(name);
+  const std::string path = gameDir_ + "/" + file;
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (backgroundLoad_ && !ec && size > kBackgroundBytes && size <= kMaxDemoBytes) {
+    const std::uint64_t request = ++loadSerial_;  // an older load still under way no longer counts
+    Print("Loading " + file + "...\n", false);
+    backgroundLoad_(path, [this, request, file, timeDemo](std::optional<Demo> demo, std::string error) {
+      if (request == loadSerial_) Begin(file, timeDemo, std::move(demo), error);
+    });
+    return;
+  }
   std::string error;
-  std::optional<Demo> demo = LoadDemoFile(gameDir_ + "/" + file, error);
+  std::optional<Demo> demo = LoadDemoFile(path, error);
+  Begin(file, timeDemo, std::move(demo), error);
+}
+
+void Game::Begin(const std::string& file, bool timeDemo, std::optional<Demo> demo, const std::string& error) {
   if (!demo) {
     // The demo that plays (if any) goes on.
     Print(std::string(timeDemo ? "timedemo" : "playdemo") + ": " + file + ": " + error + "\n");
@@ -168,6 +184,7 @@ void Game::StartDemo(const std::string& name, bool timeDemo) {
   if (!demo->warnings.empty())
     Print(file + " is damaged; playing what can be read (" + demo->warnings.front() +
           (demo->warnings.size() > 1 ? ", and " + std::to_string(demo->warnings.size() - 1) + " more)\n" : ")\n"));
+  ++loadSerial_;  // this demo wins over any still loading
   demo_ = std::make_unique<Demo>(std::move(*demo));
   demoName_ = file;
   timeDemo_ = timeDemo;

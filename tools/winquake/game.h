@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,11 +78,21 @@ class Game {
   // Screenshots can be turned off (the fuzz target plays without them).
   void SetScreenshotsEnabled(bool on) { screenshots_ = on; }
 
+  // Demos larger than kBackgroundBytes are loaded by `load` when it is set,
+  // so that the window need not wait: `load` reads the file (elsewhere) and
+  // later calls `done` on the game's own thread. A stopdemo or another
+  // playdemo issued meanwhile wins over the late demo.
+  using LoadDone = std::function<void(std::optional<Demo> demo, std::string error)>;
+  using BackgroundLoad = std::function<void(const std::string& path, LoadDone done)>;
+  void SetBackgroundLoad(BackgroundLoad load) { backgroundLoad_ = std::move(load); }
+  static constexpr std::uint64_t kBackgroundBytes = 1u << 20;
+
  private:
   void RunBuffer();
   void Run(const std::vector<std::string>& args);
   void Print(std::string_view text, bool notify = true);
   void StartDemo(const std::string& name, bool timeDemo);
+  void Begin(const std::string& file, bool timeDemo, std::optional<Demo> demo, const std::string& error);
   void EndDemo();
   void Render();
   void CmdScreenshot();
@@ -110,7 +122,9 @@ class Game {
   bool everPlayed_ = false;
   bool quit_ = false;
   bool screenshots_ = true;
-  std::string cbuf_;  // commands waiting to run (the rest after a "wait")
+  std::string cbuf_;
+  BackgroundLoad backgroundLoad_;
+  std::uint64_t loadSerial_ = 0;  // commands waiting to run (the rest after a "wait")
 };
 
 }  // namespace winquake

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <utility>
 
 namespace winquake {
 
@@ -60,6 +62,23 @@ GameWidget::GameWidget(Game& game, QWidget* parent)
   QObject::connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
   clock_.start();
   timer_.start(kIdleIntervalMs);
+
+  // Large demos are read on a thread of their own; the game gets the result
+  // back on this thread.
+  loader_.setMaxThreadCount(1);
+  game_.SetBackgroundLoad([this](const std::string& path, Game::LoadDone done) {
+    loader_.start([this, path, done] {
+      auto result = std::make_shared<std::pair<std::optional<Demo>, std::string>>();
+      result->first = LoadDemoFile(path, result->second);
+      QMetaObject::invokeMethod(
+          this, [done, result] { done(std::move(result->first), result->second); }, Qt::QueuedConnection);
+    });
+  });
+}
+
+GameWidget::~GameWidget() {
+  game_.SetBackgroundLoad(nullptr);
+  loader_.waitForDone();
 }
 
 void GameWidget::Tick() {

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QThreadPool>
 #include <QTimer>
 #include <QWidget>
 
@@ -18,6 +19,7 @@ bool ForwardKey(Game& game, int key, const QString& text);
 class GameWidget : public QWidget {
  public:
   explicit GameWidget(Game& game, QWidget* parent = nullptr);
+  ~GameWidget() override;
 
   // Runs frames for the real time that passed since the last call: one
   // frame, then more while blocks are due, within a few milliseconds.
@@ -35,6 +37,7 @@ class GameWidget : public QWidget {
   qint64 lastPaintNs_ = 0;
   std::uint64_t shownSerial_ = 0;
   QImage image_;
+  QThreadPool loader_;  // large demos load here; waited for when the window goes
 };
 
 }  // namespace winquake

@@ -294,6 +294,59 @@ TEST_F(GameTest, CommandsWaitingBehindWaitsAreBounded) {
   for (int i = 0; i < 100; ++i) game.Frame(0.01);  // every frame takes one wait off
 }
 
+// A demo above the size the game loads in the background: one block of
+// long prints after a normal start.
+std::vector<TestBlock> LargeDemo() {
+  std::vector<TestBlock> blocks{Signon(), FrameAt(1)};
+  TestBlock big{{" time 1.1s;"}};
+  for (int i = 0; i < 5; ++i) big.lines.push_back(" print \"" + std::string(300000, 'a' + i) + "\\n\";");
+  blocks.push_back(big);
+  blocks.push_back(TestBlock{{" disconnect;"}});
+  return blocks;
+}
+
+TEST_F(GameTest, LargeDemosLoadInTheBackgroundAndTheLatestRequestWins) {
+  Write("big.dem", LargeDemo());
+  Write("small.dem", Frames(3));
+  ASSERT_GT(std::filesystem::file_size(dir.File("big.dem")), Game::kBackgroundBytes);
+  std::vector<std::pair<std::string, Game::LoadDone>> pending;
+  game.SetBackgroundLoad([&](const std::string& path, Game::LoadDone done) { pending.emplace_back(path, done); });
+  auto finish = [&](std::size_t i) {
+    std::string error;
+    std::optional<winquake::Demo> d = winquake::LoadDemoFile(pending.at(i).first, error);
+    pending.at(i).second(std::move(d), error);
+  };
+
+  game.Execute("playdemo small");  // small demos load at once
+  EXPECT_TRUE(pending.empty());
+  EXPECT_EQ(game.BlockCount(), 5u);
+
+  game.Execute("playdemo big");
+  ASSERT_EQ(pending.size(), 1u);
+  EXPECT_EQ(game.BlockCount(), 5u);  // the small one plays on meanwhile
+  game.Execute("playdemo nosuch");   // a name that fails stops nothing, not even the load
+  finish(0);
+  EXPECT_EQ(game.BlockCount(), 4u);
+  EXPECT_EQ(game.NextBlock(), 0u);
+  EXPECT_EQ(game.ConsoleLines(), 0);
+
+  game.Execute("playdemo big");
+  game.Execute("stopdemo");  // stops the playing demo and the one on its way
+  finish(1);
+  EXPECT_FALSE(game.Playing());
+
+  game.Execute("playdemo big");
+  game.Execute("playdemo small");  // started later, playing first: the late big one is dropped
+  finish(2);
+  EXPECT_EQ(game.BlockCount(), 5u);
+
+  clipvex::test::WriteFile(dir.File("bad.dem"), std::string(Game::kBackgroundBytes + 10, 'x'));
+  game.Execute("playdemo bad");
+  finish(3);
+  EXPECT_TRUE(Said("playdemo: bad.dem: not a demo", 3)) << LastLines(3);
+  EXPECT_EQ(game.BlockCount(), 5u);
+}
+
 TEST(GameFolder, AMissingFolderIsSaidAtStart) {
   TempDir dir;
   Game game(dir.File("nothere"));

@@ -84,4 +84,38 @@ TEST(GameWindow, TicksPlayADemoTheGraveKeyLowersTheConsoleAndQuitCloses) {
   EXPECT_FALSE(w.isVisible());
 }
 
+TEST(GameWindow, ALargeDemoLoadsWhileTheWindowKeepsTicking) {
+  clipvex::test::TempDir dir;
+  std::vector<TestBlock> blocks{Signon(), FrameAt(1)};
+  TestBlock big{{" time 1.1s;"}};
+  for (int i = 0; i < 6; ++i) big.lines.push_back(" print \"" + std::string(300000, 'a' + i) + "\\n\";");
+  blocks.push_back(big);
+  clipvex::test::WriteFile(dir.File("big.dem"), DemoOf(blocks));
+  winquake::Game game(dir.Path());
+  winquake::GameWidget w(game);
+  w.show();
+  game.Execute("playdemo big");
+  EXPECT_FALSE(game.Playing());  // not yet: it is being read
+  for (int i = 0; i < 100 && !game.Playing(); ++i) QTest::qWait(20);
+  EXPECT_TRUE(game.Playing());
+  EXPECT_EQ(game.BlockCount(), 3u);
+}
+
+TEST(GameWindow, ClosingWhileALargeDemoLoadsIsSafe) {
+  clipvex::test::TempDir dir;
+  TestBlock big{{" time 1s;"}};
+  for (int i = 0; i < 6; ++i) big.lines.push_back(" print \"" + std::string(300000, 'a' + i) + "\\n\";");
+  clipvex::test::WriteFile(dir.File("big.dem"), DemoOf({big}));
+  winquake::Game game(dir.Path());
+  {
+    winquake::GameWidget w(game);
+    w.show();
+    game.Execute("playdemo big");
+  }
+  QTest::qWait(50);  // nothing is delivered to the window that is gone
+  EXPECT_FALSE(game.Playing());
+  game.Execute("playdemo big");  // without a window the game loads at once
+  EXPECT_TRUE(game.Playing());
+}
+
 }  // namespace
