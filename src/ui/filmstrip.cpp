@@ -5,25 +5,23 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 
 #include "dialogs/messages.h"
+#include "ui/windowlayout.h"
 
 namespace clipvex {
 namespace {
 
 constexpr int kStripLeft = 4;
 constexpr int kStripWidth = 1017;
-constexpr int kStripHeight = 105;
-constexpr int kFrameLeft = 8;
-constexpr int kFramePitch = 112;
-constexpr int kFrameWidth = 107;
-constexpr int kPictureTop = 20;
-constexpr int kPictureHeight = 80;
-constexpr int kCaptionTop = 2;
-constexpr int kCaptionHeight = 17;
 constexpr int kBevelWidth = 2;
+// Eighths of a degree in one notch of a mouse wheel.
+constexpr int kWheelNotch = 120;
 
 // A new picture control starts with a blank bitmap of the game's screen size.
 constexpr int kBlankWidth = 320;
@@ -44,10 +42,11 @@ void SetCaptionColor(StripCaption* caption, const QColor& color) {
   caption->setPalette(palette);
 }
 
-// The frame of a block without a thumbnail: grey with the thumbnail's file
-// name in its top-left corner, white for a frame past the demo's end.
-QImage Placeholder(const QString& name, bool pastEnd, int dpi) {
-  QImage image(kFrameWidth, kPictureHeight, QImage::Format_RGB32);
+// The frame of a block without a thumbnail, at the frame's size: grey with
+// the thumbnail's file name in its top-left corner, white for a frame past
+// the demo's end.
+QImage Placeholder(const QSize& size, const QString& name, bool pastEnd, int dpi) {
+  QImage image(std::max(size.width(), 1), std::max(size.height(), 1), QImage::Format_RGB32);
   // Same text size as on the screen, the bitmap being shown at its own size.
   const int dotsPerMeter = qRound(dpi / 0.0254);
   image.setDotsPerMeterX(dotsPerMeter);
@@ -96,15 +95,53 @@ std::optional<MouseButton> StripButton(Qt::MouseButton button) {
 StripImage::StripImage(QWidget* parent) : QWidget(parent), bitmap_(WhiteImage(kBlankWidth, kBlankHeight)) {}
 
 void StripImage::SetBitmap(QImage bitmap) {
+  fill_ = Fill::Bitmap;
   bitmap_ = std::move(bitmap);
   update();
+}
+
+void StripImage::ShowPlaceholder(const QString& name, bool pastEnd, bool crossed) {
+  fill_ = Fill::Placeholder;
+  placeholderName_ = name;
+  pastEnd_ = pastEnd;
+  crossed_ = crossed;
+  Render();
+}
+
+void StripImage::ShowWhite() {
+  fill_ = Fill::White;
+  Render();
+}
+
+void StripImage::Render() {
+  if (fill_ == Fill::Placeholder) {
+    bitmap_ = Placeholder(size(), placeholderName_, pastEnd_, logicalDpiY());
+    if (crossed_) DrawCross(bitmap_);
+  } else if (fill_ == Fill::White) {
+    bitmap_ = WhiteImage(std::max(width(), 1), std::max(height(), 1));
+  }
+  update();
+}
+
+QRect StripImage::PictureRect() const {
+  if (bitmap_.isNull() || bitmap_.width() <= 0 || bitmap_.height() <= 0) return rect();
+  const double scale =
+      std::min(static_cast<double>(width()) / bitmap_.width(), static_cast<double>(height()) / bitmap_.height());
+  const int w = std::min(width(), static_cast<int>(std::lround(bitmap_.width() * scale)));
+  const int h = std::min(height(), static_cast<int>(std::lround(bitmap_.height() * scale)));
+  return QRect((width() - w) / 2, (height() - h) / 2, w, h);
 }
 
 void StripImage::paintEvent(QPaintEvent*) {
   if (bitmap_.isNull()) return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(rect(), bitmap_);
+  painter.drawImage(PictureRect(), bitmap_);
+}
+
+void StripImage::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (fill_ != Fill::Bitmap) Render();
 }
 
 void StripImage::mousePressEvent(QMouseEvent* event) {
@@ -122,29 +159,61 @@ void StripCaption::mousePressEvent(QMouseEvent* event) {
 TFilmStrip::TFilmStrip(const QString& name, int top, StripHost& host, QWidget* parent)
     : QFrame(parent), host_(host), state_(name.isEmpty() ? 'M' : name.at(0).toLatin1()) {
   setObjectName(name);
-  setGeometry(kStripLeft, top, kStripWidth, kStripHeight);
+  setGeometry(kStripLeft, top, kStripWidth, kFormStripHeight);
   setCursor(Qt::ArrowCursor);
   setLineWidth(kBevelWidth);
   SetLowered(name == QLatin1String("MasterPanel"));
 
   for (int i = 1; i <= kFrames; ++i) {
-    const int x = kFrameLeft + (i - 1) * kFramePitch;
-
     auto* image = new StripImage(this);
     image->setObjectName(QString("i%1").arg(i));
-    image->setGeometry(x, kPictureTop, kFrameWidth, kPictureHeight);
     connect(image, &StripImage::MouseDown, this, &TFilmStrip::ImagesMouseDown);
+    image->installEventFilter(this);
     images_[static_cast<std::size_t>(i - 1)] = image;
 
     auto* caption = new StripCaption(this);
     caption->setObjectName(QString("l%1").arg(i));
-    caption->setGeometry(x, kCaptionTop, kFrameWidth, kCaptionHeight);
     caption->setAlignment(Qt::AlignCenter);
     caption->setTextFormat(Qt::PlainText);
     SetCaptionColor(caption, Qt::black);
     connect(caption, &StripCaption::Clicked, this, &TFilmStrip::LabelClick);
+    caption->installEventFilter(this);
     captions_[static_cast<std::size_t>(i - 1)] = caption;
   }
+  PlaceFrames();
+}
+
+void TFilmStrip::PlaceFrames() {
+  const FrameBoxes boxes = LayOutFrames(width(), height());
+  const auto rect = [](const clipvex::Box& box) { return QRect(box.x, box.y, box.width, box.height); };
+  for (std::size_t i = 0; i < kFrames; ++i) {
+    images_[i]->setGeometry(rect(boxes.pictures[i]));
+    captions_[i]->setGeometry(rect(boxes.captions[i]));
+  }
+}
+
+void TFilmStrip::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  PlaceFrames();
+}
+
+bool TFilmStrip::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel && watched != this) {
+    wheelEvent(static_cast<QWheelEvent*>(event));
+    return true;
+  }
+  return QFrame::eventFilter(watched, event);
+}
+
+void TFilmStrip::wheelEvent(QWheelEvent* event) {
+  event->accept();
+  // The larger of the two wheels counts; up and left are back.
+  const QPoint angle = event->angleDelta();
+  const std::int64_t delta = std::abs(angle.x()) > std::abs(angle.y()) ? angle.x() : angle.y();
+  const std::int64_t total = wheelAngle_ + delta;
+  const std::int64_t notches = total / kWheelNotch;
+  wheelAngle_ = static_cast<int>(total % kWheelNotch);
+  if (notches != 0) emit WheelScrolled(this, static_cast<int>(-notches));
 }
 
 void TFilmStrip::SetLowered(bool lowered) {
@@ -161,28 +230,23 @@ void TFilmStrip::Redraw(int labelMode, const Settings& settings) {
     StripImage* image = Image(i);
     caption->setText(FromBytes(frame.caption));
 
+    SetCaptionColor(caption, frame.selected ? kMarkRed : QColor(Qt::black));
+
     // A frame past the end has no block: a file of that name belongs to no
     // block of this demo, so it shows the blank placeholder.
     const QString path = FromPath(ThumbnailPath(settings, state_.letter, frame.block));
-    QImage bitmap;
     if (!frame.pastEnd && QFileInfo::exists(path)) {
-      bitmap = NViewLibLoad(path);
+      QImage bitmap = NViewLibLoad(path);
+      if (!frame.selected) DrawCross(bitmap);
+      image->SetBitmap(std::move(bitmap));
     } else {
-      bitmap = Placeholder(FromBytes(ThumbnailName(state_.letter, frame.block)), frame.pastEnd, logicalDpiY());
+      image->ShowPlaceholder(FromBytes(ThumbnailName(state_.letter, frame.block)), frame.pastEnd, !frame.selected);
     }
-
-    if (frame.selected) {
-      SetCaptionColor(caption, kMarkRed);
-    } else {
-      SetCaptionColor(caption, Qt::black);
-      DrawCross(bitmap);
-    }
-    image->SetBitmap(std::move(bitmap));
   }
 }
 
 void TFilmStrip::PaintWhite() {
-  for (StripImage* image : images_) image->SetBitmap(WhiteImage(image->width(), image->height()));
+  for (StripImage* image : images_) image->ShowWhite();
 }
 
 void TFilmStrip::PanelClick() { host_.MakeActive(this); }

@@ -28,8 +28,8 @@ class StripHost {
   virtual void OpenViewer(std::int64_t block, bool asText) = 0;
 };
 
-// One picture control of a strip: holds its own bitmap and paints it
-// stretched over its whole area. Named "i1" to "i9".
+// One picture control of a strip: holds its own bitmap and paints it over
+// its area, scaled keeping the bitmap's shape and centred. Named "i1" to "i9".
 class StripImage : public QWidget {
   Q_OBJECT
 
@@ -37,7 +37,16 @@ class StripImage : public QWidget {
   explicit StripImage(QWidget* parent);
   QImage& Bitmap() { return bitmap_; }
   const QImage& Bitmap() const { return bitmap_; }
+  // A picture of its own size (a thumbnail, the blank bitmap of a new strip).
   void SetBitmap(QImage bitmap);
+  // Drawn at the control's size, and drawn again when the control changes
+  // size: the grey placeholder of a block without a thumbnail (white past
+  // the demo's end) naming the missing file, crossed when not selected;
+  // or all white.
+  void ShowPlaceholder(const QString& name, bool pastEnd, bool crossed);
+  void ShowWhite();
+  // Where the bitmap is painted inside the control.
+  QRect PictureRect() const;
 
  signals:
   void MouseDown(StripImage* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift);
@@ -45,9 +54,17 @@ class StripImage : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  enum class Fill { Bitmap, Placeholder, White };
+  void Render();
+
   QImage bitmap_;
+  Fill fill_ = Fill::Bitmap;
+  QString placeholderName_;
+  bool pastEnd_ = false;
+  bool crossed_ = false;
 };
 
 // A caption that reports clicks. Named "l1" to "l9".
@@ -70,6 +87,7 @@ class TFilmStrip : public QFrame {
  public:
   // Builds the strip: `name` is "MasterPanel" or "FinalPanel" (its first
   // letter is the strip letter of the thumbnail files), placed at `top`.
+  // A strip given another size lays its nine frames out across it.
   TFilmStrip(const QString& name, int top, StripHost& host, QWidget* parent);
 
   StripState& State() { return state_; }
@@ -95,14 +113,26 @@ class TFilmStrip : public QFrame {
   void LabelClick(StripCaption* sender);
   void ImagesMouseDown(StripImage* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift);
 
+ signals:
+  // The mouse wheel over the strip: `frames` notches, negative back (wheel
+  // up or left), positive forward.
+  void WheelScrolled(TFilmStrip* strip, int frames);
+
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  // The wheel over a frame's picture or caption scrolls the strip as well.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void PlaceFrames();  // the nine frames across the strip's width
+
   StripHost& host_;
   StripState state_;
   std::array<StripImage*, kFrames> images_{};
   std::array<StripCaption*, kFrames> captions_{};
+  int wheelAngle_ = 0;  // eighths of a degree not yet a whole notch
 };
 
 // Loads a .pcx file into a bitmap; a file that is missing or does not

@@ -1,5 +1,6 @@
 #include "ui/mainwindow.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -129,12 +130,12 @@ Tclipvex_form::Tclipvex_form(SettingsStore& store, FileChooser& chooser, QWidget
   MasterPanel = new TFilmStrip("MasterPanel", Y(32), *this, client);
   FinalPanel = new TFilmStrip("FinalPanel", Y(220), *this, client);
   activeStrip = MasterPanel;
+  BuildNavigation(client);
   settings.configpending = false;
   LoadSettings(settings, store_, [this] { settings.configpending = true; });
   ClearScreenshots(settings);
   Refresh_buttClick();
 
-  client->setFixedSize(1024, Y(220) + 105 + 4);
   adjustSize();
 }
 
@@ -159,13 +160,13 @@ void Tclipvex_form::BuildMenus() {
     return m;
   };
   QMenu* file = menu("File1", "&File");
-  AddCommand(file, "New1", "&New", &Tclipvex_form::New1Click);
-  AddCommand(file, "Open1", "&Open", &Tclipvex_form::Open1Click);
-  AddCommand(file, "Save1", "&Save", &Tclipvex_form::Save1Click);
-  AddCommand(file, "SaveAs1", "Save &As...", &Tclipvex_form::SaveAs1Click);
-  AddCommand(file, "Close1", "&Close", &Tclipvex_form::Close1Click);
+  AddCommand(file, "New1", "&New", &Tclipvex_form::New1Click, QKeySequence("Ctrl+N"));
+  AddCommand(file, "Open1", "&Open", &Tclipvex_form::Open1Click, QKeySequence("Ctrl+O"));
+  save1_ = AddCommand(file, "Save1", "&Save", &Tclipvex_form::Save1Click, QKeySequence("Ctrl+S"));
+  saveAs1_ = AddCommand(file, "SaveAs1", "Save &As...", &Tclipvex_form::SaveAs1Click, QKeySequence("Ctrl+Shift+S"));
+  close1_ = AddCommand(file, "Close1", "&Close", &Tclipvex_form::Close1Click, QKeySequence("Ctrl+W"));
   file->addSeparator()->setObjectName("N2");
-  AddCommand(file, "Exit1", "E&xit", &Tclipvex_form::Exit1Click);
+  AddCommand(file, "Exit1", "E&xit", &Tclipvex_form::Exit1Click, QKeySequence("Ctrl+Q"));
 
   // Entries without a handler here (editing, effects, search, insertion)
   // are bound by the code that carries them out.
@@ -190,8 +191,16 @@ void Tclipvex_form::BuildMenus() {
   QMenu* options = menu("Options1", "&Options");
   QMenu* labels = options->addMenu("Display Labels as");
   labels->setObjectName("DisplayLabelsas1");
-  AddCommand(labels, "BlockNumber1", "Block Number", &Tclipvex_form::BlockNumber1Click, QKeySequence("Ctrl+B"));
-  AddCommand(labels, "Time1", "Time", &Tclipvex_form::Time1Click, QKeySequence("Ctrl+T"));
+  blockNumber1_ =
+      AddCommand(labels, "BlockNumber1", "Block Number", &Tclipvex_form::BlockNumber1Click, QKeySequence("Ctrl+B"));
+  time1_ = AddCommand(labels, "Time1", "Time", &Tclipvex_form::Time1Click, QKeySequence("Ctrl+T"));
+  // The two modes are a choice: the current one is checked.
+  auto* labelModes = new QActionGroup(labels);
+  for (QAction* mode : {blockNumber1_, time1_}) {
+    mode->setCheckable(true);
+    labelModes->addAction(mode);
+  }
+  blockNumber1_->setChecked(true);
   AddCommand(options, "Directories1", "Directories...", &Tclipvex_form::Directories1Click);
 
   QMenu* insert = menu("insert1", "&Insert");
@@ -407,6 +416,8 @@ bool Tclipvex_form::eventFilter(QObject* watched, QEvent* event) {
   } else if (watched == centerPanel_ && doubleClick) {
     center_panelDblClick();
     return true;
+  } else if (watched == centralWidget() && event->type() == QEvent::Resize) {
+    LayOutControls();
   }
   return QMainWindow::eventFilter(watched, event);
 }

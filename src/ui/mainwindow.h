@@ -14,12 +14,14 @@
 #include "preview/playrange.h"
 #include "ui/filmstrip.h"
 #include "ui/icons.h"
+#include "ui/stripnav.h"
 
 class QAbstractButton;
 class QAction;
 class QButtonGroup;
 class QFrame;
 class QLabel;
+class QScrollBar;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -85,6 +87,16 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   void BlockNumber1Click();
   void Time1Click();
 
+  // Moving along the strips: the keys move the active strip; the wheel over
+  // a strip and the scroll bar under it make that strip active first, as its
+  // scroll buttons do. Each refreshes.
+  void NavigateActive(NavKey key);
+  void WheelScroll(TFilmStrip* strip, int frames);
+  void ScrollBarMoved(TFilmStrip* strip, int value);
+  // The scroll bar and the position text under a strip.
+  QScrollBar* ScrollBar(const TFilmStrip* strip) const;
+  QLabel* PositionLabel(const TFilmStrip* strip) const;
+
   // Window and control handlers.
   void FormActivate();
   void StatusBar1DblClick();
@@ -145,6 +157,16 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   GameControl& Game();
   void Scroll(const QObject* sender, const char* masterName, void (*rule)(StripState&));
   void CloseStrip(TFilmStrip* strip);
+  // The scroll bars, position texts and the keys of the strips; the layout
+  // that stretches the strips with the window.
+  void BuildNavigation(QWidget* client);
+  void LayOutControls();
+  // After a strip or the active strip changed: scroll bars, position texts,
+  // the checked label mode and the File commands follow.
+  void StripsChanged();
+  // Save, Save As and Close (and the Save button) only while the active
+  // strip holds a demo and no preview runs.
+  void UpdateFileCommands();
   void RestoreToolsBar();
   void SaveToolsBar();
 
@@ -158,6 +180,25 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   QToolBar* toolbar1_ = nullptr;
   QButtonGroup* tools_ = nullptr;
   QAction* delete1_ = nullptr;
+  QAction* save1_ = nullptr;
+  QAction* saveAs1_ = nullptr;
+  QAction* close1_ = nullptr;
+  QAction* blockNumber1_ = nullptr;
+  QAction* time1_ = nullptr;
+  QScrollBar* masterScroll_ = nullptr;
+  QScrollBar* finalScroll_ = nullptr;
+  QLabel* masterPosition_ = nullptr;
+  QLabel* finalPosition_ = nullptr;
+  int positionWidth_ = 0;
+  // Controls that keep their form places relative to the strips: each with
+  // its form geometry and whether it is anchored at the right end or under
+  // the final strip.
+  struct FormPlace {
+    QPointer<QWidget> widget;
+    QRect form;
+    enum Anchor { Middle, MiddleRight, Bottom } anchor;
+  };
+  std::vector<FormPlace> formPlaces_;
   Tdircfg_form* dircfg_ = nullptr;
   Tdir_dialog_form* dirDialog_ = nullptr;
   Tabout_form* about_ = nullptr;

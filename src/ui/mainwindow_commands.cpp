@@ -18,6 +18,7 @@ void Tclipvex_form::Refresh_buttClick() {
   MasterPanel->SetLowered(false);
   FinalPanel->SetLowered(false);
   activeStrip->SetLowered(true);
+  StripsChanged();
   if (!activeStrip->State().HasDemo()) return;
   activeStrip->Redraw(labelMode, settings);
 }
@@ -48,6 +49,7 @@ void Tclipvex_form::CloseStrip(TFilmStrip* strip) {
   SetStatus("Closing File");
   ResetStrip(strip->State(), settings);
   strip->PaintWhite();
+  StripsChanged();
   SetStatus("Done");
 }
 

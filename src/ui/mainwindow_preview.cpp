@@ -132,6 +132,7 @@ void Tclipvex_form::SetPreviewBusy(bool busy) {
       if (auto* widget = qobject_cast<QWidget*>(object.data())) widget->setEnabled(true);
     }
     disabledForRun_.clear();
+    UpdateFileCommands();  // what the active strip allows now
     return;
   }
   // Only what is enabled now is disabled, and only that comes back: entries
