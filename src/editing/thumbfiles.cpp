@@ -1,0 +1,170 @@
+#include "editing/thumbfiles.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+#include "ui/stripstate.h"
+
+namespace clipvex {
+namespace {
+
+constexpr const char* kSwapFileName = "temp.pcx";
+
+void RemoveQuietly(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+}
+
+}  // namespace
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+  // MoveFile, which std::rename uses there, never replaces a file.
+  return std::rename(from.c_str(), to.c_str()) == 0;
+#else
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
+  // A file system without the flag: a hard link fails on an existing name.
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
+  return true;
+#endif
+}
+
+ThumbnailFiles::ThumbnailFiles(std::string folder, char letter) : folder_(std::move(folder)), letter_(letter) {}
+
+std::string ThumbnailFiles::PathOf(std::int64_t index) const { return folder_ + ThumbnailName(letter_, index); }
+
+void ThumbnailFiles::List() {
+  if (listed_) return;
+  listed_ = true;
+  if (folder_.empty()) return;
+  std::error_code ec;
+  std::filesystem::directory_iterator it(folder_, ec), end;
+  for (; !ec && it != end; it.increment(ec)) {
+    const std::int64_t index = ThumbnailIndex(it->path().filename().string(), letter_);
+    if (index >= 0) indices_.push_back(index);
+  }
+  std::sort(indices_.begin(), indices_.end());
+}
+
+const std::vector<std::int64_t>& ThumbnailFiles::Indices() {
+  List();
+  return indices_;
+}
+
+void ThumbnailFiles::Splice(std::int64_t pos, std::int64_t removed, std::int64_t inserted, std::int64_t entries) {
+  if (removed == 0 && inserted == 0) return;
+  List();
+  if (indices_.empty()) return;
+  const std::int64_t shift = inserted - removed;
+  const std::int64_t moveFrom = pos + removed;
+
+  std::vector<std::int64_t> kept;   // indices that stay where they are
+  std::vector<std::int64_t> moved;  // old indices of the files that move
+  std::vector<std::int64_t> stale;  // past the end: no block owns them
+  kept.reserve(indices_.size());
+  for (std::int64_t index : indices_) {
+    if (index < pos) {
+      kept.push_back(index);
+    } else if (index < moveFrom) {
+      RemoveQuietly(PathOf(index));
+    } else if (index < entries) {
+      moved.push_back(index);
+    } else {
+      stale.push_back(index);
+    }
+  }
+
+  std::vector<std::int64_t> result = kept;
+  result.reserve(indices_.size());
+  auto moveOne = [&](std::int64_t from) {
+    const std::int64_t to = from + shift;
+    // A file past the end that has the name wanted goes first.
+    auto hit = std::lower_bound(stale.begin(), stale.end(), to);
+    if (hit != stale.end() && *hit == to) {
+      RemoveQuietly(PathOf(to));
+      stale.erase(hit);
+    }
+    result.push_back(RenameNoReplace(PathOf(from), PathOf(to)) ? to : from);
+  };
+  // Towards higher indices the highest goes first, towards lower the
+  // lowest: each name wanted has then already been vacated.
+  if (shift > 0) {
+    for (auto it = moved.rbegin(); it != moved.rend(); ++it) moveOne(*it);
+  } else if (shift < 0) {
+    for (std::int64_t from : moved) moveOne(from);
+  } else {
+    result.insert(result.end(), moved.begin(), moved.end());
+  }
+  result.insert(result.end(), stale.begin(), stale.end());
+  std::sort(result.begin(), result.end());
+  result.erase(std::unique(result.begin(), result.end()), result.end());
+  indices_ = std::move(result);
+}
+
+void ThumbnailFiles::DeleteSwapFile() {
+  if (!folder_.empty()) RemoveQuietly(folder_ + kSwapFileName);
+}
+
+void ThumbnailFiles::Reverse(std::int64_t first, std::int64_t last) {
+  if (last <= first) return;
+  List();
+  auto lo = std::lower_bound(indices_.begin(), indices_.end(), first);
+  auto hi = std::upper_bound(indices_.begin(), indices_.end(), last);
+  if (lo == hi) return;
+  auto has = [this](std::int64_t index) { return std::binary_search(indices_.begin(), indices_.end(), index); };
+
+  // Each pair once, by its lower index.
+  std::vector<std::int64_t> pairs;
+  for (auto it = lo; it != hi; ++it) {
+    const std::int64_t partner = first + last - *it;
+    if (partner != *it) pairs.push_back(std::min(*it, partner));
+  }
+  std::sort(pairs.begin(), pairs.end());
+  pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+
+  const std::string swap = folder_ + kSwapFileName;
+  std::vector<std::int64_t> gained, lost;
+  for (std::int64_t i : pairs) {
+    const std::int64_t j = first + last - i;
+    const bool hasI = has(i);
+    const bool hasJ = has(j);
+    if (hasI && hasJ) {
+      if (!RenameNoReplace(PathOf(i), swap)) continue;
+      if (!RenameNoReplace(PathOf(j), PathOf(i))) {
+        RenameNoReplace(swap, PathOf(i));
+        continue;
+      }
+      if (!RenameNoReplace(swap, PathOf(j))) lost.push_back(j);
+    } else if (hasI) {
+      if (RenameNoReplace(PathOf(i), PathOf(j))) {
+        lost.push_back(i);
+        gained.push_back(j);
+      }
+    } else if (RenameNoReplace(PathOf(j), PathOf(i))) {
+      lost.push_back(j);
+      gained.push_back(i);
+    }
+  }
+  if (gained.empty() && lost.empty()) return;
+  std::sort(lost.begin(), lost.end());
+  std::vector<std::int64_t> result;
+  result.reserve(indices_.size() + gained.size());
+  for (std::int64_t index : indices_) {
+    if (!std::binary_search(lost.begin(), lost.end(), index)) result.push_back(index);
+  }
+  result.insert(result.end(), gained.begin(), gained.end());
+  std::sort(result.begin(), result.end());
+  indices_ = std::move(result);
+}
+
+}  // namespace clipvex
