@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 #include "document/notifier.h"
@@ -19,6 +20,7 @@ class QFrame;
 class QLabel;
 class QToolBar;
 class QToolButton;
+class QUndoStack;
 
 namespace clipvex {
 
@@ -27,6 +29,8 @@ class SettingsStore;
 class Tdircfg_form;
 class Tdir_dialog_form;
 class Tabout_form;
+class Tstuff_form;
+struct ClipboardHolder;
 
 class Tclipvex_form : public QMainWindow, public StripHost {
   Q_OBJECT
@@ -94,6 +98,25 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   void Directories1Click();
   void About1Click();
 
+  // Block editing (mainwindow_editing.cpp).
+  void Copy1Click();
+  void Cut1Click();
+  void Paste1Click();
+  void PasteonEnd1Click();
+  void PasteNewLevel1Click();
+  void Delete1Click();
+  void SelectAll1Click();
+  void Reverse1Click();
+  void Sound1Click();
+  void PrintMessage1Click();
+  void CenterPrint1Click();
+  void ConsoleCommand1Click();
+  Tstuff_form* StuffDialog() const;
+  const ClipboardHolder& Clipboard() const;
+  QUndoStack* UndoStack(const TFilmStrip* strip) const;
+  // Whether the strip's demo changed since it was opened, created or saved.
+  bool Changed(const TFilmStrip* strip) const;
+
  signals:
   void StatusChanged(const QString& word);
 
@@ -120,6 +143,20 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   void RestoreToolsBar();
   void SaveToolsBar();
 
+  // Block editing (mainwindow_editing.cpp).
+  struct Editing;
+  class StatusFeedback;
+  void BuildUndoActions(QMenu* edit);
+  void SetUpEditing();
+  void CreateEditingForms(const std::function<void()>& takeDel);
+  void SyncActiveHistory();
+  void UpdateTitle();
+  void StartHistory(TFilmStrip* strip);
+  void MarkSaved(TFilmStrip* strip);
+  bool ConfirmDrop(TFilmStrip* strip);
+  template <class Edit>
+  void RunEdit(const char* name, Edit edit);
+
   SettingsStore& store_;
   FileChooser& chooser_;
   std::unique_ptr<Notifier> notifier_;
@@ -135,6 +172,7 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   Tabout_form* about_ = nullptr;
   bool toolsPlaced_ = false;
   bool closing_ = false;
+  std::unique_ptr<Editing> editing_;
 };
 
 }  // namespace clipvex
