@@ -1,11 +1,13 @@
 #include "editing/editjournal.h"
 
 #include <algorithm>
+#include <charconv>
 #include <iterator>
 #include <utility>
 
 #include "document/demotime.h"
 #include "document/error.h"
+#include "document/real48.h"
 #include "document/retime.h"
 #include "editing/reverse.h"
 
@@ -44,7 +46,7 @@ std::string RetimeKey(const Block& block) {
 bool EditJournal::Changed() const {
   return std::any_of(entries_.begin(), entries_.end(), [](const Entry& entry) {
     const auto* retime = std::get_if<RetimeEntry>(&entry);
-    return retime == nullptr || !retime->blocks.empty();
+    return retime == nullptr || !retime->Empty();
   });
 }
 
@@ -72,12 +74,19 @@ void EditJournal::Undo(StripState& strip, ThumbnailFiles& thumbs, Feedback& feed
                      thumbs.Reverse(e.first, e.last);
                    },
                    [&](RetimeEntry& e) {
-                     if (e.replay) replay = true;
+                     if (e.replay) {
+                       replay = true;
+                       return;
+                     }
+                     feedback.Status("Retiming File");
+                     for (std::size_t i = 0; i < e.valueBlocks.size(); ++i) {
+                       blocks[e.valueBlocks[i]]->Put(e.valueLines[i], FormatTimeLine(e.values[i]));
+                     }
                      std::uint32_t begin = 0;
-                     for (std::size_t i = 0; i < e.blocks.size(); ++i) {
-                       blocks[e.blocks[i]]->Put(e.lines[i],
-                                                std::string_view(e.text).substr(begin, e.ends[i] - begin));
-                       begin = e.ends[i];
+                     for (std::size_t i = 0; i < e.textBlocks.size(); ++i) {
+                       blocks[e.textBlocks[i]]->Put(e.textLines[i],
+                                                    std::string_view(e.text).substr(begin, e.textEnds[i] - begin));
+                       begin = e.textEnds[i];
                      }
                    },
                },
@@ -187,11 +196,49 @@ void StripEdit::ReverseRange(std::size_t first, std::size_t last) {
   thumbs_.Reverse(static_cast<std::int64_t>(first), static_cast<std::int64_t>(last));
 }
 
+void EditJournal::RetimeEntry::KeepText(std::uint32_t block, std::uint8_t line, std::string_view old) {
+  textBlocks.push_back(block);
+  textLines.push_back(line);
+  text += old;
+  textEnds.push_back(Index32(text.size()));
+}
+
+std::optional<double> TimeLineValue(std::string_view line) {
+  constexpr std::string_view kHead = " time ";
+  if (line.size() < kHead.size() + 3 || line.substr(0, kHead.size()) != kHead || line.back() != ';') {
+    return std::nullopt;
+  }
+  std::string_view value = line.substr(kHead.size(), line.size() - kHead.size() - 2);
+  long double total = 0;  // whole minutes, from hours and minutes
+  for (std::size_t colon; (colon = value.find(':')) != std::string_view::npos;) {
+    long long whole = 0;
+    const auto [end, ec] = std::from_chars(value.data(), value.data() + colon, whole);
+    if (ec != std::errc() || end != value.data() + colon) return std::nullopt;
+    total = total * 60 + whole;
+    value.remove_prefix(colon + 1);
+  }
+  double seconds = 0;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+  if (ec != std::errc() || end != value.data() + value.size()) return std::nullopt;
+  // The text has 9 decimals; the time it was written from may lie off the
+  // 48-bit grid near it, and writing is what has to give the text back.
+  const long double parsed = total * 60 + seconds;
+  try {
+    for (const double time : {static_cast<double>(parsed), RoundReal48(parsed)}) {
+      if (FormatTimeLine(time) == line) return time;
+    }
+  } catch (const ClipvexError&) {
+  }
+  return std::nullopt;
+}
+
 void StripEdit::Retime() {
   TDemFile& demo = strip_.demo;
   if (journal_.retimedAtStart_) {
     // Undoing the rest of the command and retiming gives the old times back.
-    Record(EditJournal::RetimeEntry{true, {}, {}, {}, {}});
+    EditJournal::RetimeEntry replay;
+    replay.replay = true;
+    Record(std::move(replay));
     RetimeDemo(demo);
     strip_.timesRetimed = true;
     return;
@@ -203,11 +250,7 @@ void StripEdit::Retime() {
     const Block& block = *demo.Blocks[b];
     if (block.Count() < 2) continue;
     for (std::size_t i = 1; i <= LastRetimedLine(block); ++i) {
-      if (!IsTimeLine(block[i])) continue;
-      saved.blocks.push_back(static_cast<std::uint32_t>(b));
-      saved.lines.push_back(static_cast<std::uint8_t>(i));
-      saved.text += block[i];
-      saved.ends.push_back(Index32(saved.text.size()));
+      if (IsTimeLine(block[i])) saved.KeepText(Index32(b), static_cast<std::uint8_t>(i), block[i]);
     }
   }
   journal_.entries_.push_back(std::move(saved));
@@ -217,20 +260,30 @@ void StripEdit::Retime() {
   auto& entry = std::get<EditJournal::RetimeEntry>(journal_.entries_.back());
   EditJournal::RetimeEntry changed;
   std::uint32_t begin = 0;
-  for (std::size_t i = 0; i < entry.blocks.size(); ++i) {
-    const std::string_view old = std::string_view(entry.text).substr(begin, entry.ends[i] - begin);
-    begin = entry.ends[i];
-    if ((*demo.Blocks[entry.blocks[i]])[entry.lines[i]] == old) continue;
-    changed.blocks.push_back(entry.blocks[i]);
-    changed.lines.push_back(entry.lines[i]);
-    changed.text += old;
-    changed.ends.push_back(static_cast<std::uint32_t>(changed.text.size()));
+  for (std::size_t i = 0; i < entry.textBlocks.size(); ++i) {
+    const std::string_view old = std::string_view(entry.text).substr(begin, entry.textEnds[i] - begin);
+    begin = entry.textEnds[i];
+    const std::uint32_t b = entry.textBlocks[i];
+    const std::uint8_t line = entry.textLines[i];
+    if ((*demo.Blocks[b])[line] == old) continue;
+    if (const std::optional<double> value = TimeLineValue(old)) {
+      changed.valueBlocks.push_back(b);
+      changed.valueLines.push_back(line);
+      changed.values.push_back(*value);
+    } else {
+      changed.KeepText(b, line, old);
+    }
   }
-  changed.blocks.shrink_to_fit();
-  changed.lines.shrink_to_fit();
-  changed.ends.shrink_to_fit();
+  changed.valueBlocks.shrink_to_fit();
+  changed.valueLines.shrink_to_fit();
+  changed.values.shrink_to_fit();
+  changed.textBlocks.shrink_to_fit();
+  changed.textLines.shrink_to_fit();
+  changed.textEnds.shrink_to_fit();
   changed.text.shrink_to_fit();
   entry = std::move(changed);
+  // Moving a short string into a long one keeps the long one's buffer.
+  entry.text.shrink_to_fit();
 }
 
 }  // namespace clipvex

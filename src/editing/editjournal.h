@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -73,13 +74,20 @@ class EditJournal {
   // A retiming. When the demo's time lines were exactly what RetimeDemo
   // gives before the command began, nothing is kept: undoing the other
   // changes and retiming again gives back every old time line. Otherwise
-  // the time lines it changed are kept, packed into one text.
+  // the time lines it changed are kept: as the time value when writing that
+  // value gives back the very text (12 bytes and a line index), else as text.
   struct RetimeEntry {
     bool replay = false;
-    std::vector<std::uint32_t> blocks;
-    std::vector<std::uint8_t> lines;
-    std::vector<std::uint32_t> ends;  // end of each old line in `text`
+    std::vector<std::uint32_t> valueBlocks;
+    std::vector<std::uint8_t> valueLines;
+    std::vector<double> values;
+    std::vector<std::uint32_t> textBlocks;
+    std::vector<std::uint8_t> textLines;
+    std::vector<std::uint32_t> textEnds;  // end of each old line in `text`
     std::string text;
+
+    bool Empty() const { return valueBlocks.empty() && textBlocks.empty(); }
+    void KeepText(std::uint32_t block, std::uint8_t line, std::string_view old);
   };
   using Entry = std::variant<SpliceEntry, HeaderEntry, LinesEntry, SetLineEntry, InsertLineEntry, DeleteLineEntry,
                              ReverseEntry, RetimeEntry>;
@@ -132,6 +140,10 @@ class StripEdit {
   ThumbnailFiles& thumbs_;
   Feedback& feedback_;
 };
+
+// The value whose time line FormatTimeLine writes as exactly `line`, if
+// there is one.
+std::optional<double> TimeLineValue(std::string_view line);
 
 // What RetimeDemo reads of a block: its time line among lines 1 to 3 and,
 // when it has one, its duration comment. A change that leaves this alone

@@ -25,28 +25,67 @@ void RemoveQuietly(const std::string& path) {
 
 }  // namespace
 
+#ifndef _WIN32
+namespace {
+
+// Names relative to the folder `dir` (AT_FDCWD: the current folder).
+bool RenameAt(int dir, const char* from, const char* to) {
+  if (::renameat2(dir, from, dir, to, RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
+  // A file system without the flag: a hard link fails on an existing name.
+  if (::linkat(dir, from, dir, to, 0) != 0) return false;
+  ::unlinkat(dir, from, 0);
+  return true;
+}
+
+}  // namespace
+#endif
+
 bool RenameNoReplace(const std::string& from, const std::string& to) {
 #ifdef _WIN32
   // MoveFile, which std::rename uses there, never replaces a file.
   return std::rename(from.c_str(), to.c_str()) == 0;
 #else
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
-  // A file system without the flag: a hard link fails on an existing name.
-  if (::link(from.c_str(), to.c_str()) != 0) return false;
-  ::unlink(from.c_str());
-  return true;
+  return RenameAt(AT_FDCWD, from.c_str(), to.c_str());
 #endif
 }
 
 ThumbnailFiles::ThumbnailFiles(std::string folder, char letter) : folder_(std::move(folder)), letter_(letter) {}
 
-std::string ThumbnailFiles::PathOf(std::int64_t index) const { return folder_ + ThumbnailName(letter_, index); }
+ThumbnailFiles::~ThumbnailFiles() {
+#ifndef _WIN32
+  if (folderHandle_ >= 0) ::close(folderHandle_);
+#endif
+}
+
+std::string ThumbnailFiles::NameOf(std::int64_t index) const { return ThumbnailName(letter_, index); }
+
+bool ThumbnailFiles::Rename(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+  return RenameNoReplace(folder_ + from, folder_ + to);
+#else
+  if (folderHandle_ < 0) return RenameNoReplace(folder_ + from, folder_ + to);
+  return RenameAt(folderHandle_, from.c_str(), to.c_str());
+#endif
+}
+
+void ThumbnailFiles::Remove(const std::string& name) {
+#ifndef _WIN32
+  if (folderHandle_ >= 0) {
+    ::unlinkat(folderHandle_, name.c_str(), 0);
+    return;
+  }
+#endif
+  RemoveQuietly(folder_ + name);
+}
 
 void ThumbnailFiles::List() {
   if (listed_) return;
   listed_ = true;
   if (folder_.empty()) return;
+#ifndef _WIN32
+  folderHandle_ = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#endif
   std::error_code ec;
   std::filesystem::directory_iterator it(folder_, ec), end;
   for (; !ec && it != end; it.increment(ec)) {
@@ -76,7 +115,7 @@ void ThumbnailFiles::Splice(std::int64_t pos, std::int64_t removed, std::int64_t
     if (index < pos) {
       kept.push_back(index);
     } else if (index < moveFrom) {
-      RemoveQuietly(PathOf(index));
+      Remove(NameOf(index));
     } else if (index < entries) {
       moved.push_back(index);
     } else {
@@ -91,10 +130,10 @@ void ThumbnailFiles::Splice(std::int64_t pos, std::int64_t removed, std::int64_t
     // A file past the end that has the name wanted goes first.
     auto hit = std::lower_bound(stale.begin(), stale.end(), to);
     if (hit != stale.end() && *hit == to) {
-      RemoveQuietly(PathOf(to));
+      Remove(NameOf(to));
       stale.erase(hit);
     }
-    result.push_back(RenameNoReplace(PathOf(from), PathOf(to)) ? to : from);
+    result.push_back(Rename(NameOf(from), NameOf(to)) ? to : from);
   };
   // Towards higher indices the highest goes first, towards lower the
   // lowest: each name wanted has then already been vacated.
@@ -112,7 +151,7 @@ void ThumbnailFiles::Splice(std::int64_t pos, std::int64_t removed, std::int64_t
 }
 
 void ThumbnailFiles::DeleteSwapFile() {
-  if (!folder_.empty()) RemoveQuietly(folder_ + kSwapFileName);
+  if (!folder_.empty()) Remove(kSwapFileName);
 }
 
 void ThumbnailFiles::Reverse(std::int64_t first, std::int64_t last) {
@@ -132,25 +171,25 @@ void ThumbnailFiles::Reverse(std::int64_t first, std::int64_t last) {
   std::sort(pairs.begin(), pairs.end());
   pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
 
-  const std::string swap = folder_ + kSwapFileName;
+  const std::string swap = kSwapFileName;
   std::vector<std::int64_t> gained, lost;
   for (std::int64_t i : pairs) {
     const std::int64_t j = first + last - i;
     const bool hasI = has(i);
     const bool hasJ = has(j);
     if (hasI && hasJ) {
-      if (!RenameNoReplace(PathOf(i), swap)) continue;
-      if (!RenameNoReplace(PathOf(j), PathOf(i))) {
-        RenameNoReplace(swap, PathOf(i));
+      if (!Rename(NameOf(i), swap)) continue;
+      if (!Rename(NameOf(j), NameOf(i))) {
+        Rename(swap, NameOf(i));
         continue;
       }
-      if (!RenameNoReplace(swap, PathOf(j))) lost.push_back(j);
+      if (!Rename(swap, NameOf(j))) lost.push_back(j);
     } else if (hasI) {
-      if (RenameNoReplace(PathOf(i), PathOf(j))) {
+      if (Rename(NameOf(i), NameOf(j))) {
         lost.push_back(i);
         gained.push_back(j);
       }
-    } else if (RenameNoReplace(PathOf(j), PathOf(i))) {
+    } else if (Rename(NameOf(j), NameOf(i))) {
       lost.push_back(j);
       gained.push_back(i);
     }

@@ -19,6 +19,9 @@ class ThumbnailFiles {
   // `folder` is the preview folder (ending with a separator); an empty
   // folder means the strip has no thumbnails to move.
   ThumbnailFiles(std::string folder, char letter);
+  ~ThumbnailFiles();
+  ThumbnailFiles(const ThumbnailFiles&) = delete;
+  ThumbnailFiles& operator=(const ThumbnailFiles&) = delete;
 
   // In a list of `entries` entries, the `removed` blocks from `pos` on were
   // replaced by `inserted` new ones: the thumbnails of the removed blocks
@@ -39,11 +42,16 @@ class ThumbnailFiles {
 
  private:
   void List();
-  std::string PathOf(std::int64_t index) const;
+  std::string NameOf(std::int64_t index) const;
+  // Names inside the folder; the folder is opened once, so that each call
+  // does not look up the whole path again.
+  bool Rename(const std::string& from, const std::string& to);
+  void Remove(const std::string& name);
 
   std::string folder_;
   char letter_;
   bool listed_ = false;
+  int folderHandle_ = -1;
   std::vector<std::int64_t> indices_;
 };
 

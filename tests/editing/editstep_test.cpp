@@ -171,6 +171,34 @@ TEST(EditStep, RetimingIsReplayedWhenTheTimesWereExactAndKeptWhenTheyWereNot) {
   EXPECT_FALSE(same.Run("Paste", [sameHead](StripEdit& e) { PasteBlocks(e, *sameHead); }));
 }
 
+TEST(EditStep, TimeLinesOfEveryFormComeBackExactly) {
+  EXPECT_EQ(TimeLineValue(" time 12.500000000s;"), 12.5);
+  EXPECT_EQ(TimeLineValue(" time 1:15.250000000m;"), 75.25);
+  EXPECT_EQ(TimeLineValue(" time 1:2:5.500000000h;"), 3725.5);
+  // A value of more digits than the editor writes, or of other forms, is
+  // no value of a time line the editor would write: it is kept as text.
+  for (const char* line : {" time 1.5s;", " time 12.5000000001s;", " time 60.000000000s;", " time 0:1.000000000m;",
+                           "xtime 3.000000000s;", " time x;", " time 1:x.000000000m;"}) {
+    EXPECT_EQ(TimeLineValue(line), std::nullopt) << line;
+  }
+
+  StripState source = StripHolding(MakeDemo(3, "S"), 'M');
+  const ClipboardPtr clip = CopyOf(source, 5, 5);
+  TDemFile demo = MakeDemo(8);
+  demo.Blocks[4]->Put(2, " time 1:15.250000000m;");
+  demo.Blocks[5]->Put(2, " time 1:2:5.500000000h;");
+  demo.Blocks[6]->Put(2, " time 1.5s;");
+  demo.Blocks[7]->Put(2, "Xtime to go;");
+  demo.Blocks[8]->Put(2, " time 12.5000000001s;");
+  EditHarness h(std::move(demo));
+  h.strip.timesRetimed = false;
+  const std::string before = DumpOf(h.strip.demo);
+  ASSERT_TRUE(h.Run("Paste", [clip](StripEdit& e) { PasteBlocks(e, *clip); }));
+  EXPECT_NE(DumpOf(h.strip.demo), before);
+  h.Undo();
+  EXPECT_EQ(DumpOf(h.strip.demo), before);
+}
+
 TEST(EditStep, AFailingEditTakesBackEverythingItDid) {
   StripState source = StripHolding(MakeDemo(4, "S", "track 8;"), 'M');
   source.demo.Blocks[6]->Put(5, "// not a number");
