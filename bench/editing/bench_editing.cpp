@@ -229,13 +229,14 @@ void BM_DeleteRedo(benchmark::State& state) {
   RunStep(state, "Delete", DeleteBlocks, kAt, kAt + kStretch - 1, Timed::Redo);
 }
 // The whole demo reversed (step 1, no out-mark): 50,000 pairs.
+EditStep::Function ReverseOneBlockPerFrame() {
+  return [](StripEdit& e) { ReverseBlocks(e, 1); };
+}
 void BM_Reverse(benchmark::State& state) {
-  Shared().strip.step = 1;
-  RunStep(state, "Reverse", ReverseBlocks, kMarkStart, kMarkEnd, Timed::Do);
+  RunStep(state, "Reverse", ReverseOneBlockPerFrame(), kMarkStart, kMarkEnd, Timed::Do);
 }
 void BM_ReverseUndo(benchmark::State& state) {
-  Shared().strip.step = 1;
-  RunStep(state, "Reverse", ReverseBlocks, kMarkStart, kMarkEnd, Timed::Undo);
+  RunStep(state, "Reverse", ReverseOneBlockPerFrame(), kMarkStart, kMarkEnd, Timed::Undo);
 }
 
 // Bytes in use: small blocks from the heap and large ones mapped apart.
@@ -302,7 +303,7 @@ void BM_HistoryMemory(benchmark::State& state) {
           run("Delete", DeleteBlocks, at, at + 199);
           break;
         case 2:
-          run("Reverse", ReverseBlocks, at, at + 999);
+          run("Reverse", ReverseOneBlockPerFrame(), at, at + 999);
           break;
         case 3:
           run("Print Message", [](StripEdit& e) { InsertText(e, " print \"a message\\n\";"); }, at, at);

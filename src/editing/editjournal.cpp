@@ -21,6 +21,8 @@ template <class... Visitors>
 struct Overloaded : Visitors... {
   using Visitors::operator()...;
 };
+template <class... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 std::uint32_t Index32(std::size_t index) {
   if (index > UINT32_MAX) ThrowListIndex();
@@ -223,6 +225,9 @@ std::optional<double> TimeLineValue(std::string_view line) {
   // The text has 9 decimals; the time it was written from may lie off the
   // 48-bit grid near it, and writing is what has to give the text back.
   const long double parsed = total * 60 + seconds;
+  // Demo times are far below this; beyond it hours would not fit a time line.
+  constexpr long double kLongest = 1e9;
+  if (!(parsed > -kLongest && parsed < kLongest)) return std::nullopt;
   try {
     for (const double time : {static_cast<double>(parsed), RoundReal48(parsed)}) {
       if (FormatTimeLine(time) == line) return time;

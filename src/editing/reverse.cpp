@@ -33,12 +33,12 @@ void ReverseBlockRange(BlockList& blocks, std::size_t first, std::size_t last) {
   }
 }
 
-void ReverseBlocks(StripEdit& edit) {
+void ReverseBlocks(StripEdit& edit, std::int32_t frameStep) {
   if (!HoldsEditableDemo(edit.Strip())) return;
   edit.Status("Reversing Blocks");
   edit.DeleteSwapFile();
   const std::int64_t entries = static_cast<std::int64_t>(edit.Entries());
-  const std::int64_t step = std::max(edit.Strip().step, 1);
+  const std::int64_t step = std::max(frameStep, 1);
   const std::int64_t outMark = edit.Strip().outMark;
   const std::int64_t last = outMark >= entries - 1 ? entries - 2 : outMark - step + 1;
   const std::int64_t first = std::max<std::int64_t>(edit.Strip().inMark, kFirstOrdinaryBlock);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 
 #include "document/block.h"
@@ -24,7 +25,9 @@ void ReverseBlockRange(BlockList& blocks, std::size_t first, std::size_t last);
 // Reverses the selection of a strip that holds a demo, from the in-mark to
 // E' (the last ordinary block without an out-mark; else the first block of
 // the out-mark's frame, out-mark - step + 1), and leaves the out-mark on
-// E' + step - 1. Shows "Reversing Blocks" and "Done". Does not retime.
-void ReverseBlocks(StripEdit& edit);
+// E' + step - 1. `step` is the strip's blocks per frame when the command
+// was chosen: a redo must not depend on a zoom made since. Shows
+// "Reversing Blocks" and "Done". Does not retime.
+void ReverseBlocks(StripEdit& edit, std::int32_t step);
 
 }  // namespace clipvex

@@ -58,10 +58,15 @@ void Tclipvex_form::BuildUndoActions(QMenu* edit) {
 }
 
 void Tclipvex_form::SetUpEditing() {
+  // Deleted blocks and old time lines of a long demo stay in the history:
+  // it keeps the last steps only.
+  constexpr int kUndoLimit = 100;
   editing_->master = new QUndoStack(editing_->group);
   editing_->master->setObjectName("MasterHistory");
+  editing_->master->setUndoLimit(kUndoLimit);
   editing_->final = new QUndoStack(editing_->group);
   editing_->final->setObjectName("FinalHistory");
+  editing_->final->setUndoLimit(kUndoLimit);
   SyncActiveHistory();
 }
 
@@ -179,7 +184,10 @@ void Tclipvex_form::PasteNewLevel1Click() {
   RunEdit("Paste New Level", [clip](StripEdit& edit) { PasteNewLevel(edit, *clip); });
 }
 
-void Tclipvex_form::Reverse1Click() { RunEdit("Reverse", ReverseBlocks); }
+void Tclipvex_form::Reverse1Click() {
+  const std::int32_t step = activeStrip->State().step;
+  RunEdit("Reverse", [step](StripEdit& edit) { ReverseBlocks(edit, step); });
+}
 
 void Tclipvex_form::Sound1Click() { editing_->stuff->Setup(StuffKind::Sound); }
 void Tclipvex_form::PrintMessage1Click() { editing_->stuff->Setup(StuffKind::PrintMessage); }

@@ -26,6 +26,13 @@ class Tclipvex_form::StatusFeedback : public Feedback {
 
 struct Tclipvex_form::Editing : public EditHost {
   explicit Editing(Tclipvex_form& window) : window_(window), feedback(window) {}
+  // The window's members go before its children: the stacks, which tell
+  // the group as they are deleted, must not call back into the window.
+  ~Editing() override {
+    if (group != nullptr) QObject::disconnect(group, nullptr, &window_, nullptr);
+  }
+  Editing(const Editing&) = delete;
+  Editing& operator=(const Editing&) = delete;
 
   const Settings& EditSettings() const override { return window_.settings; }
   Feedback& EditFeedback() override { return feedback; }

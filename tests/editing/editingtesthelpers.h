@@ -13,6 +13,7 @@
 #include "document/retime.h"
 #include "editing/clipboard.h"
 #include "editing/editstep.h"
+#include "editing/reverse.h"
 #include "support/testsupport.h"
 #include "ui/stripstate.h"
 
@@ -104,6 +105,11 @@ inline void WriteThumbnail(const Settings& settings, char letter, std::int64_t b
 inline std::string ThumbnailOf(const Settings& settings, char letter, std::int64_t block) {
   const std::string path = ThumbnailPath(settings, letter, block);
   return FileExists(path) ? ReadFile(path) : std::string();
+}
+
+// Reverse with `step` blocks per frame, as chosen at that zoom.
+inline EditStep::Function ReverseAt(std::int32_t step) {
+  return [step](StripEdit& edit) { ReverseBlocks(edit, step); };
 }
 
 // A strip with its own preview folder and a history of kept steps.

@@ -48,14 +48,14 @@ TEST(EditStep, UndoAndRedoOfEveryCommandGiveBackTheDumpText) {
       {"Paste", {8, 12}, [clip](StripEdit& e) { PasteBlocks(e, *clip); }},
       {"Delete", {5, 9}, DeleteBlocks},
       {"Paste at End", {6, kMarkEnd}, [clip](StripEdit& e) { PasteBlocksAtEnd(e, *clip); }},
-      {"Reverse", {7, 15}, ReverseBlocks},
+      {"Reverse", {7, 15}, test::ReverseAt(4)},
       {"Print Message", {9, 9}, [](StripEdit& e) { InsertText(e, " print \"hi\\n\";"); }},
       {"Paste", {4, kMarkEnd}, [none](StripEdit& e) { PasteBlocks(e, *none); }},
       {"Paste New Level", {10, 11}, [clip](StripEdit& e) { PasteNewLevel(e, *clip); }},
       {"Delete", {12, kMarkEnd}, DeleteBlocks},
       {"Paste", {6, 6}, [clip](StripEdit& e) { PasteBlocks(e, *clip); }},
   };
-  h.strip.step = 4;
+  h.strip.step = 1;  // the zoom now: Reverse was chosen at step 4
   std::vector<std::string> dumps = {DumpOf(h.strip.demo)};
   std::vector<Marks> marks;
   for (const Command& command : commands) {

@@ -27,7 +27,7 @@ TEST(Reverse, TurnsTheStretchAroundWhileTheTimesStayInOrder) {
   h.strip.outMark = 8;
   const Strings times = TimeLines(h.strip.demo);
   const Strings durations = Durations(h.strip.demo, 5, 8);
-  EXPECT_TRUE(h.Run("Reverse", ReverseBlocks));
+  EXPECT_TRUE(h.Run("Reverse", test::ReverseAt(h.strip.step)));
   EXPECT_EQ(h.feedback.words, (Strings{"Reversing Blocks", "Done"}));
   EXPECT_EQ(Labels(h.strip.demo),
             (Strings{"", "L1", "L2", "L3", "B4", "B8", "B7", "B6", "B5", "B9", "B10", "B11", ""}));
@@ -43,7 +43,7 @@ TEST(Reverse, WithoutAnOutMarkRunsToTheLastOrdinaryBlockAndWithStep32EndsAtTheFr
   EditHarness h(MakeDemo(5));  // B4 to B8, closing 9
   h.strip.step = 4;
   h.strip.inMark = 6;
-  EXPECT_TRUE(h.Run("Reverse", ReverseBlocks));
+  EXPECT_TRUE(h.Run("Reverse", test::ReverseAt(h.strip.step)));
   EXPECT_EQ(Labels(h.strip.demo), (Strings{"", "L1", "L2", "L3", "B4", "B5", "B8", "B7", "B6", ""}));
   EXPECT_EQ(h.strip.outMark, 10 - 3 + 4) << "N - 3 + step";
 
@@ -51,7 +51,7 @@ TEST(Reverse, WithoutAnOutMarkRunsToTheLastOrdinaryBlockAndWithStep32EndsAtTheFr
   big.strip.step = 32;
   big.strip.inMark = 96;
   big.strip.outMark = 131;  // the frame whose group starts at block 100
-  EXPECT_TRUE(big.Run("Reverse", ReverseBlocks));
+  EXPECT_TRUE(big.Run("Reverse", test::ReverseAt(big.strip.step)));
   const Strings labels = Labels(big.strip.demo);
   EXPECT_EQ(labels[96], "B100");
   EXPECT_EQ(labels[100], "B96");
@@ -66,7 +66,7 @@ TEST(Reverse, EmptyAndOneBlockRangesChangeNothingButTheWordsAndTheOutMark) {
   h.strip.inMark = 6;
   h.strip.outMark = 6;
   const std::string before = test::DumpOf(h.strip.demo);
-  EXPECT_FALSE(h.Run("Reverse", ReverseBlocks));
+  EXPECT_FALSE(h.Run("Reverse", test::ReverseAt(h.strip.step)));
   EXPECT_EQ(h.feedback.words, (Strings{"Reversing Blocks", "Done"}));
   EXPECT_EQ(test::DumpOf(h.strip.demo), before);
 
@@ -75,7 +75,7 @@ TEST(Reverse, EmptyAndOneBlockRangesChangeNothingButTheWordsAndTheOutMark) {
   h.strip.inMark = 9;
   h.strip.outMark = kMarkEnd;
   h.strip.step = 2;
-  EXPECT_FALSE(h.Run("Reverse", ReverseBlocks));
+  EXPECT_FALSE(h.Run("Reverse", test::ReverseAt(h.strip.step)));
   EXPECT_EQ(test::DumpOf(h.strip.demo), before);
   EXPECT_EQ(h.strip.outMark, 9);
 
@@ -85,7 +85,7 @@ TEST(Reverse, EmptyAndOneBlockRangesChangeNothingButTheWordsAndTheOutMark) {
   const std::string bigBefore = test::DumpOf(big.strip.demo);
   big.strip.inMark = 4;
   big.strip.outMark = 20;
-  EXPECT_FALSE(big.Run("Reverse", ReverseBlocks));
+  EXPECT_FALSE(big.Run("Reverse", test::ReverseAt(big.strip.step)));
   EXPECT_EQ(test::DumpOf(big.strip.demo), bigBefore);
   EXPECT_EQ(big.strip.outMark, 20);
 }
@@ -98,7 +98,7 @@ TEST(Reverse, TwiceGivesBackBlocksTimeLinesAndThumbnails) {
   for (int i : {5, 6, 8, 9, 13}) h.Thumbnail(i);
   test::WriteFile(h.settings.previewpath + "temp.pcx", "left over");
   const std::string before = test::DumpOf(h.strip.demo);
-  EXPECT_TRUE(h.Run("Reverse", ReverseBlocks));
+  EXPECT_TRUE(h.Run("Reverse", test::ReverseAt(h.strip.step)));
   EXPECT_FALSE(test::FileExists(h.settings.previewpath + "temp.pcx"));
   EXPECT_EQ(h.ThumbnailAt(11), "shot of 5");
   EXPECT_EQ(h.ThumbnailAt(10), "shot of 6");
@@ -110,7 +110,7 @@ TEST(Reverse, TwiceGivesBackBlocksTimeLinesAndThumbnails) {
   EXPECT_EQ(h.ThumbnailAt(13), "shot of 13");
   EXPECT_NE(test::DumpOf(h.strip.demo), before);
 
-  EXPECT_TRUE(h.Run("Reverse", ReverseBlocks));
+  EXPECT_TRUE(h.Run("Reverse", test::ReverseAt(h.strip.step)));
   EXPECT_EQ(test::DumpOf(h.strip.demo), before);
   for (int i : {5, 6, 8, 9, 13}) EXPECT_EQ(h.ThumbnailAt(i), "shot of " + std::to_string(i));
   for (int i : {7, 10, 11}) EXPECT_EQ(h.ThumbnailAt(i), "");
@@ -129,7 +129,7 @@ TEST(Reverse, BlocksWithoutATimeLineSwapAloneAndTheTimeLineIsTheLastOfLinesZeroT
   h.strip.step = 1;
   h.strip.inMark = 4;
   h.strip.outMark = 7;
-  EXPECT_TRUE(h.Run("Reverse", ReverseBlocks));
+  EXPECT_TRUE(h.Run("Reverse", test::ReverseAt(h.strip.step)));
   EXPECT_EQ(Labels(h.strip.demo), (Strings{"", "L1", "L2", "L3", "B7", "B6", "B5", "B4", ""}));
   // B4 and B7 swapped alone: both keep their lines.
   EXPECT_EQ(h.strip.demo.Blocks[4]->Lines(), lines7);

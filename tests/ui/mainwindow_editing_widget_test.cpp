@@ -232,6 +232,13 @@ TEST_F(EditingWindowTest, CutDeleteReverseAndPasteNewLevelAreStepsWithTheirNames
   Trigger(*window, "Reverse1");
   EXPECT_EQ(words_, (Words{"Reversing Blocks", "Done"}));
   EXPECT_EQ(undo->text(), "&Undo Reverse");
+  // Redone after a zoom, it reverses what it reversed at its own zoom.
+  const std::string reversed = DumpOf(master.demo);
+  undo->trigger();
+  master.step = 8;
+  Trigger(*window, "Redo1");
+  EXPECT_EQ(DumpOf(master.demo), reversed);
+  master.step = 1;
 
   master.inMark = 50;
   master.outMark = 49;
