@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -31,6 +32,7 @@ class Tdir_dialog_form;
 class Tabout_form;
 class Tstuff_form;
 struct ClipboardHolder;
+enum class StuffKind : std::uint8_t;
 
 class Tclipvex_form : public QMainWindow, public StripHost {
   Q_OBJECT
@@ -154,6 +156,7 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   void StartHistory(TFilmStrip* strip);
   void MarkSaved(TFilmStrip* strip);
   bool ConfirmDrop(TFilmStrip* strip);
+  void ShowStuff(StuffKind kind);
   template <class Edit>
   void RunEdit(const char* name, Edit edit);
 

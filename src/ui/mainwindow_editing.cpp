@@ -189,9 +189,14 @@ void Tclipvex_form::Reverse1Click() {
   RunEdit("Reverse", [step](StripEdit& edit) { ReverseBlocks(edit, step); });
 }
 
-void Tclipvex_form::Sound1Click() { editing_->stuff->Setup(StuffKind::Sound); }
-void Tclipvex_form::PrintMessage1Click() { editing_->stuff->Setup(StuffKind::PrintMessage); }
-void Tclipvex_form::CenterPrint1Click() { editing_->stuff->Setup(StuffKind::CenterPrint); }
-void Tclipvex_form::ConsoleCommand1Click() { editing_->stuff->Setup(StuffKind::ConsoleCommand); }
+void Tclipvex_form::Sound1Click() { ShowStuff(StuffKind::Sound); }
+void Tclipvex_form::PrintMessage1Click() { ShowStuff(StuffKind::PrintMessage); }
+void Tclipvex_form::CenterPrint1Click() { ShowStuff(StuffKind::CenterPrint); }
+void Tclipvex_form::ConsoleCommand1Click() { ShowStuff(StuffKind::ConsoleCommand); }
+
+void Tclipvex_form::ShowStuff(StuffKind kind) {
+  // The dialog exists once the program has made its windows (CreateForms).
+  if (editing_->stuff != nullptr) editing_->stuff->Setup(kind);
+}
 
 }  // namespace clipvex
