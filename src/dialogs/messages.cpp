@@ -12,6 +12,11 @@ MessageBoxHook& Hook() {
   return hook;
 }
 
+QuestionHook& Question() {
+  static QuestionHook hook;
+  return hook;
+}
+
 }  // namespace
 
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
@@ -29,6 +34,29 @@ void ShowMessage(QWidget* parent, const QString& title, const QString& text, Mes
   QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
   box.setObjectName("messageBox");
   box.exec();
+}
+
+QuestionHook SetQuestionHook(QuestionHook hook) {
+  QuestionHook previous = std::move(Question());
+  Question() = std::move(hook);
+  return previous;
+}
+
+SaveAnswer AskSaveChanges(QWidget* parent, const QString& title, const QString& text) {
+  if (Question()) return Question()(parent, title, text);
+  QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                  parent);
+  box.setObjectName("questionBox");
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Save:
+      return SaveAnswer::Save;
+    case QMessageBox::Discard:
+      return SaveAnswer::Discard;
+    default:
+      return SaveAnswer::Cancel;
+  }
 }
 
 bool Guarded(QWidget* parent, const std::function<void()>& command) {

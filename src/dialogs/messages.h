@@ -23,6 +23,18 @@ enum class MessageKind { Error, Information };
 // default; the hook sees title and text alike for both kinds.
 void ShowMessage(QWidget* parent, const QString& title, const QString& text, MessageKind kind = MessageKind::Error);
 
+// The answers to the question asked before a changed demo is dropped.
+enum class SaveAnswer { Save, Discard, Cancel };
+
+// Asks `text` in a box captioned `title` with Save, Discard and Cancel.
+using QuestionHook = std::function<SaveAnswer(QWidget* parent, const QString& title, const QString& text)>;
+
+// Replaces how the question is asked; an empty hook restores the real,
+// modal QMessageBox. Returns the previous hook.
+QuestionHook SetQuestionHook(QuestionHook hook);
+
+SaveAnswer AskSaveChanges(QWidget* parent, const QString& title, const QString& text);
+
 // Runs `command`; an exception it raises is shown in a box titled "Clipvex"
 // with the exception's text, and the command ends where it stood. Returns
 // whether the command finished without an error.

@@ -23,6 +23,7 @@
 #include "preview/screenshots.h"
 #include "toolbars/toolbarplace.h"
 #include "ui/aboutbox.h"
+#include "ui/mainwindow_editing.h"
 #include "ui/memstatus.h"
 
 namespace clipvex {
@@ -130,6 +131,7 @@ Tclipvex_form::Tclipvex_form(SettingsStore& store, FileChooser& chooser, QWidget
   MasterPanel = new TFilmStrip("MasterPanel", Y(32), *this, client);
   FinalPanel = new TFilmStrip("FinalPanel", Y(220), *this, client);
   activeStrip = MasterPanel;
+  SetUpEditing();
   BuildNavigation(client);
   settings.configpending = false;
   LoadSettings(settings, store_, [this] { settings.configpending = true; });
@@ -148,6 +150,7 @@ void Tclipvex_form::CreateForms() {
   const auto takeDel = [this] { delete1_->setShortcut(QKeySequence()); };
   dircfg_->onActivate = takeDel;
   dirDialog_->onActivate = takeDel;
+  CreateEditingForms(takeDel);
 }
 
 void Tclipvex_form::BuildMenus() {
@@ -168,23 +171,23 @@ void Tclipvex_form::BuildMenus() {
   file->addSeparator()->setObjectName("N2");
   AddCommand(file, "Exit1", "E&xit", &Tclipvex_form::Exit1Click, QKeySequence("Ctrl+Q"));
 
-  // Entries without a handler here (editing, effects, search, insertion)
-  // are bound by the code that carries them out.
+  // Entries without a handler here (effects, search) are bound by the code
+  // that carries them out.
   QMenu* edit = menu("Edit1", "&Edit");
-  AddCommand(edit, "Undo1", "&Undo", nullptr, QKeySequence("Ctrl+Z"))->setEnabled(false);
+  BuildUndoActions(edit);
   edit->addSeparator()->setObjectName("N3");
-  AddCommand(edit, "Cut1", "Cu&t", nullptr, QKeySequence("Ctrl+X"));
-  AddCommand(edit, "Copy1", "&Copy", nullptr, QKeySequence("Ctrl+C"));
-  AddCommand(edit, "Paste1", "&Paste", nullptr, QKeySequence("Ctrl+V"));
-  AddCommand(edit, "PasteonEnd1", "Paste at &End", nullptr);
-  AddCommand(edit, "PasteNewLevel1", "Paste New &Level", nullptr);
-  delete1_ = AddCommand(edit, "Delete1", "&Delete", nullptr, QKeySequence(Qt::Key_Delete));
-  AddCommand(edit, "SelectAll1", "Select &All", nullptr, QKeySequence("Ctrl+A"));
+  AddCommand(edit, "Cut1", "Cu&t", &Tclipvex_form::Cut1Click, QKeySequence("Ctrl+X"));
+  AddCommand(edit, "Copy1", "&Copy", &Tclipvex_form::Copy1Click, QKeySequence("Ctrl+C"));
+  AddCommand(edit, "Paste1", "&Paste", &Tclipvex_form::Paste1Click, QKeySequence("Ctrl+V"));
+  AddCommand(edit, "PasteonEnd1", "Paste at &End", &Tclipvex_form::PasteonEnd1Click);
+  AddCommand(edit, "PasteNewLevel1", "Paste New &Level", &Tclipvex_form::PasteNewLevel1Click);
+  delete1_ = AddCommand(edit, "Delete1", "&Delete", &Tclipvex_form::Delete1Click, QKeySequence(Qt::Key_Delete));
+  AddCommand(edit, "SelectAll1", "Select &All", &Tclipvex_form::SelectAll1Click, QKeySequence("Ctrl+A"));
   edit->addSeparator()->setObjectName("N4");
   AddCommand(edit, "Find1", "&Find...", nullptr, QKeySequence("Ctrl+F"));
 
   QMenu* fx = menu("FX1", "F/&X");
-  AddCommand(fx, "Reverse1", "Reverse", nullptr);
+  AddCommand(fx, "Reverse1", "Reverse", &Tclipvex_form::Reverse1Click);
   AddCommand(fx, "ChangeSpeed1", "Change Speed", nullptr);
   AddCommand(fx, "ColorFade1", "Color Fade", nullptr);
 
@@ -204,10 +207,10 @@ void Tclipvex_form::BuildMenus() {
   AddCommand(options, "Directories1", "Directories...", &Tclipvex_form::Directories1Click);
 
   QMenu* insert = menu("insert1", "&Insert");
-  AddCommand(insert, "Sound1", "&Sound", nullptr);
-  AddCommand(insert, "PrintMessage1", "&Print Message", nullptr);
-  AddCommand(insert, "CenterPrint1", "&Center Print", nullptr);
-  AddCommand(insert, "ConsoleCommand1", "Console Command", nullptr);
+  AddCommand(insert, "Sound1", "&Sound", &Tclipvex_form::Sound1Click);
+  AddCommand(insert, "PrintMessage1", "&Print Message", &Tclipvex_form::PrintMessage1Click);
+  AddCommand(insert, "CenterPrint1", "&Center Print", &Tclipvex_form::CenterPrint1Click);
+  AddCommand(insert, "ConsoleCommand1", "Console Command", &Tclipvex_form::ConsoleCommand1Click);
 
   QMenu* help = menu("Help1", "&Help");
   AddCommand(help, "About1", "&About...", &Tclipvex_form::About1Click);
@@ -246,17 +249,17 @@ void Tclipvex_form::BuildToolBars() {
   AddButton(menubar1_, "open_butt", "Open File", Glyph::Open, &Tclipvex_form::Open1Click);
   AddButton(menubar1_, "save_butt", "Save File", Glyph::Save, &Tclipvex_form::Save1Click);
   menubar1_->addSeparator();
-  AddButton(menubar1_, "cut_butt", "Cut Selection", Glyph::Cut, nullptr);
-  AddButton(menubar1_, "copy_butt", "Copy Selection", Glyph::Copy, nullptr);
-  AddButton(menubar1_, "paste_butt", "Paste Selection", Glyph::Paste, nullptr);
-  AddButton(menubar1_, "pasteend_butt", "Paste Selection at End", Glyph::PasteEnd, nullptr);
+  AddButton(menubar1_, "cut_butt", "Cut Selection", Glyph::Cut, &Tclipvex_form::Cut1Click);
+  AddButton(menubar1_, "copy_butt", "Copy Selection", Glyph::Copy, &Tclipvex_form::Copy1Click);
+  AddButton(menubar1_, "paste_butt", "Paste Selection", Glyph::Paste, &Tclipvex_form::Paste1Click);
+  AddButton(menubar1_, "pasteend_butt", "Paste Selection at End", Glyph::PasteEnd, &Tclipvex_form::PasteonEnd1Click);
   menubar1_->addSeparator();
   // This button is the stop command of screenshot runs, whatever its hint says.
   AddButton(menubar1_, "SpeedButton2", "Change Speed", Glyph::Stop, &Tclipvex_form::SpeedButton1Click);
   AddButton(menubar1_, "SpeedButton3", "Color Fade", Glyph::ColorFade, nullptr);
   menubar1_->addSeparator();
-  AddButton(menubar1_, "SpeedButton5", "Insert Sound", Glyph::Sound, nullptr);
-  AddButton(menubar1_, "SpeedButton7", "Insert Print Message", Glyph::Print, nullptr);
+  AddButton(menubar1_, "SpeedButton5", "Insert Sound", Glyph::Sound, &Tclipvex_form::Sound1Click);
+  AddButton(menubar1_, "SpeedButton7", "Insert Print Message", Glyph::Print, &Tclipvex_form::PrintMessage1Click);
   addToolBar(Qt::TopToolBarArea, menubar1_);
 
   toolbar1_ = new QToolBar("Tools", this);
@@ -438,11 +441,21 @@ void Tclipvex_form::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // A changed demo is not dropped without a question; Cancel, or a save
+  // that fails, keeps the window open.
+  for (TFilmStrip* strip : {MasterPanel, FinalPanel}) {
+    bool proceed = false;
+    Guarded(this, [&] { proceed = ConfirmDrop(strip); });
+    if (!proceed) {
+      event->ignore();
+      return;
+    }
+  }
   // FormClose: thumbnails never outlive a run of the program.
   closing_ = true;
   SaveToolsBar();
   ClearScreenshots(settings);
-  for (QWidget* dialog : std::initializer_list<QWidget*>{dircfg_, dirDialog_, about_}) {
+  for (QWidget* dialog : std::initializer_list<QWidget*>{dircfg_, dirDialog_, about_, StuffDialog()}) {
     if (dialog != nullptr) dialog->hide();
   }
   if (toolbar1_->isFloating()) toolbar1_->hide();

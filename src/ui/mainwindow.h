@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -25,6 +27,7 @@ class QScrollBar;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class QUndoStack;
 
 namespace clipvex {
 
@@ -33,6 +36,9 @@ class SettingsStore;
 class Tdircfg_form;
 class Tdir_dialog_form;
 class Tabout_form;
+class Tstuff_form;
+struct ClipboardHolder;
+enum class StuffKind : std::uint8_t;
 
 class Tclipvex_form : public QMainWindow, public StripHost {
   Q_OBJECT
@@ -128,6 +134,25 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   void Directories1Click();
   void About1Click();
 
+  // Block editing (mainwindow_editing.cpp).
+  void Copy1Click();
+  void Cut1Click();
+  void Paste1Click();
+  void PasteonEnd1Click();
+  void PasteNewLevel1Click();
+  void Delete1Click();
+  void SelectAll1Click();
+  void Reverse1Click();
+  void Sound1Click();
+  void PrintMessage1Click();
+  void CenterPrint1Click();
+  void ConsoleCommand1Click();
+  Tstuff_form* StuffDialog() const;
+  const ClipboardHolder& Clipboard() const;
+  QUndoStack* UndoStack(const TFilmStrip* strip) const;
+  // Whether the strip's demo changed since it was opened, created or saved.
+  bool Changed(const TFilmStrip* strip) const;
+
  signals:
   void StatusChanged(const QString& word);
   void StopPressed();
@@ -170,6 +195,21 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   void RestoreToolsBar();
   void SaveToolsBar();
 
+  // Block editing (mainwindow_editing.cpp).
+  struct Editing;
+  class StatusFeedback;
+  void BuildUndoActions(QMenu* edit);
+  void SetUpEditing();
+  void CreateEditingForms(const std::function<void()>& takeDel);
+  void SyncActiveHistory();
+  void UpdateTitle();
+  void StartHistory(TFilmStrip* strip);
+  void MarkSaved(TFilmStrip* strip);
+  bool ConfirmDrop(TFilmStrip* strip);
+  void ShowStuff(StuffKind kind);
+  template <class Edit>
+  void RunEdit(const char* name, Edit edit);
+
   SettingsStore& store_;
   FileChooser& chooser_;
   std::unique_ptr<Notifier> notifier_;
@@ -211,6 +251,7 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   bool closeAfterRun_ = false;
   std::vector<QPointer<QObject>> disabledForRun_;
   PlayReport lastPreview_;
+  std::unique_ptr<Editing> editing_;
 };
 
 }  // namespace clipvex

@@ -15,6 +15,7 @@ void Tclipvex_form::MakeActive(TFilmStrip* strip) {
 }
 
 void Tclipvex_form::Refresh_buttClick() {
+  SyncActiveHistory();
   MasterPanel->SetLowered(false);
   FinalPanel->SetLowered(false);
   activeStrip->SetLowered(true);
@@ -48,17 +49,20 @@ void Tclipvex_form::CloseStrip(TFilmStrip* strip) {
   if (!strip->State().HasDemo()) return;
   SetStatus("Closing File");
   ResetStrip(strip->State(), settings);
+  StartHistory(strip);
   strip->PaintWhite();
   StripsChanged();
   SetStatus("Done");
 }
 
-void Tclipvex_form::Close1Click() { CloseStrip(activeStrip); }
+void Tclipvex_form::Close1Click() {
+  if (ConfirmDrop(activeStrip)) CloseStrip(activeStrip);
+}
 
 void Tclipvex_form::Open1Click() {
   SetStatus("Opening File");
   const QString chosen = chooser_.Choose(this, FileDialogKind::Open);
-  if (!chosen.isEmpty()) {
+  if (!chosen.isEmpty() && ConfirmDrop(activeStrip)) {
     // The chosen demo is read beside the open one, which is closed only once
     // the new one has loaded: a demo that does not open leaves the strip as
     // it was.
@@ -70,6 +74,7 @@ void Tclipvex_form::Open1Click() {
     state.demo = std::move(loaded);
     state.fileName = ToPath(chosen);
     state.step = FitStep(state.demo.Blocks.size());
+    StartHistory(strip);
     Refresh_buttClick();
   }
   SetStatus("Done");
@@ -80,6 +85,7 @@ void Tclipvex_form::Save1Click() {
   const StripState& state = activeStrip->State();
   if (!state.HasDemo()) return;
   SaveDemo(state.demo, state.fileName, settings);
+  MarkSaved(activeStrip);
   SetStatus("Done");
 }
 
@@ -91,6 +97,7 @@ void Tclipvex_form::SaveAs1Click() {
   if (!chosen.isEmpty()) {
     SaveDemo(strip->State().demo, ToPath(chosen), settings);
     strip->State().fileName = ToPath(chosen);
+    MarkSaved(strip);
   }
   SetStatus("Done");
 }
@@ -99,10 +106,12 @@ void Tclipvex_form::New1Click() {
   const QString chosen = chooser_.Choose(this, FileDialogKind::New);
   if (chosen.isEmpty()) return;
   TFilmStrip* strip = activeStrip;
+  if (!ConfirmDrop(strip)) return;
   CloseStrip(strip);
   SetStatus("Creating New File");
   MakeNewDemo(strip->State().demo);
   strip->State().fileName = ToPath(chosen);
+  StartHistory(strip);
   Refresh_buttClick();
   SetStatus("Done");
 }

@@ -126,6 +126,7 @@ bool Tclipvex_form::AllowedWhileBusy(void (Tclipvex_form::*handler)()) {
 void Tclipvex_form::SetPreviewBusy(bool busy) {
   if (busy == previewBusy_) return;
   previewBusy_ = busy;
+  SyncActiveHistory();
   if (!busy) {
     for (const QPointer<QObject>& object : disabledForRun_) {
       if (auto* action = qobject_cast<QAction*>(object.data())) action->setEnabled(true);

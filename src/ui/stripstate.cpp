@@ -161,8 +161,8 @@ void ScrollPageRight(StripState& strip) {
 
 namespace {
 
-// The block index a thumbnail file name of strip `letter` stands for, or -1
-// for any other name (decimal without leading zeros, then ".pcx").
+}  // namespace
+
 std::int64_t ThumbnailIndex(const std::string& name, char letter) {
   if (name.size() < 6 || name[0] != letter) return -1;
   const std::size_t dot = name.size() - 4;
@@ -176,6 +176,8 @@ std::int64_t ThumbnailIndex(const std::string& name, char letter) {
   if (ec != std::errc() || ptr != end) return -1;
   return index;
 }
+
+namespace {
 
 // Deletes a file; one that is missing or cannot be deleted is no error.
 void RemoveQuietly(const std::string& path) {
@@ -207,6 +209,7 @@ void ResetStrip(StripState& strip, const Settings& settings) {
   strip.inMark = kMarkStart;
   strip.outMark = kMarkEnd;
   strip.fileName.clear();
+  strip.timesRetimed = true;
 }
 
 }  // namespace clipvex

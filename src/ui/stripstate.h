@@ -40,6 +40,11 @@ struct StripState {
   std::int32_t step = kInitialStep;
   TDemFile demo;
   std::string fileName;  // empty: the strip holds no demo
+  // Every time line is what RetimeDemo gives the demo as it stands. The
+  // undo history relies on it to replay a retiming instead of keeping the
+  // old time lines; anything that may change times, durations or the order
+  // of blocks without retiming clears it.
+  bool timesRetimed = true;
 
   bool HasDemo() const { return !fileName.empty(); }
   // Number of block list entries (N), 0 without blocks.
@@ -60,6 +65,10 @@ std::int32_t FitStep(std::size_t entries);
 // previewpath + letter + block in decimal + ".pcx".
 std::string ThumbnailName(char letter, std::int64_t block);
 std::string ThumbnailPath(const Settings& settings, char letter, std::int64_t block);
+
+// The block index a thumbnail file name of strip `letter` stands for, or -1
+// for any other name (decimal without leading zeros, then ".pcx").
+std::int64_t ThumbnailIndex(const std::string& name, char letter);
 
 // What a frame shows after a refresh.
 struct FrameView {

@@ -1,0 +1,252 @@
+// A demo built the way a user builds one, through the window and the real
+// converter: a stretch of a real demo pasted into a new demo, more pasted
+// at its end, part of it reversed, a centerprint and a console command
+// inserted, saved as .dem. Its dump must hold the blocks in the expected
+// order with the inserted lines, and a real engine must play it to its end.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+
+#include "dialogs/messages.h"
+#include "dialogs/settingsstore.h"
+#include "document/dumptext.h"
+#include "editing/stuff_main.h"
+#include "support/testsupport.h"
+#include "ui/filechooser.h"
+#include "ui/mainwindow.h"
+
+namespace clipvex {
+namespace {
+
+using test::TempDir;
+using Lines = std::vector<std::string>;
+
+const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
+const std::string kOracle = std::string(CLIPVEX_SHARED_DIR) + "/tools/quake-oracle/play_oracle.sh";
+
+// The editor's closing block as the converter writes it back.
+const Lines kClosingBlock = {"block {", " camera 0 0 0;", " disconnect;", "}"};
+
+class Chooser : public FileChooser {
+ public:
+  QString Choose(QWidget*, FileDialogKind) override {
+    if (answers.empty()) return {};
+    QString answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  std::deque<QString> answers;
+};
+
+// The blocks of a dump the converter wrote, without comments and with
+// every time line as " time *" (the editor rewrites them): what
+// identifies a block.
+std::vector<Lines> BlocksOfDump(const std::string& text) {
+  std::vector<Lines> blocks;
+  std::size_t begin = 0;
+  bool inside = false;
+  while (begin < text.size()) {
+    std::size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(begin, end - begin);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    begin = end + 1;
+    if (line == "block {") {
+      inside = true;
+      blocks.emplace_back();
+    }
+    if (!inside || line.rfind("//", 0) == 0) continue;
+    if (line.rfind(" time ", 0) == 0) line = " time *";
+    blocks.back().push_back(line);
+    if (line == "}") inside = false;
+  }
+  return blocks;
+}
+
+// The blocks the converter finds in a demo file.
+std::vector<Lines> BlocksOfDemo(const std::string& demo, const std::string& work) {
+  const std::string dump = work + "check.txt";
+  const std::string cmd = std::string("'") + LMPC_PATH + "' -s -f '" + demo + "' '" + dump + "'";
+  EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  return BlocksOfDump(test::ReadFile(dump));
+}
+
+// Inserts `line` where the editor puts inserted text: as line 3.
+void InsertAsTheEditorDoes(Lines& block, const std::string& line) { block.insert(block.begin() + 3, line); }
+
+// The real engine's verdict on a demo: "PASS ..." when it plays to the end.
+std::string Verdict(const std::string& demo) {
+  const std::string cmd = "ORACLE_STANDINS=1 bash '" + kOracle + "' '" + demo + "'";
+  std::string out;
+  if (FILE* pipe = popen(cmd.c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+    pclose(pipe);
+  }
+  return out;
+}
+
+class EditingOracleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists(kOracle)) GTEST_SKIP() << "no real-engine check at " << kOracle;
+    game_ = dir_.File("game/");
+    std::filesystem::create_directories(game_ + "id1");
+    std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
+    store_.WriteString("WinQuakePath", game_);
+    store_.WriteString("lmpcpath", game_);
+    store_.WriteString("dempath", "id1");
+    store_.WriteString("addparams", "");
+    store_.WriteInteger("fastpre", 0);
+    previous_ = SetMessageBoxHook(
+        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
+    window_ = std::make_unique<Tclipvex_form>(store_, chooser_);
+    window_->show();
+    window_->CreateForms();
+  }
+  void TearDown() override {
+    window_.reset();
+    SetMessageBoxHook(previous_);
+  }
+
+  void Choose(const std::string& path) { chooser_.answers.push_back(QString::fromStdString(path)); }
+  void Trigger(const char* name) { window_->findChild<QAction*>(name)->trigger(); }
+  void Click(const char* name) { window_->findChild<QToolButton*>(name)->click(); }
+  void Marks(TFilmStrip* strip, std::int32_t in, std::int32_t out) {
+    strip->State().inMark = in;
+    strip->State().outMark = out;
+  }
+  void Insert(const char* command, const QString& text) {
+    Trigger(command);
+    Tstuff_form* stuff = window_->StuffDialog();
+    stuff->text2insert->clear();
+    QTest::keyClicks(stuff->text2insert, text);
+    stuff->ok_butt->click();
+  }
+
+  TempDir dir_;
+  std::string game_;
+  MemorySettingsStore store_;
+  Chooser chooser_;
+  std::vector<QString> boxes_;
+  MessageBoxHook previous_;
+  std::unique_ptr<Tclipvex_form> window_;
+};
+
+TEST_F(EditingOracleTest, ABuiltDemoHoldsItsBlocksInOrderAndPlays) {
+  const std::string fixture = kFixtures + "p15_e4m2_id101.dem";
+  const std::vector<Lines> source = BlocksOfDemo(fixture, dir_.Path());
+  ASSERT_GT(source.size(), 800u);
+
+  // Source strip: copy blocks 300 to 499.
+  Choose(fixture);
+  Trigger("Open1");
+  ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+  Marks(window_->MasterPanel, 300, 499);
+  Click("copy_butt");
+
+  // Final strip: a new demo, the stretch pasted into it.
+  Click("fBF_butt");
+  Choose(dir_.File("built.dem"));
+  Trigger("New1");
+  Click("paste_butt");
+
+  // Blocks 600 to 699 of the source pasted at the end.
+  Click("mBF_butt");
+  Marks(window_->MasterPanel, 600, 699);
+  Trigger("Copy1");
+  Click("fBF_butt");
+  Marks(window_->FinalPanel, 4, kMarkEnd);
+  Trigger("PasteonEnd1");
+
+  // Blocks 54 to 103 of the final demo reversed, one block per frame.
+  window_->FinalPanel->State().step = 1;
+  Marks(window_->FinalPanel, 54, 103);
+  Trigger("Reverse1");
+
+  // A centerprint into block 4 and a console command into block 10.
+  Marks(window_->FinalPanel, 4, kMarkEnd);
+  Insert("CenterPrint1", "Welcome to the Tower");
+  Marks(window_->FinalPanel, 10, kMarkEnd);
+  Insert("ConsoleCommand1", "echo \"edited with Clipvex\"");
+
+  const std::string built = dir_.File("built from e4m2.dem");
+  Choose(built);
+  Trigger("SaveAs1");
+  ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+  EXPECT_FALSE(window_->Changed(window_->FinalPanel));
+
+  // The blocks of the demo dump from 1 on are the block list entries from
+  // 1 on; leading block 3 got the console reset line when it was read.
+  std::vector<Lines> expected(source.begin(), source.begin() + 3);
+  InsertAsTheEditorDoes(expected[2], std::string(kConsoleResetLine));
+  expected.insert(expected.end(), source.begin() + 299, source.begin() + 499);
+  expected.insert(expected.end(), source.begin() + 599, source.begin() + 699);
+  std::reverse(expected.begin() + 53, expected.begin() + 103);
+  InsertAsTheEditorDoes(expected[3], " centerprint \"Welcome to the Tower\\n\";");
+  InsertAsTheEditorDoes(expected[9], " stufftext \"echo \\\"edited with Clipvex\\\"\\n\";");
+  expected.push_back(kClosingBlock);
+
+  const std::vector<Lines> saved = BlocksOfDemo(built, dir_.Path());
+  ASSERT_EQ(saved.size(), expected.size());
+  for (std::size_t b = 0; b < saved.size(); ++b) ASSERT_EQ(saved[b], expected[b]) << "block " << b + 1;
+
+  const std::string verdict = Verdict(built);
+  std::printf("%s", verdict.c_str());
+  EXPECT_EQ(verdict.rfind("PASS", 0), 0u) << verdict;
+}
+
+TEST_F(EditingOracleTest, TwoLevelsJoinedByPasteNewLevelPlay) {
+  const std::string first = kFixtures + "p15_e4m2_id101.dem";
+  const std::string second = kFixtures + "p15_ctf8_mp109.dem";
+  const std::vector<Lines> one = BlocksOfDemo(first, dir_.Path());
+  const std::vector<Lines> two = BlocksOfDemo(second, dir_.Path());
+
+  // The whole first demo into a new final demo.
+  Choose(first);
+  Trigger("Open1");
+  Trigger("Copy1");
+  Click("fBF_butt");
+  Choose(dir_.File("joined.dem"));
+  Trigger("New1");
+  Trigger("Paste1");
+
+  // Blocks 4 to 600 of the second demo as a new level.
+  Click("mBF_butt");
+  Choose(second);
+  Trigger("Open1");
+  Marks(window_->MasterPanel, 4, 600);
+  Trigger("Copy1");
+  Click("fBF_butt");
+  Trigger("PasteNewLevel1");
+
+  const std::string joined = dir_.File("joined.dem");
+  Trigger("Save1");
+  ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+
+  std::vector<Lines> expected(one.begin(), one.end() - 1);
+  InsertAsTheEditorDoes(expected[2], std::string(kConsoleResetLine));
+  expected.insert(expected.end(), two.begin(), two.begin() + 3);
+  InsertAsTheEditorDoes(expected.back(), std::string(kConsoleResetLine));
+  expected.insert(expected.end(), two.begin() + 3, two.begin() + 600);
+  expected.push_back(kClosingBlock);
+  const std::vector<Lines> saved = BlocksOfDemo(joined, dir_.Path());
+  ASSERT_EQ(saved.size(), expected.size());
+  for (std::size_t b = 0; b < saved.size(); ++b) ASSERT_EQ(saved[b], expected[b]) << "block " << b + 1;
+
+  const std::string verdict = Verdict(joined);
+  std::printf("%s", verdict.c_str());
+  EXPECT_EQ(verdict.rfind("PASS", 0), 0u) << verdict;
+}
+
+}  // namespace
+}  // namespace clipvex
