@@ -103,7 +103,7 @@ TEST(InsertText, GoesIntoTheBlockAtTheInMarkAheadOfEarlierInsertions) {
   EXPECT_TRUE(h.Run("Sound", insert(" print \"second\\n\";")));
   const Block& first = *h.strip.demo.Blocks[4];
   EXPECT_EQ(first.Count(), 8u);
-  EXPECT_EQ(first[2], " time 0.150000000s;") << "lines 0 to 2 stay";
+  EXPECT_EQ(first[2], " time 0.200000000s;") << "lines 0 to 2 stay";
   EXPECT_EQ(first[3], " print \"second\\n\";");
   EXPECT_EQ(first[4], " stufftext \"play \\n\";");
   EXPECT_TRUE(h.feedback.words.empty()) << "no status words";
@@ -122,7 +122,7 @@ TEST(InsertText, GoesIntoTheBlockAtTheInMarkAheadOfEarlierInsertions) {
   // A time line at index 3 that moves to 4 leaves RetimeDemo's reach.
   h.strip.demo.Blocks[5]->Delete(3);  // B5: block, camera, time, "}", comment
   h.strip.demo.Blocks[5]->Insert(1, " // note");
-  ASSERT_EQ((*h.strip.demo.Blocks[5])[3], " time 0.200000000s;");
+  ASSERT_EQ((*h.strip.demo.Blocks[5])[3], " time 0.300000000s;");
   h.strip.inMark = 5;
   EXPECT_TRUE(h.Run("Print Message", insert(" print \"x\\n\";")));
   EXPECT_FALSE(h.strip.timesRetimed);
