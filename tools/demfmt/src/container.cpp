@@ -1,6 +1,7 @@
 // The .dem container: track line, blocks, tail; demo bytes -> dump text.
 //
-// Decisions on malformed demos (all of them keep the file lossless):
+// Decisions on malformed demos (all of them keep the file lossless when
+// salvaging; the command line refuses them unless asked to salvage):
 //  - track line: the bytes before the first '\n' are kept verbatim when they
 //    look like a track line (at most 32 bytes of digits, '-', '+', blanks,
 //    '\t', '\r'). Otherwise the file is read as having no track line
@@ -9,7 +10,7 @@
 //  - a header whose length is negative or runs past the end of the file, a
 //    partial header, or anything after the last complete block is kept as the
 //    "tail" (hex) on the header line and written back after the last block;
-//    a warning names the block number (an Error with --strict).
+//    a warning names the block number (an Error when strict).
 //  - unknown message ids, messages running past their block: the rest of that
 //    block is one " raw HEX;" line, with a warning.
 #include <bit>
@@ -56,7 +57,6 @@ struct Framing {
     std::size_t first = 0;   // offset of the first block
     std::size_t end = 0;     // end of the last complete block
     std::size_t blocks = 0;  // number of complete blocks
-    std::string why;         // set when end < size
 };
 
 Framing frame(const unsigned char* d, std::size_t size, std::size_t pos) {
@@ -67,25 +67,48 @@ Framing frame(const unsigned char* d, std::size_t size, std::size_t pos) {
         ++f.blocks;
     }
     f.end = pos;
-    if (pos < size) {
-        std::string why;
-        if (size - pos < 4) why = "partial block length";
-        else if (size - pos < 16) why = "partial block header";
-        else {
-            std::int32_t len = static_cast<std::int32_t>(le32(d + pos));
-            why = len < 0 ? "negative block length " + std::to_string(len)
-                          : "block length " + std::to_string(len) + " runs past the end of the file";
-        }
-        f.why = "block " + std::to_string(f.blocks + 1) + ": " + why + " (" + std::to_string(size - pos) +
-                " bytes kept raw as the tail)";
-    }
     return f;
 }
 
-}  // namespace
+// "block N: WHY (...)" for the bytes after the last complete block; what the
+// bracket says depends on whether they are kept (salvage) or refused.
+std::string tail_note(const unsigned char* d, std::size_t size, const Framing& f, bool strict) {
+    const std::size_t pos = f.end, rest = size - pos;
+    std::string why;
+    if (rest < 4) why = "partial block length";
+    else if (rest < 16) why = "partial block header";
+    else {
+        std::int32_t len = static_cast<std::int32_t>(le32(d + pos));
+        why = len < 0 ? "negative block length " + std::to_string(len)
+                      : "block length " + std::to_string(len) + " runs past the end of the file";
+    }
+    std::string n = std::to_string(rest) + (rest == 1 ? " byte" : " bytes");
+    return "block " + std::to_string(f.blocks + 1) + ": " + why +
+           (strict ? " (" + n + " after the last complete block; --salvage would keep them raw as the tail)"
+                   : " (" + n + " kept raw as the tail)");
+}
 
-std::vector<std::string> demo_to_dump(std::string_view demo, const DumpSink& sink, const DumpOptions& options,
-                                      std::string* whole) {
+// Where the text goes: one buffer for all, a sink of pieces, or pieces
+// handed over by buffer exchange.
+struct Emit {
+    const DumpSink* sink = nullptr;
+    const DumpExchange* exchange = nullptr;
+    std::string* whole = nullptr;
+};
+
+constexpr std::size_t kChunk = 1 << 20;
+constexpr std::size_t kChunkRoom = kChunk + 65536;
+
+void flush(OutBuf& out, const Emit& emit) {
+    if (emit.sink) {
+        (*emit.sink)(std::string_view(out.data(), out.size()));
+        out.truncate(0);
+    } else if (emit.exchange) {
+        out.exchange(*emit.exchange, kChunkRoom);
+    }
+}
+
+std::vector<std::string> convert(std::string_view demo, const Emit& emit, const DumpOptions& options) {
     const auto* d = reinterpret_cast<const unsigned char*>(demo.data());
     const std::size_t size = demo.size();
     std::vector<std::string> warnings;
@@ -103,14 +126,13 @@ std::vector<std::string> demo_to_dump(std::string_view demo, const DumpSink& sin
                        : "not a demo: no track line and no complete block at the start");
     }
     const Framing fr = frame(d, size, has_track ? track_len + 1 : 0);
-    if (!fr.why.empty()) {
-        if (options.strict) throw Error(fr.why);
-        warnings.push_back(fr.why);
+    if (fr.end < size) {
+        if (options.strict) throw Error(tail_note(d, size, fr, true));
+        warnings.push_back(tail_note(d, size, fr, false));
     }
 
     // Streaming: flush about every kChunk bytes; else one buffer for all.
-    constexpr std::size_t kChunk = 1 << 20;
-    OutBuf out(whole ? size * 6 + 4096 : kChunk + 65536);
+    OutBuf out(emit.whole ? size * 6 + 4096 : kChunkRoom);
 
     // Header line, with the tail after the last complete block (if any).
     out.put("track");
@@ -154,53 +176,48 @@ std::vector<std::string> demo_to_dump(std::string_view demo, const DumpSink& sin
         *p++ = ';';
         *p++ = '\n';
         out.commit(p);
-        if (!decode_block(d + pos + 16, len, proto, out, note)) {
-            std::string why = "block " + std::to_string(blockno) + ": " + note;
+        std::size_t raw = 0;
+        if (!decode_block(d + pos + 16, len, proto, out, note, raw)) {
+            std::string n = std::to_string(raw) + (raw == 1 ? " byte" : " bytes");
+            std::string why = "block " + std::to_string(blockno) + ": " + note +
+                              (options.strict ? " (--salvage would keep the block's last " + n + " raw)"
+                                              : "; " + n + " kept raw");
             if (options.strict) throw Error(why);
             warnings.push_back(why);
         }
         out.put("}\n");
         pos += 16 + len;
-        if (!whole && out.size() >= kChunk) {
-            sink(std::string_view(out.data(), out.size()));
-            out.truncate(0);
-        }
+        if (!emit.whole && out.size() >= kChunk) flush(out, emit);
     }
-    if (whole) {
-        *whole = out.take();
+    if (emit.whole) {
+        *emit.whole = out.take();
     } else if (out.size()) {
-        sink(std::string_view(out.data(), out.size()));
+        flush(out, emit);
     }
     return warnings;
+}
+
+}  // namespace
+
+std::vector<std::string> demo_to_dump(std::string_view demo, const DumpSink& sink, const DumpOptions& options,
+                                      std::string* whole) {
+    Emit emit;
+    if (whole) emit.whole = whole;
+    else emit.sink = &sink;
+    return convert(demo, emit, options);
+}
+
+std::vector<std::string> demo_to_dump_chunks(std::string_view demo, const DumpExchange& exchange,
+                                             const DumpOptions& options) {
+    Emit emit;
+    emit.exchange = &exchange;
+    return convert(demo, emit, options);
 }
 
 DumpResult demo_to_dump(std::string_view demo, const DumpOptions& options) {
     DumpResult r;
     r.warnings = demo_to_dump(demo, DumpSink(), options, &r.text);
     return r;
-}
-
-std::string read_file(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) throw Error("cannot open for reading");
-    std::string data;
-    std::size_t n = 0;
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-        long size = std::ftell(f);
-        if (size > 0) data.resize(static_cast<std::size_t>(size));
-        std::fseek(f, 0, SEEK_SET);
-    }
-    for (;;) {
-        if (n == data.size()) data.resize(n < 65536 ? 65536 : 2 * n);
-        std::size_t k = std::fread(data.data() + n, 1, data.size() - n, f);
-        n += k;
-        if (k == 0) break;
-    }
-    bool err = std::ferror(f) != 0;
-    std::fclose(f);
-    if (err) throw Error("read error");
-    data.resize(n);
-    return data;
 }
 
 }  // namespace demfmt

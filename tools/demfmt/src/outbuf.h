@@ -44,6 +44,16 @@ public:
         for (int i = 0; i < 4; ++i) d[i] = static_cast<char>((v >> (8 * i)) & 0xff);
     }
 
+    // Hands the text over without a copy: fn(storage, size()) takes the
+    // storage and leaves another string in its place; the buffer goes on
+    // empty in that one, grown to at least `room` bytes.
+    template <class Fn>
+    void exchange(const Fn& fn, std::size_t room) {
+        fn(buf_, n_);
+        n_ = 0;
+        if (buf_.size() < room) buf_.resize(room);
+    }
+
     std::size_t size() const { return n_; }
     void truncate(std::size_t n) { n_ = n; }
     char* data() { return buf_.data(); }
