@@ -182,8 +182,10 @@ int main(int argc, char** argv) {
     const std::string& in = files[0];
     const std::string& out = files[1];
 
-    // A reader that went away makes a write fail with a message, not a silent end.
+    // A reader that went away, or a file size limit, makes a write fail with
+    // a message instead of ending the program without a word.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         demfmt::InputFile input(in, pipe_limit);
         if (input.same_file_as(out)) {
