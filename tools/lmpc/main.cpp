@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "demfmt/demfmt.h"
@@ -23,6 +24,8 @@ const char kUsage[] =
     "  -f                 file names follow: the input, then the output (both needed)\n"
     "  --salvage          (with -s) keep damaged or unknown bytes raw, with a warning,\n"
     "                     instead of refusing the demo\n"
+    "  --threads=N        (with -s) format on N threads at once (default 2, 1 on a\n"
+    "                     single core); the text is the same for any N\n"
     "  --pipe-limit=BYTES read at most BYTES from an input that is a pipe (default\n"
     "                     268435456, 256 MiB); a test aid, and a way to allow longer\n"
     "                     streams\n";
@@ -144,6 +147,7 @@ int main(int argc, char** argv) {
     char mode = 0;
     bool strict = true, f_seen = false;
     std::uint64_t pipe_limit = demfmt::InputFile::kDefaultPipeLimit;
+    unsigned threads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
     std::string files[2];
     int nfiles = 0;
     for (int i = 1; i < argc; ++i) {
@@ -168,6 +172,11 @@ int main(int argc, char** argv) {
             if (!ok || n == 0) return usage_error("--pipe-limit wants a number of bytes above 0, not '" +
                                                   std::string(v) + "'");
             pipe_limit = n;
+        } else if (a.substr(0, 10) == "--threads=") {
+            std::string_view v = a.substr(10);
+            if (v.size() != 1 || v[0] < '1' || v[0] > '8')
+                return usage_error("--threads wants a number from 1 to 8, not '" + std::string(v) + "'");
+            threads = static_cast<unsigned>(v[0] - '0');
         } else if (!a.empty() && a[0] == '-' && a.size() > 1) {
             return usage_error("unknown option '" + std::string(a) + "'");
         } else {
@@ -204,6 +213,7 @@ int main(int argc, char** argv) {
             if (mode == 's') {
                 demfmt::DumpOptions opt;
                 opt.strict = strict;
+                opt.threads = threads;
                 // A dump given to -s is compiled and written back in canonical form.
                 std::string compiled;
                 if (looks_like_dump(demo)) {

@@ -14,9 +14,14 @@
 //  - unknown message ids, messages running past their block: the rest of that
 //    block is one " raw HEX;" line, with a warning.
 #include <bit>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "decode.h"
 #include "demfmt/demfmt.h"
@@ -108,6 +113,210 @@ void flush(OutBuf& out, const Emit& emit) {
     }
 }
 
+// Formats the blocks in [pos, end), the first of them numbered blockno + 1,
+// starting in protocol `proto` (left as it is after the last block).
+// flush(out) is called whenever about kChunk bytes are ready. Warnings are
+// appended; a strict conversion throws instead.
+template <class Flush>
+void format_blocks(const unsigned char* d, std::size_t pos, std::size_t end, std::size_t blockno, Proto& proto,
+                   OutBuf& out, std::vector<std::string>& warnings, const DumpOptions& options, const Flush& flush) {
+    std::uint32_t cam_bits[3] = {0, 0, 0};
+    char cam_text[3][kMaxNumber] = {};
+    std::size_t cam_len[3] = {0, 0, 0};
+    std::string note;
+    while (pos < end) {
+        ++blockno;
+        std::size_t len = le32(d + pos);
+        char* p = out.room(3 * kMaxNumber + 32);
+        std::memcpy(p, "block {\n camera", 15);
+        p += 15;
+        for (int i = 0; i < 3; ++i) {
+            *p++ = ' ';
+            std::uint32_t bits = le32(d + pos + 4 + 4 * i);
+            if (bits != cam_bits[i] || cam_len[i] == 0) {  // consecutive blocks often repeat angles
+                cam_bits[i] = bits;
+                char* e = write_float(cam_text[i], std::bit_cast<float>(bits));
+                cam_len[i] = static_cast<std::size_t>(e - cam_text[i]);
+            }
+            std::memcpy(p, cam_text[i], kMaxNumber);
+            p += cam_len[i];
+        }
+        *p++ = ';';
+        *p++ = '\n';
+        out.commit(p);
+        std::size_t raw = 0;
+        if (!decode_block(d + pos + 16, len, proto, out, note, raw)) {
+            std::string n = std::to_string(raw) + (raw == 1 ? " byte" : " bytes");
+            std::string why = "block " + std::to_string(blockno) + ": " + note +
+                              (options.strict ? " (--salvage would keep the block's last " + n + " raw)"
+                                              : "; " + n + " kept raw");
+            if (options.strict) throw Error(why);
+            warnings.push_back(why);
+        }
+        out.put("}\n");
+        pos += 16 + len;
+        if (out.size() >= kChunk) flush(out);
+    }
+}
+
+// ------------------------------------------------------ parallel formatting
+//
+// Blocks are cut into ranges of about options.range_bytes, formatted by
+// worker threads and handed on strictly in order. A block's text depends on
+// the protocol that serverinfo and version messages before it set, which a
+// worker cannot know before the ranges before its own are done; it starts
+// from the protocol the latest finished range ended in (a demo changes
+// protocol rarely, so that is nearly always right). The range is taken as
+// it is only when that start equals the end of the range before it;
+// otherwise it is formatted again, in order, from the right start. So the
+// text is exactly the one-thread text, errors and warnings included.
+
+// Spare buffers, so that a text of hundreds of megabytes goes through a few
+// dozen buffers that stay mapped.
+class BufferPool {
+public:
+    std::string take() {
+        std::lock_guard<std::mutex> lock(m_);
+        if (free_.empty()) return {};
+        std::string b = std::move(free_.back());
+        free_.pop_back();
+        return b;
+    }
+    void give(std::string&& b) {
+        std::lock_guard<std::mutex> lock(m_);
+        free_.push_back(std::move(b));
+    }
+
+private:
+    std::mutex m_;
+    std::vector<std::string> free_;
+};
+
+struct Range {
+    std::size_t pos = 0, end = 0, blockno = 0;
+    Proto start, finish;  // the protocol assumed at the start; the one at the end
+    std::vector<std::pair<std::string, std::size_t>> chunks;
+    std::vector<std::string> warnings;
+    std::exception_ptr error;
+    bool done = false;
+};
+
+void format_range(const unsigned char* d, Range& r, const DumpOptions& options, BufferPool& pool) {
+    r.chunks.clear();
+    r.warnings.clear();
+    r.error = nullptr;
+    OutBuf out(pool.take(), kChunkRoom);
+    auto keep = [&](std::string& storage, std::size_t used) {
+        r.chunks.emplace_back(std::move(storage), used);
+        storage = pool.take();
+    };
+    Proto proto = r.start;
+    try {
+        format_blocks(d, r.pos, r.end, r.blockno, proto, out, r.warnings, options,
+                      [&](OutBuf& o) { o.exchange(keep, kChunkRoom); });
+        if (out.size()) out.exchange(keep, 0);
+    } catch (...) {
+        r.error = std::current_exception();
+    }
+    r.finish = proto;
+}
+
+// Formats blocks [first, end) on `threads` threads; the text goes to
+// emit.sink or emit.exchange in order. False (nothing done) when the blocks
+// make fewer than three ranges.
+bool format_parallel(const unsigned char* d, std::size_t first, std::size_t end, const Emit& emit,
+                     std::vector<std::string>& warnings, const DumpOptions& options) {
+    std::vector<Range> ranges;
+    const std::size_t want = options.range_bytes ? options.range_bytes : 1;
+    {
+        Range r;
+        r.pos = first;
+        std::size_t blockno = 0;
+        for (std::size_t pos = first; pos < end;) {
+            pos += 16 + le32(d + pos);
+            ++blockno;
+            if (pos - r.pos >= want || pos >= end) {
+                r.end = pos;
+                ranges.push_back(r);
+                r.pos = pos;
+                r.blockno = blockno;
+            }
+        }
+    }
+    if (ranges.size() < 3) return false;
+
+    BufferPool pool;
+    std::mutex m;
+    std::condition_variable cv;
+    std::size_t next = 0, handed_on = 0, latest_done = SIZE_MAX;
+    bool stop = false;
+    constexpr std::size_t kAhead = 4;  // ranges formatted ahead of the one handed on
+    auto work = [&] {
+        std::unique_lock<std::mutex> lock(m);
+        for (;;) {
+            cv.wait(lock, [&] { return stop || next >= ranges.size() || next < handed_on + kAhead; });
+            if (stop || next >= ranges.size()) return;
+            Range& r = ranges[next++];
+            r.start = latest_done == SIZE_MAX || !options.guess_protocol ? Proto() : ranges[latest_done].finish;
+            lock.unlock();
+            format_range(d, r, options, pool);
+            lock.lock();
+            r.done = true;
+            if (latest_done == SIZE_MAX || &r - ranges.data() > static_cast<std::ptrdiff_t>(latest_done))
+                latest_done = static_cast<std::size_t>(&r - ranges.data());
+            cv.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    struct Join {
+        std::vector<std::thread>& workers;
+        std::mutex& m;
+        std::condition_variable& cv;
+        bool& stop;
+        ~Join() {
+            {
+                std::lock_guard<std::mutex> lock(m);
+                stop = true;
+            }
+            cv.notify_all();
+            for (auto& t : workers) t.join();
+        }
+    } join{workers, m, cv, stop};
+    for (unsigned i = 0; i < options.threads; ++i) workers.emplace_back(work);
+
+    Proto before;  // the protocol at the start of the range being handed on
+    for (std::size_t j = 0; j < ranges.size(); ++j) {
+        Range& r = ranges[j];
+        {
+            std::unique_lock<std::mutex> lock(m);
+            cv.wait(lock, [&] { return r.done; });
+        }
+        if (!(r.start == before)) {  // guessed wrong: format it again from the right start
+            for (auto& c : r.chunks) pool.give(std::move(c.first));
+            r.start = before;
+            format_range(d, r, options, pool);
+        }
+        if (r.error) std::rethrow_exception(r.error);
+        for (auto& w : r.warnings) warnings.push_back(std::move(w));
+        for (auto& [text, used] : r.chunks) {
+            if (emit.sink) {
+                (*emit.sink)(std::string_view(text.data(), used));
+            } else {
+                (*emit.exchange)(text, used);
+            }
+            pool.give(std::move(text));
+        }
+        r.chunks.clear();
+        before = r.finish;
+        {
+            std::lock_guard<std::mutex> lock(m);
+            handed_on = j + 1;
+        }
+        cv.notify_all();
+    }
+    return true;
+}
+
 std::vector<std::string> convert(std::string_view demo, const Emit& emit, const DumpOptions& options) {
     const auto* d = reinterpret_cast<const unsigned char*>(demo.data());
     const std::size_t size = demo.size();
@@ -150,45 +359,14 @@ std::vector<std::string> convert(std::string_view demo, const Emit& emit, const 
     }
     out.put("\n");
 
-    Proto proto;
-    std::uint32_t cam_bits[3] = {0, 0, 0};
-    char cam_text[3][kMaxNumber] = {};
-    std::size_t cam_len[3] = {0, 0, 0};
-    std::size_t blockno = 0;
-    std::string note;
-    for (std::size_t pos = fr.first; pos < fr.end;) {
-        ++blockno;
-        std::size_t len = le32(d + pos);
-        char* p = out.room(3 * kMaxNumber + 32);
-        std::memcpy(p, "block {\n camera", 15);
-        p += 15;
-        for (int i = 0; i < 3; ++i) {
-            *p++ = ' ';
-            std::uint32_t bits = le32(d + pos + 4 + 4 * i);
-            if (bits != cam_bits[i] || cam_len[i] == 0) {  // consecutive blocks often repeat angles
-                cam_bits[i] = bits;
-                char* e = write_float(cam_text[i], std::bit_cast<float>(bits));
-                cam_len[i] = static_cast<std::size_t>(e - cam_text[i]);
-            }
-            std::memcpy(p, cam_text[i], kMaxNumber);
-            p += cam_len[i];
-        }
-        *p++ = ';';
-        *p++ = '\n';
-        out.commit(p);
-        std::size_t raw = 0;
-        if (!decode_block(d + pos + 16, len, proto, out, note, raw)) {
-            std::string n = std::to_string(raw) + (raw == 1 ? " byte" : " bytes");
-            std::string why = "block " + std::to_string(blockno) + ": " + note +
-                              (options.strict ? " (--salvage would keep the block's last " + n + " raw)"
-                                              : "; " + n + " kept raw");
-            if (options.strict) throw Error(why);
-            warnings.push_back(why);
-        }
-        out.put("}\n");
-        pos += 16 + len;
-        if (!emit.whole && out.size() >= kChunk) flush(out, emit);
+    if (!emit.whole && options.threads > 1 && fr.end - fr.first >= 3 * options.range_bytes) {
+        flush(out, emit);
+        if (format_parallel(d, fr.first, fr.end, emit, warnings, options)) return warnings;
     }
+    Proto proto;
+    format_blocks(d, fr.first, fr.end, 0, proto, out, warnings, options, [&](OutBuf& o) {
+        if (!emit.whole) flush(o, emit);
+    });
     if (emit.whole) {
         *emit.whole = out.take();
     } else if (out.size()) {

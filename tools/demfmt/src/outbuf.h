@@ -6,12 +6,17 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace demfmt {
 
 class OutBuf {
 public:
     explicit OutBuf(std::size_t reserve = 0) { buf_.resize(reserve < 64 ? 64 : reserve); }
+    // Goes on in `storage` (its bytes are room, not text), grown to `reserve`.
+    OutBuf(std::string&& storage, std::size_t reserve) : buf_(std::move(storage)) {
+        if (buf_.size() < reserve || buf_.size() < 64) buf_.resize(reserve < 64 ? 64 : reserve);
+    }
 
     // Makes room for k more bytes and returns the write position.
     char* room(std::size_t k) {

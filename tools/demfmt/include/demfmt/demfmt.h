@@ -25,6 +25,15 @@ struct DumpOptions {
     // message id, a message running past its block) are an error instead of
     // a warning. The command line is strict unless asked to salvage.
     bool strict = false;
+    // Threads that format blocks at once when the text is streamed (the
+    // text is the same for any number). 1: the calling thread alone.
+    unsigned threads = 1;
+    // The size of demo (in bytes of blocks) each thread takes at a time.
+    std::size_t range_bytes = std::size_t{1} << 20;
+    // A thread starts its range in the protocol the latest finished range
+    // ended in; a wrong start is found and the range formatted again. Off,
+    // every range starts in protocol 15 (a test aid: wrong starts on purpose).
+    bool guess_protocol = true;
 };
 
 struct DumpResult {
