@@ -13,6 +13,7 @@
 //    a warning names the block number (an Error when strict).
 //  - unknown message ids, messages running past their block: the rest of that
 //    block is one " raw HEX;" line, with a warning.
+#include <algorithm>
 #include <bit>
 #include <condition_variable>
 #include <cstdint>
@@ -205,7 +206,9 @@ void format_range(const unsigned char* d, Range& r, const DumpOptions& options, 
     r.chunks.clear();
     r.warnings.clear();
     r.error = nullptr;
-    OutBuf out(pool.take(), kChunkRoom);
+    // A small range (tests, fuzzing) needs no chunk-sized buffer.
+    const std::size_t room = std::min<std::size_t>(kChunkRoom, 8 * (r.end - r.pos) + 4096);
+    OutBuf out(pool.take(), room);
     auto keep = [&](std::string& storage, std::size_t used) {
         r.chunks.emplace_back(std::move(storage), used);
         storage = pool.take();
@@ -213,7 +216,7 @@ void format_range(const unsigned char* d, Range& r, const DumpOptions& options, 
     Proto proto = r.start;
     try {
         format_blocks(d, r.pos, r.end, r.blockno, proto, out, r.warnings, options,
-                      [&](OutBuf& o) { o.exchange(keep, kChunkRoom); });
+                      [&](OutBuf& o) { o.exchange(keep, room); });
         if (out.size()) out.exchange(keep, 0);
     } catch (...) {
         r.error = std::current_exception();
