@@ -21,6 +21,7 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -202,6 +203,35 @@ struct Range {
     bool done = false;
 };
 
+// The protocol set by the last serverinfo message in blocks [pos, end),
+// found by its look (id 11, a known protocol, a plausible player count)
+// rather than by reading every message before it: a guess, which the
+// in-order check makes harmless when it is wrong.
+std::optional<Proto> last_serverinfo(const unsigned char* d, std::size_t pos, std::size_t end) {
+    std::optional<Proto> found;
+    const unsigned char* p = d + pos;
+    const unsigned char* const e = d + end;
+    while (e - p > 10 && (p = static_cast<const unsigned char*>(std::memchr(p, svc_serverinfo, static_cast<std::size_t>(e - p - 10))))) {
+        const std::int32_t protocol = static_cast<std::int32_t>(le32(p + 1));
+        const unsigned char maxclients = p[protocol == 999 ? 9 : 5];
+        if ((protocol == 15 || protocol == 666 || protocol == 999) && maxclients >= 1 && maxclients <= 16) {
+            Proto guess;
+            guess.set_server(protocol, protocol == 999 ? le32(p + 5) : 0);
+            found = guess;
+        }
+        ++p;
+    }
+    return found;
+}
+
+// Where range r + 1 starts: exactly where r ended, once r is done;
+// before, where r started unless r seems to hold a serverinfo message.
+Proto start_guess(const unsigned char* d, const Range& r) {
+    if (r.done) return r.finish;
+    if (auto seen = last_serverinfo(d, r.pos, r.end)) return *seen;
+    return r.start;
+}
+
 void format_range(const unsigned char* d, Range& r, const DumpOptions& options, BufferPool& pool) {
     r.chunks.clear();
     r.warnings.clear();
@@ -251,7 +281,7 @@ bool format_parallel(const unsigned char* d, std::size_t first, std::size_t end,
     BufferPool pool;
     std::mutex m;
     std::condition_variable cv;
-    std::size_t next = 0, handed_on = 0, latest_done = SIZE_MAX;
+    std::size_t next = 0, handed_on = 0;
     bool stop = false;
     constexpr std::size_t kAhead = 4;  // ranges formatted ahead of the one handed on
     auto work = [&] {
@@ -259,14 +289,14 @@ bool format_parallel(const unsigned char* d, std::size_t first, std::size_t end,
         for (;;) {
             cv.wait(lock, [&] { return stop || next >= ranges.size() || next < handed_on + kAhead; });
             if (stop || next >= ranges.size()) return;
-            Range& r = ranges[next++];
-            r.start = latest_done == SIZE_MAX || !options.guess_protocol ? Proto() : ranges[latest_done].finish;
+            const std::size_t j = next++;
+            Range& r = ranges[j];
+            r.start = Proto();
+            if (j > 0 && options.guess_protocol) r.start = start_guess(d, ranges[j - 1]);
             lock.unlock();
             format_range(d, r, options, pool);
             lock.lock();
             r.done = true;
-            if (latest_done == SIZE_MAX || &r - ranges.data() > static_cast<std::ptrdiff_t>(latest_done))
-                latest_done = static_cast<std::size_t>(&r - ranges.data());
             cv.notify_all();
         }
     };
