@@ -118,7 +118,11 @@ void remove_on_signal(const std::string& in, const std::string& temporary) {
     std::snprintf(g_bus_message, sizeof g_bus_message,
                   "lmpc: %s: cannot read: the file changed or failed while it was read\n", in.c_str());
     if (temporary.size() < sizeof g_unlink) std::memcpy(g_unlink, temporary.c_str(), temporary.size() + 1);
-    for (int sig : {SIGBUS, SIGINT, SIGTERM, SIGHUP}) std::signal(sig, on_fatal_signal);
+    std::signal(SIGBUS, on_fatal_signal);
+    // A signal ignored on entry (SIGINT in a background job) stays ignored.
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        if (std::signal(sig, on_fatal_signal) == SIG_IGN) std::signal(sig, SIG_IGN);
+    }
 }
 
 void print_warnings(const std::string& in, const std::vector<std::string>& warnings) {

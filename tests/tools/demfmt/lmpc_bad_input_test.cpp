@@ -219,4 +219,25 @@ TEST_F(LmpcBadInput, AFifoOutputIsWrittenInPlaceAndSalvageKeepsTheTail) {
         << r.err;
 }
 
+// Stopped while it waits for more of a dump from a FIFO, its temporary
+// output already made: the temporary file goes with it.
+TEST_F(LmpcBadInput, StoppedFromOutsideLeavesNoTemporaryFile) {
+    // (Not SIGINT: a background job of a script ignores it.)
+    for (const char* sig : {"TERM", "HUP"}) {
+        SCOPED_TRACE(sig);
+        const auto before = snapshot();
+        const std::string script =
+            "lmpc -l -f fifo out.dem & p=$!\n"
+            "exec 3>fifo\n"  // waits until lmpc has opened its end
+            "printf 'track \"-1\";\\nblock {\\n camera 0 0 0;\\n' >&3\n"
+            "i=0; while [ $i -lt 100 ] && ! ls out.dem.tmp* >/dev/null 2>&1; do sleep 0.05; i=$((i+1)); done\n"
+            "ls out.dem.tmp* >/dev/null 2>&1 || echo 'no temporary file was made' >&2\n"
+            "sleep 0.2; kill -" + std::string(sig) + " $p; wait $p; rc=$?; exec 3>&-; exit $rc";
+        Outcome r = sh(script);
+        EXPECT_EQ(r.code, std::string(sig) == "TERM" ? 128 + 15 : 128 + 1) << r.err;
+        EXPECT_FALSE(contains(r.err, "no temporary file was made")) << r.err;
+        EXPECT_TRUE(snapshot() == before) << "the folder changed";
+    }
+}
+
 }  // namespace
