@@ -326,8 +326,15 @@ bool format_parallel(const unsigned char* d, std::size_t first, std::size_t end,
         }
         if (!(r.start == before)) {  // guessed wrong: format it again from the right start
             for (auto& c : r.chunks) pool.give(std::move(c.first));
-            r.start = before;
-            format_range(d, r, options, pool);
+            Range again;
+            again.pos = r.pos;
+            again.end = r.end;
+            again.blockno = r.blockno;
+            again.start = before;
+            format_range(d, again, options, pool);
+            again.done = true;
+            std::lock_guard<std::mutex> lock(m);  // a worker may be reading r's start and finish
+            r = std::move(again);
         }
         if (r.error) std::rethrow_exception(r.error);
         for (auto& w : r.warnings) warnings.push_back(std::move(w));
