@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -161,6 +162,9 @@ private:
     bool committed_ = false;
     Writer* writer_ = nullptr;
 };
+
+// The name this class had while it only wrote through a temporary file.
+using AtomicFile = OutputFile;
 
 // Whole-file helpers. read_file reads a file through InputFile (throws
 // FileError); write_file_atomic writes through OutputFile.
