@@ -30,7 +30,7 @@ struct DumpOptions {
     // text is the same for any number). 1: the calling thread alone.
     unsigned threads = 1;
     // The size of demo (in bytes of blocks) each thread takes at a time.
-    std::size_t range_bytes = std::size_t{1} << 20;
+    std::size_t range_bytes = std::size_t{1} << 18;
     // A thread starts its range in the protocol the latest finished range
     // ended in; a wrong start is found and the range formatted again. Off,
     // every range starts in protocol 15 (a test aid: wrong starts on purpose).
