@@ -1,6 +1,9 @@
 # Compiler settings and helper functions shared by every target.
 
-set(CLIPVEX_WARNINGS -Wall -Wextra -Wpedantic -Werror)
+set(CLIPVEX_WARNINGS -Wall -Wextra -Wpedantic)
+if(CLIPVEX_WERROR)
+  list(APPEND CLIPVEX_WARNINGS -Werror)
+endif()
 
 if(CLIPVEX_SANITIZE OR CLIPVEX_FUZZ)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

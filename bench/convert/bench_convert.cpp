@@ -1,12 +1,17 @@
 // bench_convert: demo -> dump and dump -> demo throughput, in bytes of demo
 // per second (SetBytesProcessed), on a ~50 MB demo built in memory from the
 // blocks of the real fixtures and on each fixture. The counter dump_ratio is
-// the size of the dump text relative to the demo.
+// the size of the dump text relative to the demo. DemoToDumpExchanged and
+// DemoToDumpFile compare formatting on one thread and on two; they count
+// wall-clock time, since their work is spread over threads.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cstdio>
-#include <memory>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -76,6 +81,47 @@ void to_dump_streamed(benchmark::State& state, const std::string& demo) {
     state.counters["dump_ratio"] = static_cast<double>(text) / static_cast<double>(demo.size());
 }
 
+// The command line's way since it formats on threads and writes on another:
+// pieces handed over by buffer exchange. Here the consumer only touches
+// each piece and hands the same buffer back.
+void to_dump_exchanged(benchmark::State& state, const std::string& demo, unsigned threads) {
+    demfmt::DumpOptions opt;
+    opt.threads = threads;
+    std::size_t text = 0;
+    for (auto _ : state) {
+        text = 0;
+        demfmt::demo_to_dump_chunks(
+            demo,
+            [&text](std::string& buffer, std::size_t used) {
+                text += used;
+                benchmark::DoNotOptimize(buffer.data());
+            },
+            opt);
+    }
+    SetDemoBytes(state, demo.size());
+    state.counters["dump_ratio"] = static_cast<double>(text) / static_cast<double>(demo.size());
+}
+
+// End to end as lmpc -s does it, but for process start and mapping: to a
+// file through the output's writer thread. The file (about 300 MB) goes to
+// the system's temporary folder and is removed.
+void to_dump_file(benchmark::State& state, const std::string& demo, unsigned threads) {
+    demfmt::DumpOptions opt;
+    opt.threads = threads;
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("bench_convert_" + std::to_string(::getpid()) + ".txt")).string();
+    for (auto _ : state) {
+        demfmt::OutputFile file(path);
+        demfmt::demo_to_dump_chunks(
+            demo, [&file](std::string& buffer, std::size_t used) { file.exchange(buffer, used); }, opt);
+        file.commit();
+        state.PauseTiming();
+        std::filesystem::remove(path);
+        state.ResumeTiming();
+    }
+    SetDemoBytes(state, demo.size());
+}
+
 void to_demo(benchmark::State& state, const std::string& demo) {
     const std::string text = demfmt::demo_to_dump(demo).text;
     if (demfmt::dump_to_demo(text) != demo) {
@@ -112,6 +158,15 @@ void register_all() {
     benchmark::RegisterBenchmark("DemoToDumpStreamed/big50MB",
                                  [](benchmark::State& s) { to_dump_streamed(s, big_demo()); })
         ->Unit(benchmark::kMillisecond)->MinTime(2.0);
+    for (unsigned threads : {1u, 2u}) {
+        const std::string n = "/big50MB/threads:" + std::to_string(threads);
+        benchmark::RegisterBenchmark(("DemoToDumpExchanged" + n).c_str(),
+                                     [threads](benchmark::State& s) { to_dump_exchanged(s, big_demo(), threads); })
+            ->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+        benchmark::RegisterBenchmark(("DemoToDumpFile" + n).c_str(),
+                                     [threads](benchmark::State& s) { to_dump_file(s, big_demo(), threads); })
+            ->Unit(benchmark::kMillisecond)->Iterations(4)->UseRealTime();
+    }
     benchmark::RegisterBenchmark("DumpToDemo/big50MB", [](benchmark::State& s) { to_demo(s, big_demo()); })
         ->Unit(benchmark::kMillisecond)->MinTime(2.0);
     benchmark::RegisterBenchmark("DumpToDemoStreamed/big50MB",

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -64,6 +65,21 @@ void Convert(const Settings& settings, const std::string& mode, const std::strin
   }
 }
 
+// Only an existing regular file is handed to the converter: a folder, a
+// device or a pipe could make it read without end, and their messages
+// would not say what is wrong with the choice.
+void RequireRegularFile(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (status.type() == std::filesystem::file_type::not_found) throw ClipvexError("'" + path + "' does not exist");
+  if (status.type() == std::filesystem::file_type::directory)
+    throw ClipvexError("'" + path + "' is a folder, not a demo file");
+  if (!error && status.type() != std::filesystem::file_type::regular)
+    throw ClipvexError("'" + path + "' is not a regular file");
+  // Anything else (a folder on the way that cannot be searched) is left to
+  // the converter, which names the system's reason.
+}
+
 }  // namespace
 
 std::string ConverterPath(const Settings& settings) { return settings.lmpcpath + kConverterName; }
@@ -84,6 +100,7 @@ std::string SaveExtension(const std::string& path) {
 void LoadDemo(const std::string& path, TDemFile& demo, const Settings& settings, Notifier& notifier) {
   const std::string dump = TempDumpPath(settings);
   try {
+    RequireRegularFile(path);
     // A dump left by an earlier run must never be taken for this demo's.
     std::remove(dump.c_str());
     RemoveOnExit cleanup(dump);

@@ -26,8 +26,9 @@ std::string SaveExtension(const std::string& path);
 
 // Converts the file at `path` (a demo, or a dump the converter accepts) to
 // "tempfilm.out" in the converter's folder, reads it into `demo`, deletes it
-// and retimes the demo. A converter that fails raises its own message; on
-// any error `demo` is left without blocks.
+// and retimes the demo. A path that is no existing regular file (a folder,
+// a device, a pipe) is refused before the converter runs; a converter that
+// fails raises its own message; on any error `demo` is left without blocks.
 void LoadDemo(const std::string& path, TDemFile& demo, const Settings& settings, Notifier& notifier);
 
 // Saves `demo` to `target`: a ".DEM" target is compiled by the converter from

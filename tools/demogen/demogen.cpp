@@ -822,6 +822,22 @@ std::vector<std::uint8_t> generate(const Options& options) {
     return out;
 }
 
+std::vector<std::string> known_maps_with_paths() {
+    std::vector<std::string> names;
+    for (const auto& m : known_maps()) names.emplace_back(m.name);
+    return names;
+}
+
+std::string map_note(const std::string& map) {
+    std::string known;
+    for (const auto& m : known_maps()) {
+        if (m.name == map) return {};
+        known += (known.empty() ? "" : ", ") + std::string(m.name);
+    }
+    return "no hand-placed path for map '" + map + "' (maps with one: " + known +
+           "); the camera circles the map's origin instead";
+}
+
 std::string usage_text() {
     return "usage: demogen [--blocks N | --megabytes M] [--seed S] [--map NAME] OUT.dem\n"
            "Writes a synthetic protocol-15 demo that a real engine can play.\n"

@@ -52,6 +52,12 @@ std::optional<CommandLine> parse_command_line(const std::vector<std::string>& ar
 
 std::string usage_text();
 
+// The maps with hand-placed paths through open floor. Any other map name is
+// played on a circle round the map's origin, which may run through walls.
+std::vector<std::string> known_maps_with_paths();
+// The note for a map without a hand-placed path ("" for a known one).
+std::string map_note(const std::string& map);
+
 // Writes data to a temporary file beside path and renames it over path.
 // On failure nothing is left behind and error says why.
 bool write_file_replacing(const std::string& path, const std::vector<std::uint8_t>& data, std::string& error);

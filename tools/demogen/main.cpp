@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
         std::fputs(usage_text().c_str(), stdout);
         return 0;
     }
+    if (const std::string note = map_note(cl->options.map); !note.empty())
+        std::fprintf(stderr, "demogen: %s\n", note.c_str());
     try {
         const auto data = generate(cl->options);
         if (!write_file_replacing(cl->output, data, error)) {

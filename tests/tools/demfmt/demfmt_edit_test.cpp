@@ -51,11 +51,10 @@ TEST(Edit, EditorInsertedConsoleLines) {
     EXPECT_EQ(compile(text), want);
 }
 
-TEST(Edit, CommentsEmptyAndStrayLinesAreIgnored) {
+TEST(Edit, CommentsAndEmptyLinesAreIgnored) {
     std::string text =
         "// a comment first\n\n"
         "track \"2\";\n"
-        "stray words between blocks\n"
         "block {\n"
         "// comment inside\n"
         " camera 1 2 3;\n"

@@ -345,7 +345,7 @@ bool Dec::tempentity() {
 }  // namespace
 
 bool decode_block(const std::uint8_t* data, std::size_t n, Proto& proto, OutBuf& out,
-                  std::string& note) {
+                  std::string& note, std::size_t& raw_bytes) {
     Cur c{data, data + n};
     Dec d(c, proto, out);
     bool first = true;
@@ -499,8 +499,8 @@ bool decode_block(const std::uint8_t* data, std::size_t n, Proto& proto, OutBuf&
             std::size_t off = static_cast<std::size_t>(start - data);
             note = !known ? "unknown message id " + std::to_string(id)
                           : "message id " + std::to_string(id) + " runs past the end of the block";
-            note += " at offset " + std::to_string(off) + "; " + std::to_string(n - off) +
-                    " bytes kept raw";
+            note += " at offset " + std::to_string(off);
+            raw_bytes = n - off;
             out.put(" raw ");
             write_hex_bytes(out, start, n - off);
             out.put(";\n");

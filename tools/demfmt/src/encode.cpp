@@ -14,7 +14,7 @@ namespace {
 constexpr std::int64_t kS8 = -128, kU8 = 255, kS16 = -32768, kU16 = 65535;
 constexpr std::int64_t kS32 = -2147483648ll, kU32 = 4294967295ll;
 
-std::string quoted(std::string_view s) { return "'" + std::string(s.substr(0, 40)) + "'"; }
+std::string quoted(std::string_view s) { return excerpt(s); }
 }  // namespace
 
 namespace {
@@ -46,18 +46,45 @@ struct ReadWrite {
     char* w;
 };
 
+// "70000 is out of range for health (-32768 to 65535)"
+[[noreturn]] void fail_range(std::string_view token, std::string_view what, std::string_view lo,
+                             std::string_view hi) {
+    std::string m(token.substr(0, 40));
+    m += " is out of range for ";
+    m += what;
+    m += " (";
+    m += lo;
+    m += " to ";
+    m += hi;
+    m += ')';
+    MessageEncoder::fail(std::move(m));
+}
+
+// A whole number too long to read: decimal digits (after a sign) or 0x and
+// hex digits.
+bool digits_only(std::string_view s) {
+    std::size_t i = !s.empty() && (s[0] == '-' || s[0] == '+');
+    bool hex = s.size() > i + 2 && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X');
+    if (hex) i += 2;
+    if (i >= s.size()) return false;
+    for (; i < s.size(); ++i)
+        if (hex ? kHexDigit[static_cast<unsigned char>(s[i])] > 15 : (s[i] < '0' || s[i] > '9')) return false;
+    return true;
+}
+
+// p: the start of the value's token (before any blank).
 [[gnu::noinline]] ValAt ival_slow(const char* p, const char* e, std::int64_t lo, std::int64_t hi, const char* what) {
     std::string_view s = next_token(p, e);
+    if (s.empty()) MessageEncoder::fail(std::string("missing ") + what);
     auto v = parse_int_fast(s);
-    if (!v) MessageEncoder::fail(s.empty() ? std::string("missing ") + what : std::string("bad ") + what + " " + quoted(s));
-    if (*v < lo || *v > hi)
-        MessageEncoder::fail(std::string(what) + " " + quoted(s) + " out of range " + std::to_string(lo) + ".." +
-                             std::to_string(hi));
+    if (!v && !digits_only(s)) MessageEncoder::fail(std::string("bad ") + what + " " + quoted(s) + " (not a whole number)");
+    if (!v || *v < lo || *v > hi) fail_range(s, what, std::to_string(lo), std::to_string(hi));
     return {*v, p};
 }
 
 [[gnu::noinline]] const char* expect_slow(const char* p, const char* e, std::string_view key) {
     std::string_view s = next_token(p, e);
+    if (s.empty()) MessageEncoder::fail("expected '" + std::string(key) + "' before the end of the line");
     if (s != key) MessageEncoder::fail("expected '" + std::string(key) + "' but found " + quoted(s));
     return p;
 }
@@ -75,12 +102,13 @@ struct ReadWrite {
 // Every coordinate form but the plain decimals that Line::coord reads itself.
 [[gnu::noinline]] ReadWrite coord_slow(const char* p, const char* e, char* w, CoordKind kind) {
     std::string_view s = next_token(p, e);
+    if (s.empty()) MessageEncoder::fail("missing coordinate");
     switch (kind) {
     case CoordKind::Short8: {
         auto d = parse_double(s);
         if (!d) MessageEncoder::fail("bad coordinate " + quoted(s));
         double r = std::nearbyint(*d * 8);
-        if (!(r >= -32768 && r <= 32767)) MessageEncoder::fail("coordinate " + quoted(s) + " out of range");
+        if (!(r >= -32768 && r <= 32767)) fail_range(s, "a coordinate", "-4096", "4095.875");
         w = put16(w, static_cast<std::int64_t>(r));
         break;
     }
@@ -88,8 +116,9 @@ struct ReadWrite {
         std::size_t c = s.find(':');
         auto a = parse_int(s.substr(0, c));
         auto b = c == std::string_view::npos ? std::nullopt : parse_int(s.substr(c + 1));
-        if (!a || !b || *a < kS16 || *a > kU16 || *b < 0 || *b > 255)
-            MessageEncoder::fail("bad 24-bit coordinate " + quoted(s) + " (want SHORT:BYTE)");
+        if (!a || !b) MessageEncoder::fail("bad 24-bit coordinate " + quoted(s) + " (want SHORT:BYTE)");
+        if (*a < kS16 || *a > kU16) fail_range(s, "the whole part of a 24-bit coordinate", "-32768", "65535");
+        if (*b < 0 || *b > 255) fail_range(s, "the fraction of a 24-bit coordinate", "0", "255");
         w = put16(w, *a);
         *w++ = static_cast<char>(*b & 0xff);
         break;
@@ -99,7 +128,7 @@ struct ReadWrite {
         if (!d) MessageEncoder::fail("bad coordinate " + quoted(s));
         double r = std::nearbyint(*d * 16);
         if (!(r >= -2147483648.0 && r <= 2147483647.0))
-            MessageEncoder::fail("coordinate " + quoted(s) + " out of range");
+            fail_range(s, "a 32-bit coordinate", "-134217728", "134217727.9375");
         w = put32(w, static_cast<std::uint32_t>(static_cast<std::int32_t>(r)));
         break;
     }
@@ -116,6 +145,7 @@ struct ReadWrite {
 // Every angle form but the plain decimals that Line::angle reads itself.
 [[gnu::noinline]] ReadWrite angle_slow(const char* p, const char* e, char* w, AngleKind kind) {
     std::string_view s = next_token(p, e);
+    if (s.empty()) MessageEncoder::fail("missing angle");
     switch (kind) {
     case AngleKind::Byte: {
         auto d = parse_double(s);
@@ -240,9 +270,10 @@ struct Line {
     }
 
     [[gnu::always_inline]] std::int64_t ival(std::int64_t lo, std::int64_t hi, const char* what) {
+        const char* const start = p;  // integer() consumes a well-formed token even when out of range
         std::int64_t v;
         if (integer(v) && v >= lo && v <= hi) return v;
-        ValAt r = ival_slow(p, e, lo, hi, what);
+        ValAt r = ival_slow(start, e, lo, hi, what);
         p = r.p;
         return r.v;
     }

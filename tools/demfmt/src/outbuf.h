@@ -6,12 +6,17 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace demfmt {
 
 class OutBuf {
 public:
     explicit OutBuf(std::size_t reserve = 0) { buf_.resize(reserve < 64 ? 64 : reserve); }
+    // Goes on in `storage` (its bytes are room, not text), grown to `reserve`.
+    OutBuf(std::string&& storage, std::size_t reserve) : buf_(std::move(storage)) {
+        if (buf_.size() < reserve || buf_.size() < 64) buf_.resize(reserve < 64 ? 64 : reserve);
+    }
 
     // Makes room for k more bytes and returns the write position.
     char* room(std::size_t k) {
@@ -42,6 +47,16 @@ public:
     void patch_u32(std::size_t at, std::uint32_t v) {
         char* d = buf_.data() + at;
         for (int i = 0; i < 4; ++i) d[i] = static_cast<char>((v >> (8 * i)) & 0xff);
+    }
+
+    // Hands the text over without a copy: fn(storage, size()) takes the
+    // storage and leaves another string in its place; the buffer goes on
+    // empty in that one, grown to at least `room` bytes.
+    template <class Fn>
+    void exchange(const Fn& fn, std::size_t room) {
+        fn(buf_, n_);
+        n_ = 0;
+        if (buf_.size() < room) buf_.resize(room);
     }
 
     std::size_t size() const { return n_; }

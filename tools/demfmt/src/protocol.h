@@ -31,6 +31,7 @@ struct Proto {
     std::int32_t protocol = 15;
     std::uint32_t flags = 0;
 
+    bool operator==(const Proto&) const = default;
     bool fitz() const { return protocol == 666 || protocol == 999; }
     CoordKind coord() const {
         if (protocol != 999) return CoordKind::Short8;

@@ -96,6 +96,23 @@ bool unescape(std::string_view s, std::string& out) {
     return true;
 }
 
+std::string excerpt(std::string_view s, std::size_t max) {
+    std::string r = "'";
+    for (std::size_t i = 0; i < s.size() && i < max; ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x20 || c >= 0x7f) {
+            r += "\\x";
+            r += kHex[c >> 4];
+            r += kHex[c & 15];
+        } else {
+            r += static_cast<char>(c);
+        }
+    }
+    if (s.size() > max) r += "...";
+    r += '\'';
+    return r;
+}
+
 bool unhex(std::string_view s, OutBuf& out) {
     if (s.size() % 2) return false;
     char* p = out.room(s.size() / 2);

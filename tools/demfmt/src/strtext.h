@@ -22,4 +22,8 @@ bool unescape(std::string_view s, std::string& out);
 // Hex digit pairs -> bytes appended to out; false on odd length or bad digit.
 bool unhex(std::string_view s, OutBuf& out);
 
+// The first `max` bytes of s in single quotes for a message, control bytes
+// and bytes from 0x7F as \xHH, "..." after a cut.
+std::string excerpt(std::string_view s, std::size_t max = 40);
+
 }  // namespace demfmt

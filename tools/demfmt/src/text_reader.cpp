@@ -1,12 +1,15 @@
 // Dump text -> demo bytes (the compiler driver: lines, header, blocks).
 //
-// Accepted layout: blank lines, "//" comment lines and stray lines outside
-// blocks are ignored (LF or CR LF). The first line starting with "track"
-// before any block is the header:  track "ESCAPED";  |  track none;  with an
-// optional  tail HEX;  after it. Without a header (or with an empty one) the
-// track line is "-1\n". A block is "block {" ... "}"; inside, "//" lines are
-// comments and every other line is one message. The camera line may appear
-// once, before or after messages; a block without one is an error.
+// Accepted layout: blank lines and "//" comment lines are ignored anywhere
+// (LF or CR LF). The first other line is the header or the first block; a
+// text that starts with anything else is not a dump. The header is
+//  track "ESCAPED";  |  track none;  with an optional  tail HEX;  after it.
+// Without a header (or with an empty one) the track line is "-1\n". A block
+// is "block {" ... "}"; inside, every line is one message. The camera line
+// may appear once, before or after messages; a block without one is an
+// error. Any other line between blocks is an error too: a damaged block line
+// ("blok {", "Block {", "block" without its brace) must never make a whole
+// block vanish.
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -46,8 +49,14 @@ bool is_block_open(std::string_view s) {
     rest = trim(rest.substr(1));
     return rest.empty() || rest.substr(0, 2) == "//";
 }
+// A line meant as a block line: it holds a '{', or starts with "block" in
+// any letter case.
 bool looks_like_block_open(std::string_view s) {
-    return starts_with_word(s, "block") && s.find('{') != std::string_view::npos;
+    if (s.find('{') != std::string_view::npos) return true;
+    if (s.size() < 5) return false;
+    for (std::size_t i = 0; i < 5; ++i)
+        if ((s[i] | 0x20) != "block"[i]) return false;
+    return true;
 }
 
 class Compiler {
@@ -85,6 +94,8 @@ public:
         }
     }
 
+    std::size_t line() const { return lineno_; }
+
     std::string finish() {
         if (in_block_)
             throw Error("line " + std::to_string(block_line_) + ": block is not closed before the end of the text");
@@ -115,12 +126,18 @@ private:
             out_.advance(16);
             return;
         }
-        if (looks_like_block_open(line)) MessageEncoder::fail("malformed block line (want 'block {')");
         if (!header_seen_ && starts_with_word(line, "track")) {
             header_seen_ = true;
             header(line.substr(5));
+            return;
         }
-        // anything else outside a block is ignored
+        if (!header_seen_)
+            MessageEncoder::fail("not a dump text: it must begin with a 'track' or 'block {' line, not " +
+                                 excerpt(line));
+        if (looks_like_block_open(line))
+            MessageEncoder::fail("malformed block line " + excerpt(line) + " (want 'block {')");
+        MessageEncoder::fail(excerpt(line) +
+                             " stands outside a block (between blocks only blank lines and // comments may stand)");
     }
 
     void header(std::string_view rest) {
@@ -234,7 +251,7 @@ private:
                     continue;
                 }
                 auto f = parse_float(v);
-                if (!f) MessageEncoder::fail("bad camera angle '" + std::string(v.substr(0, 40)) + "'");
+                if (!f) MessageEncoder::fail("bad camera angle " + excerpt(v));
                 camera_[i] = std::bit_cast<std::uint32_t>(*f);
                 cam_bits_[i] = camera_[i];
                 cam_len_[i] = v.size() <= sizeof cam_text_[i] ? v.size() : 0;
@@ -245,7 +262,7 @@ private:
             return;
         }
         if (!enc_.encode(m.kw, t, strp))
-            MessageEncoder::fail("unknown message '" + std::string(line.substr(0, std::min<std::size_t>(k, 40))) + "'");
+            MessageEncoder::fail("unknown message " + excerpt(k ? line.substr(0, k) : line));
     }
 
     OutBuf out_;
@@ -285,7 +302,14 @@ void dump_to_demo(const DumpSource& read, const DemoSink& sink) {
     std::string buf(4 << 20, '\0');
     std::size_t have = 0;
     for (;;) {
-        if (have == buf.size()) buf.resize(2 * buf.size());  // a line longer than the buffer
+        if (have == buf.size()) {
+            // A line longer than the buffer. Text without a line end for
+            // megabytes is binary more often than not: a NUL byte, which no
+            // dump holds, says so now instead of after reading all of it.
+            if (std::memchr(buf.data(), 0, have))
+                throw Error("line " + std::to_string(c.line() + 1) + ": not a dump text: it holds a NUL byte");
+            buf.resize(2 * buf.size());
+        }
         std::size_t k = read(buf.data() + have, buf.size() - have);
         have += k;
         if (k == 0) {
