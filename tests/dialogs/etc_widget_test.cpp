@@ -85,6 +85,15 @@ TEST_F(ViewerTest, TextModeShowsStepsAndEditsTheBlock) {
   viewer_->Open(34, true);
   viewer_->next_butt->click();
   EXPECT_EQ(viewer_->Label2->text(), "34");
+
+  // A line the text box would change (a carriage return) is shown, never
+  // written back.
+  host_.master.demo.Blocks[20]->Insert(3, " print \"a\rb\";");
+  const std::string before = TextOf(host_.master, 20);
+  viewer_->Open(20, true);
+  EXPECT_TRUE(viewer_->blocktext->isReadOnly());
+  QTest::keyClicks(viewer_->blocktext, "x");
+  EXPECT_EQ(TextOf(host_.master, 20), before);
 }
 
 TEST_F(ViewerTest, ImageModeLoadsTheThumbnailOfTheActiveStripAndKeepsTheLastWhenThereIsNone) {

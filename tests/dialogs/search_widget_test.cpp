@@ -252,5 +252,30 @@ TEST_F(SearchFormTest, ALongSearchLetsTheWindowRunAndStops) {
   EXPECT_TRUE(form_->findall_butt->isEnabled());
 }
 
+TEST_F(SearchFormTest, ABlockTheTextBoxCannotHoldByteForByteIsShownButNeverWritten) {
+  TDemFile demo = MakeDemo(10);
+  demo.Blocks[5]->Insert(3, " print \"zz caf\xe9 \x7f\";");  // Latin-1 survives the box
+  demo.Blocks[7]->Insert(3, std::string(" print \"zz a\rb\0c\";", 19));
+  host_.master = test::StripHolding(std::move(demo), 'M');
+  form_->Open();
+  Query("zz");
+  form_->findall_butt->click();
+  Finish();
+  ASSERT_EQ(Listed(), (QStringList{"5", "7"}));
+  form_->ListBox1Click(0);
+  EXPECT_FALSE(form_->Memo1->isReadOnly());
+  QTest::keyClicks(form_->Memo1, "x");
+  EXPECT_EQ(std::string((*host_.master.demo.Blocks[5])[0]), "xblock {");
+  EXPECT_EQ(std::string((*host_.master.demo.Blocks[5])[3]), " print \"zz caf\xe9 \x7f\";");
+
+  const std::string before = BlockTextOf(7);
+  form_->ListBox1Click(1);
+  EXPECT_TRUE(form_->Memo1->isReadOnly());
+  EXPECT_FALSE(form_->Memo1->toolTip().isEmpty());
+  QTest::keyClicks(form_->Memo1, "x");
+  EXPECT_EQ(BlockTextOf(7), before);
+  EXPECT_EQ(host_.StepNames(), std::vector<std::string>{"Edit Block 5"});
+}
+
 }  // namespace
 }  // namespace clipvex
