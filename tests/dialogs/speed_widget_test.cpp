@@ -97,6 +97,20 @@ TEST_F(SpeedFormTest, TypedPercentagesMoveTheTrackBarButNeverTheOtherWay) {
   EXPECT_EQ(form_.percent_edit->text(), "7x");
   QTest::keyClick(form_.TrackBar1, Qt::Key_PageUp);
   EXPECT_EQ(form_.percent_edit->text(), "32");
+
+  // 500 typed is what OK applies: a fifth of each duration.
+  Type(form_.percent_edit, "500");
+  form_.Button1->click();
+  EXPECT_EQ(h_.strip.demo.Blocks[11]->Last().substr(0, 17), "// 0.010000000000");
+}
+
+TEST_F(SpeedFormTest, TheWholeSelectionStopsBeforeTheClosingBlock) {
+  const std::size_t closing = h_.strip.demo.Blocks.size() - 1;
+  const std::string closingComment(h_.strip.demo.Blocks[closing]->Last());
+  form_.Open(kMarkStart, kMarkEnd);
+  Type(form_.percent_edit, "200");
+  form_.Button1->click();
+  EXPECT_EQ(Comments(h_.strip.demo, closing - 1, closing), (Texts{"// 0.0250000000000057", closingComment}));
 }
 
 TEST_F(SpeedFormTest, OkAppliesWhatTheBoxesSayAndClosesCancelChangesNothing) {
