@@ -88,6 +88,13 @@ void ColorFade(StripEdit& edit, const ColorFadeInput& input) {
   }
   for (std::size_t k = 0; k < changes.size(); ++k) {
     const std::size_t b = static_cast<std::size_t>(range.from) + k;
+    // The same line already in its place (the same fade again): the block
+    // stays as it is.
+    const Block& current = *edit.Demo().Blocks[b];
+    if (changes[k].deletions == std::vector<std::size_t>{kFadeLine} && current[kFadeLine] == changes[k].line &&
+        InsertionLine(current) == kFadeLine) {
+      continue;
+    }
     for (const std::size_t line : changes[k].deletions) edit.DeleteLine(b, line);
     // A short block whose braces close before its fourth line gets the line
     // in front of the closing line, where it stays part of the block.

@@ -116,8 +116,12 @@ TEST(ColorFade, OldLinesAtTheHeadGoAndASecondFadeReplacesTheFirst) {
   EditHarness twice(EvenDemo(12));
   ASSERT_TRUE(twice.Run("Color Fade", Apply(Fade("4", "15"))));
   const std::string once = DumpOf(twice.strip.demo);
-  ASSERT_TRUE(twice.Run("Color Fade", Apply(Fade("4", "15"))));
+  EXPECT_FALSE(twice.Run("Color Fade", Apply(Fade("4", "15")))) << "the same fade again changes nothing";
   EXPECT_EQ(DumpOf(twice.strip.demo), once);
+  // Another fade over part of it replaces the lines there.
+  ASSERT_TRUE(twice.Run("Color Fade", Apply(Fade("6", "8", FadeSwatch{{255, 0, 0}, false, 10}))));
+  // Red at 10 to black at 255, halfway: 127.5 and 132.5 go to the even 128 and 132.
+  EXPECT_EQ(CshiftLines(twice.strip.demo, 7), Texts{" stufftext \"v_cshift 128 0 0 132\\n\";"});
   for (std::size_t b = 4; b <= 15; ++b) EXPECT_EQ(CshiftLines(twice.strip.demo, b).size(), 1u) << b;
 }
 
