@@ -234,7 +234,7 @@ void Tsearch_form::ListBox1Click(int row) {
     ClearMemo("That block is no longer in the demo.");
     return;
   }
-  ListBox1->item(row)->setText(ResultText(session_.Results()[picked]));
+  if (QListWidgetItem* item = ListBox1->item(row)) item->setText(ResultText(session_.Results()[picked]));
   session_.memoTarget = RefTo(*blocks, *index);
   LoadMemo(*(*blocks)[*index]);
 }
@@ -247,7 +247,9 @@ void Tsearch_form::ListBox1DblClick(int row) {
     delete ListBox1->takeItem(row);
     return;
   }
-  ListBox1->item(row)->setText(ResultText(session_.Results()[static_cast<std::size_t>(row)]));
+  if (QListWidgetItem* item = ListBox1->item(row)) {
+    item->setText(ResultText(session_.Results()[static_cast<std::size_t>(row)]));
+  }
   if (StripState* strip = host_.StripOf(strip_)) {
     host_.ShowStripAt(*strip, FirstVisibleFor(static_cast<std::int64_t>(*index), strip->step));
   }
