@@ -7,6 +7,7 @@
 #include <climits>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -41,28 +42,60 @@ void ScientificDigits(double value, int precision, std::string& digits, int& exp
   exp10 = exponent + 1;
 }
 
+locale_t CLocale();
+
+// The same for an extended value, through the C library, whose conversion
+// of long double is exact (in the C locale, so the point is a point).
+void ScientificDigits(long double value, int precision, std::string& digits, int& exp10) {
+  const locale_t previous = uselocale(CLocale());
+  std::string buf(static_cast<std::size_t>(precision) + 32, '\0');
+  const int length = std::snprintf(buf.data(), buf.size(), "%.*Le", precision, value);
+  uselocale(previous);
+  buf.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  std::string_view text(buf);
+  std::size_t e = text.find('e');
+  digits.clear();
+  if (e == std::string_view::npos || e == 0) return;
+  digits.push_back(text[0]);
+  if (e > 2) digits.append(text.substr(2, e - 2));
+  int exponent = 0;
+  std::string_view expText = text.substr(e + 1);
+  if (!expText.empty() && expText[0] == '+') expText.remove_prefix(1);
+  std::from_chars(expText.data(), expText.data() + expText.size(), exponent);
+  exp10 = exponent + 1;
+}
+
 bool IsHalfTail(std::string_view tail) {
   if (tail.empty() || tail[0] != '5') return false;
   return tail.find_first_not_of('0', 1) == std::string_view::npos;
 }
 
+// Digits after the first that decide all but near halves, and digits
+// enough to write any double, or any long double, exactly.
+constexpr int CheckDigits(double) { return 16; }
+constexpr int CheckDigits(long double) { return 19; }
+constexpr int ExactDigits(double) { return 330; }
+constexpr int ExactDigits(long double) { return 16500; }
+
 // Rounds |value| half away from zero so that at most `sigDigits` significant
 // digits and no place below 10^-decimals remain, from the decimal expansion.
-Decimal RoundDecimalExact(double value, int sigDigits, int decimals) {
+template <class Real>
+Decimal RoundDecimalExact(Real value, int sigDigits, int decimals) {
   Decimal d;
   d.negative = std::signbit(value);
-  double magnitude = std::fabs(value);
+  Real magnitude = std::fabs(value);
   if (magnitude == 0) return d;
-  // 17 correctly rounded digits decide every case but an exact half, which
-  // only the exact expansion can tell apart from a near half.
+  // A few more correctly rounded digits than are kept decide every case but
+  // an exact half, which only the exact expansion can tell apart from a
+  // near half.
   auto keepFor = [&](int exp10) { return std::min<long long>(sigDigits, static_cast<long long>(exp10) + decimals); };
-  ScientificDigits(magnitude, 16, d.digits, d.exp10);
+  ScientificDigits(magnitude, CheckDigits(magnitude), d.digits, d.exp10);
   long long keep = keepFor(d.exp10);
   auto tailFrom = [](const std::string& digits, long long at) {
     return std::string_view(digits).substr(std::min(static_cast<std::size_t>(at), digits.size()));
   };
   if (keep >= 0 && IsHalfTail(tailFrom(d.digits, keep))) {
-    ScientificDigits(magnitude, 330, d.digits, d.exp10);
+    ScientificDigits(magnitude, ExactDigits(magnitude), d.digits, d.exp10);
     keep = keepFor(d.exp10);
   }
   if (keep < 0) {
@@ -229,6 +262,15 @@ std::string FormatGeneral(double value) {
   return std::string(buf, FormatGeneralTo(value, buf));
 }
 std::string FormatFixed(double value) { return FixedText(RoundDecimal(value, kPrecision, kFixedDecimals)); }
+
+std::string FormatGeneralExtended(long double value) {
+  const auto narrow = static_cast<double>(value);
+  // Values a double holds (and whatever is not a finite number) take the
+  // double's path; the others are written from their own digits, since
+  // rounding them to a double first can move them across a half.
+  if (!std::isfinite(value) || static_cast<long double>(narrow) == value) return FormatGeneral(narrow);
+  return GeneralText(RoundDecimalExact(value, kPrecision, kNoDecimalLimit));
+}
 
 namespace detail {
 std::string FormatGeneralExact(double value) {

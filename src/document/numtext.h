@@ -17,6 +17,11 @@ std::string FormatGeneral(double value);
 inline constexpr std::size_t kMaxGeneralText = 32;
 std::size_t FormatGeneralTo(double value, char* out);
 
+// The general form of an extended-precision value, from its own digits:
+// a product of two 48-bit reals keeps more bits than a double holds, and
+// its text must not depend on a rounding to double on the way.
+std::string FormatGeneralExtended(long double value);
+
 // Fixed form: rounded to 9 decimals and to no more than 15 significant
 // digits, written with exactly 9 decimals ("0.000000000", "12.500000000").
 std::string FormatFixed(double value);

@@ -52,6 +52,14 @@ bool EditJournal::Changed() const {
   });
 }
 
+bool EditJournal::LeavesAsFound(const TDemFile& demo) const {
+  if (entries_.empty()) return false;
+  return std::all_of(entries_.begin(), entries_.end(), [&demo](const Entry& entry) {
+    const auto* lines = std::get_if<LinesEntry>(&entry);
+    return lines != nullptr && lines->block < demo.Blocks.size() && *demo.Blocks[lines->block] == lines->old;
+  });
+}
+
 void EditJournal::Undo(StripState& strip, ThumbnailFiles& thumbs, Feedback& feedback) {
   BlockList& blocks = strip.demo.Blocks;
   bool replay = false;

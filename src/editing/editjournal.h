@@ -30,6 +30,10 @@ class EditJournal {
   // Whether the recorded changes changed the demo at all.
   bool Changed() const;
 
+  // Whether `demo` stands as it was before the recorded changes, for a
+  // journal of whole-block line replacements; false for any other journal.
+  bool LeavesAsFound(const TDemFile& demo) const;
+
   // Takes back every recorded change, newest first, and leaves the journal
   // empty. Thumbnails move back through `thumbs`; a retiming the journal
   // did not keep is replayed with RetimeDemo (announced as "Retiming File").

@@ -30,6 +30,8 @@ void EditStep::Undo(StripState& strip, const Settings& settings, Feedback& feedb
   strip.outMark = outMark_;
 }
 
+void EditStep::Absorb(const EditStep& newer) { edit_ = newer.edit_; }
+
 void EditStep::Redo(StripState& strip, const Settings& settings, Feedback& feedback) {
   strip.inMark = inMark_;
   strip.outMark = outMark_;

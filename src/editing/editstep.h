@@ -44,6 +44,17 @@ class EditStep {
   // Runs the edit again from the selection it first started from.
   void Redo(StripState& strip, const Settings& settings, Feedback& feedback);
 
+  // Takes in `newer`, a step that ran right after this one and, like it,
+  // only replaced the lines of one block as a whole: this step then redoes
+  // to where `newer` left the demo, while its own journal still undoes to
+  // before both. Consecutive text edits of a block become one step so.
+  void Absorb(const EditStep& newer);
+
+  // Whether the demo stands as it did before the step (an edit typed and
+  // typed away again). Known for steps of whole-block line replacements
+  // only; false for any other.
+  bool Unchanged(const StripState& strip) const { return journal_.LeavesAsFound(strip.demo); }
+
  private:
   bool Run(StripState& strip, const Settings& settings, Feedback& feedback);
 

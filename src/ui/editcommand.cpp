@@ -18,6 +18,26 @@ bool EditCommand::Do() {
   return changed;
 }
 
+namespace {
+// The id of text edits in the undo stack; other steps never merge.
+constexpr int kTextEditId = 1;
+}  // namespace
+
+void EditCommand::SetTextEdit(std::weak_ptr<Block> block) { textBlock_ = std::move(block); }
+
+int EditCommand::id() const { return textBlock_.expired() ? -1 : kTextEditId; }
+
+bool EditCommand::mergeWith(const QUndoCommand* other) {
+  auto* newer = dynamic_cast<const EditCommand*>(other);
+  if (newer == nullptr || &newer->strip_ != &strip_) return false;
+  const std::shared_ptr<Block> mine = textBlock_.lock();
+  if (!mine || mine != newer->textBlock_.lock()) return false;
+  step_.Absorb(newer->step_);
+  // Typed away again: the step changes nothing and leaves the history.
+  if (step_.Unchanged(strip_.State())) setObsolete(true);
+  return true;
+}
+
 void EditCommand::Guard(const std::function<void()>& action) {
   QString error;
   try {

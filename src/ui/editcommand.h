@@ -4,6 +4,7 @@
 
 #include <QUndoCommand>
 #include <functional>
+#include <memory>
 
 #include "editing/editstep.h"
 
@@ -34,6 +35,12 @@ class EditCommand : public QUndoCommand {
   void redo() override;
   void undo() override;
 
+  // Makes the command a text edit of `block`: consecutive text edits of the
+  // same block of the same strip merge into one step of the history.
+  void SetTextEdit(std::weak_ptr<Block> block);
+  int id() const override;
+  bool mergeWith(const QUndoCommand* other) override;
+
  private:
   void Guard(const std::function<void()>& action);
 
@@ -41,6 +48,7 @@ class EditCommand : public QUndoCommand {
   EditStep step_;
   EditHost& host_;
   bool done_ = false;  // the first redo, from the push, has already run
+  std::weak_ptr<Block> textBlock_;  // set for text edits
 };
 
 }  // namespace clipvex

@@ -24,6 +24,7 @@
 #include "toolbars/toolbarplace.h"
 #include "ui/aboutbox.h"
 #include "ui/mainwindow_editing.h"
+#include "ui/mainwindow_effects.h"
 #include "ui/memstatus.h"
 
 namespace clipvex {
@@ -150,6 +151,7 @@ void Tclipvex_form::CreateForms() {
   const auto takeDel = [this] { delete1_->setShortcut(QKeySequence()); };
   dircfg_->onActivate = takeDel;
   dirDialog_->onActivate = takeDel;
+  CreateEffectForms(takeDel);
   CreateEditingForms(takeDel);
 }
 
@@ -171,8 +173,6 @@ void Tclipvex_form::BuildMenus() {
   file->addSeparator()->setObjectName("N2");
   AddCommand(file, "Exit1", "E&xit", &Tclipvex_form::Exit1Click, QKeySequence("Ctrl+Q"));
 
-  // Entries without a handler here (effects, search) are bound by the code
-  // that carries them out.
   QMenu* edit = menu("Edit1", "&Edit");
   BuildUndoActions(edit);
   edit->addSeparator()->setObjectName("N3");
@@ -184,12 +184,12 @@ void Tclipvex_form::BuildMenus() {
   delete1_ = AddCommand(edit, "Delete1", "&Delete", &Tclipvex_form::Delete1Click, QKeySequence(Qt::Key_Delete));
   AddCommand(edit, "SelectAll1", "Select &All", &Tclipvex_form::SelectAll1Click, QKeySequence("Ctrl+A"));
   edit->addSeparator()->setObjectName("N4");
-  AddCommand(edit, "Find1", "&Find...", nullptr, QKeySequence("Ctrl+F"));
+  AddCommand(edit, "Find1", "&Find...", &Tclipvex_form::Find1Click, QKeySequence("Ctrl+F"));
 
   QMenu* fx = menu("FX1", "F/&X");
   AddCommand(fx, "Reverse1", "Reverse", &Tclipvex_form::Reverse1Click);
-  AddCommand(fx, "ChangeSpeed1", "Change Speed", nullptr);
-  AddCommand(fx, "ColorFade1", "Color Fade", nullptr);
+  AddCommand(fx, "ChangeSpeed1", "Change Speed", &Tclipvex_form::ChangeSpeed1Click);
+  AddCommand(fx, "ColorFade1", "Color Fade", &Tclipvex_form::ColorFade1Click);
 
   QMenu* options = menu("Options1", "&Options");
   QMenu* labels = options->addMenu("Display Labels as");
@@ -256,7 +256,7 @@ void Tclipvex_form::BuildToolBars() {
   menubar1_->addSeparator();
   // This button is the stop command of screenshot runs, whatever its hint says.
   AddButton(menubar1_, "SpeedButton2", "Change Speed", Glyph::Stop, &Tclipvex_form::SpeedButton1Click);
-  AddButton(menubar1_, "SpeedButton3", "Color Fade", Glyph::ColorFade, nullptr);
+  AddButton(menubar1_, "SpeedButton3", "Color Fade", Glyph::ColorFade, &Tclipvex_form::ColorFade1Click);
   menubar1_->addSeparator();
   AddButton(menubar1_, "SpeedButton5", "Insert Sound", Glyph::Sound, &Tclipvex_form::Sound1Click);
   AddButton(menubar1_, "SpeedButton7", "Insert Print Message", Glyph::Print, &Tclipvex_form::PrintMessage1Click);
@@ -455,7 +455,8 @@ void Tclipvex_form::closeEvent(QCloseEvent* event) {
   closing_ = true;
   SaveToolsBar();
   ClearScreenshots(settings);
-  for (QWidget* dialog : std::initializer_list<QWidget*>{dircfg_, dirDialog_, about_, StuffDialog()}) {
+  for (QWidget* dialog : std::initializer_list<QWidget*>{dircfg_, dirDialog_, about_, StuffDialog(), SearchDialog(),
+                                                         SpeedDialog(), ColorDialog(), Viewer()}) {
     if (dialog != nullptr) dialog->hide();
   }
   if (toolbar1_->isFloating()) toolbar1_->hide();
@@ -481,11 +482,6 @@ Tool Tclipvex_form::CurrentTool() const {
   const int id = tools_->checkedId();
   if (id < 0 || id >= static_cast<int>(std::size(kToolButtons))) return Tool::Arrow;
   return kToolButtons[id].tool;
-}
-
-void Tclipvex_form::OpenViewer(std::int64_t, bool) {
-  // The block viewer joins with its own window; until then a press with
-  // the viewing tools shows nothing.
 }
 
 void Tclipvex_form::FormActivate() {

@@ -13,6 +13,7 @@
 
 #include "document/notifier.h"
 #include "document/settings.h"
+#include "editing/editstep.h"
 #include "preview/playrange.h"
 #include "ui/filmstrip.h"
 #include "ui/icons.h"
@@ -37,6 +38,10 @@ class Tdircfg_form;
 class Tdir_dialog_form;
 class Tabout_form;
 class Tstuff_form;
+class Tspeed_form;
+class Tcolor_form;
+class Tsearch_form;
+class Tetc_form;
 struct ClipboardHolder;
 enum class StuffKind : std::uint8_t;
 
@@ -134,6 +139,18 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   void Directories1Click();
   void About1Click();
 
+  // Effects, search and the block viewer (mainwindow_effects.cpp): the
+  // openers of Find Text, Change Speed and Color Fade (each only while the
+  // active strip holds a demo) and the dialogs themselves, which exist once
+  // the program has made its windows.
+  void Find1Click();
+  void ChangeSpeed1Click();
+  void ColorFade1Click();
+  Tsearch_form* SearchDialog() const;
+  Tspeed_form* SpeedDialog() const;
+  Tcolor_form* ColorDialog() const;
+  Tetc_form* Viewer() const;
+
   // Block editing (mainwindow_editing.cpp).
   void Copy1Click();
   void Cut1Click();
@@ -209,6 +226,19 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   void ShowStuff(StuffKind kind);
   template <class Edit>
   void RunEdit(const char* name, Edit edit);
+  // Runs an edit of `strip`'s demo as a step of its history (see
+  // EffectsHost::RunEffect); `refresh` redraws the active strip afterwards.
+  void RunStep(TFilmStrip* strip, const std::string& name, EditStep::Function edit, std::weak_ptr<Block> textBlock,
+               bool refresh);
+
+  // Effects, search and the block viewer (mainwindow_effects.cpp).
+  struct Effects;
+  void CreateEffectForms(const std::function<void()>& takeDel);
+  // What the dialogs that hold references into a demo are told: its blocks
+  // changed, or it was closed or replaced; and when demos may not change.
+  void EffectsBlocksChanged(const TFilmStrip* strip);
+  void EffectsDemoReplaced(const TFilmStrip* strip);
+  void EffectsLocked(bool locked);
 
   SettingsStore& store_;
   FileChooser& chooser_;
@@ -252,6 +282,7 @@ class Tclipvex_form : public QMainWindow, public StripHost {
   std::vector<QPointer<QObject>> disabledForRun_;
   PlayReport lastPreview_;
   std::unique_ptr<Editing> editing_;
+  std::unique_ptr<Effects> effects_;
 };
 
 }  // namespace clipvex

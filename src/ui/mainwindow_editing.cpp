@@ -38,6 +38,7 @@ QString BareName(const std::string& path) { return QFileInfo(FromPath(path)).fil
 void Tclipvex_form::Editing::StripEdited(TFilmStrip* strip) {
   if (strip == window_.activeStrip) window_.Refresh_buttClick();
   window_.UpdateTitle();
+  window_.EffectsBlocksChanged(strip);
 }
 
 void Tclipvex_form::Editing::EditFailed(const QString& text) { ShowMessage(&window_, "Clipvex", text); }
@@ -112,6 +113,8 @@ void Tclipvex_form::StartHistory(TFilmStrip* strip) {
   editing_->StackOf(strip)->clear();
   strip->State().timesRetimed = true;
   UpdateTitle();
+  // A demo closed, opened or made new: nothing may point into the old one.
+  EffectsDemoReplaced(strip);
 }
 
 void Tclipvex_form::MarkSaved(TFilmStrip* strip) {
@@ -141,16 +144,22 @@ bool Tclipvex_form::ConfirmDrop(TFilmStrip* strip) {
 
 template <class Edit>
 void Tclipvex_form::RunEdit(const char* name, Edit edit) {
-  TFilmStrip* strip = activeStrip;
+  RunStep(activeStrip, name, std::move(edit), {}, true);
+}
+
+void Tclipvex_form::RunStep(TFilmStrip* strip, const std::string& name, EditStep::Function edit,
+                            std::weak_ptr<Block> textBlock, bool refresh) {
   if (!HoldsEditableDemo(strip->State())) return;
   if (previewBusy_) {
     // A run renames screenshots by the block numbers it started with.
     throw ClipvexError("The demo cannot change while screenshots are being taken: wait for the run to end or press Stop.");
   }
   auto command = std::make_unique<EditCommand>(*strip, EditStep(name, std::move(edit)), *editing_);
+  if (!textBlock.expired()) command->SetTextEdit(std::move(textBlock));
   const bool changed = command->Do();
   if (changed) editing_->StackOf(strip)->push(command.release());
-  Refresh_buttClick();
+  if (refresh) Refresh_buttClick();
+  if (changed) EffectsBlocksChanged(strip);
 }
 
 void Tclipvex_form::Copy1Click() {

@@ -127,6 +127,7 @@ void Tclipvex_form::SetPreviewBusy(bool busy) {
   if (busy == previewBusy_) return;
   previewBusy_ = busy;
   SyncActiveHistory();
+  EffectsLocked(busy);
   if (!busy) {
     for (const QPointer<QObject>& object : disabledForRun_) {
       if (auto* action = qobject_cast<QAction*>(object.data())) action->setEnabled(true);

@@ -43,6 +43,27 @@ TEST(FormatGeneral, RoundsToFifteenDigitsHalvesAwayFromZero) {
   EXPECT_EQ(FormatGeneral(9.9999999999999995), "10");
 }
 
+TEST(FormatGeneralExtended, WritesAnExtendedValueFromItsOwnDigits) {
+  // Values a double holds give the double's text.
+  EXPECT_EQ(FormatGeneralExtended(0.75L * RoundReal48(0.05L)), "0.0375000000000085");
+  EXPECT_EQ(FormatGeneralExtended(-2.5L), "-2.5");
+  EXPECT_EQ(FormatGeneralExtended(1e-7L), FormatGeneral(1e-7));
+  // The two extended neighbours of a half between two 15-digit texts: a
+  // double cannot tell them apart, their own digits can.
+  const long double half = StrToFloat("0.1234567890123455");
+  const long double below = std::nextafter(half, 0.0L);
+  const long double above = std::nextafter(half, 1.0L);
+  EXPECT_EQ(FormatGeneralExtended(below), "0.123456789012345");
+  EXPECT_EQ(FormatGeneralExtended(above), "0.123456789012346");
+  EXPECT_EQ(FormatGeneral(static_cast<double>(below)), FormatGeneral(static_cast<double>(above)));
+  // Whatever the locale says, a point.
+  const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
+    EXPECT_EQ(FormatGeneralExtended(below), "0.123456789012345");
+    std::setlocale(LC_NUMERIC, previous.c_str());
+  }
+}
+
 TEST(FormatFixed, NineDecimalsAndFifteenDigits) {
   EXPECT_EQ(FormatFixed(0.0), "0.000000000");
   EXPECT_EQ(FormatFixed(12.5), "12.500000000");

@@ -240,5 +240,47 @@ TEST(EditStep, RedoPastesTheClipboardItFirstPastedAndStartsFromItsOwnMarks) {
   EXPECT_EQ(h.strip.inMark, 6);
 }
 
+// Text edits of one block, as typing makes them: each replaces the block's
+// lines; joined, the first step undoes to before all of them and redoes to
+// the last text.
+TEST(EditStep, JoinedTextEditsUndoToTheFirstAndRedoToTheLast) {
+  EditHarness h(MakeDemo(8));
+  const std::string before = DumpOf(h.strip.demo);
+  auto typed = [](const std::string& extra) {
+    return [extra](StripEdit& e) {
+      Block lines = *e.Demo().Blocks[6];
+      lines.Put(3, " print \"B6" + extra + "\";");
+      e.ReplaceLines(6, lines);
+    };
+  };
+  ASSERT_TRUE(h.Run("Edit Block 6", typed("a")));
+  EditStep second("Edit Block 6", typed("ab"));
+  SilentFeedback silent;
+  ASSERT_TRUE(second.Do(h.strip, h.settings, silent));
+  h.done.back()->Absorb(second);
+  const std::string typedAb = DumpOf(h.strip.demo);
+  EXPECT_FALSE(h.done.back()->Unchanged(h.strip));
+  h.Undo();
+  EXPECT_EQ(DumpOf(h.strip.demo), before);
+  h.Redo();
+  EXPECT_EQ(DumpOf(h.strip.demo), typedAb);
+
+  // Typed back to what it was: the joined step changes nothing.
+  EditStep back("Edit Block 6", [](StripEdit& e) {
+    Block lines = *e.Demo().Blocks[6];
+    lines.Put(3, " print \"B6\";");
+    e.ReplaceLines(6, lines);
+  });
+  ASSERT_TRUE(back.Do(h.strip, h.settings, silent));
+  h.done.back()->Absorb(back);
+  EXPECT_EQ(DumpOf(h.strip.demo), before);
+  EXPECT_TRUE(h.done.back()->Unchanged(h.strip));
+  // Other steps are never known to be unchanged.
+  h.strip.inMark = 5;
+  h.strip.outMark = 5;
+  ASSERT_TRUE(h.Run("Delete", DeleteBlocks));
+  EXPECT_FALSE(h.done.back()->Unchanged(h.strip));
+}
+
 }  // namespace
 }  // namespace clipvex

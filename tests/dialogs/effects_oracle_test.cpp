@@ -1,0 +1,238 @@
+// A speed ramp, a slow stretch and two colour fades made through the
+// window's dialogs on a stretch of a real demo, saved as .dem through the
+// real converter: the time lines follow the durations (the last time is
+// the sum of all of them), the saved demo holds the tint lines and the
+// times, and a real engine plays it to its end.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QToolButton>
+#include <QUndoStack>
+#include <cmath>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+
+#include "dialogs/color_main.h"
+#include "dialogs/messages.h"
+#include "dialogs/settingsstore.h"
+#include "dialogs/speed_main.h"
+#include "document/demotime.h"
+#include "document/numtext.h"
+#include "document/real48.h"
+#include "document/retime.h"
+#include "support/testsupport.h"
+#include "ui/filechooser.h"
+#include "ui/mainwindow.h"
+
+namespace clipvex {
+namespace {
+
+using test::TempDir;
+using Lines = std::vector<std::string>;
+
+const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
+const std::string kOracle = std::string(CLIPVEX_SHARED_DIR) + "/tools/quake-oracle/play_oracle.sh";
+
+class Chooser : public FileChooser {
+ public:
+  QString Choose(QWidget*, FileDialogKind) override {
+    if (answers.empty()) return {};
+    QString answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  std::deque<QString> answers;
+};
+
+// The blocks of a dump the converter wrote, comments left out.
+std::vector<Lines> BlocksOfDump(const std::string& text) {
+  std::vector<Lines> blocks;
+  std::size_t begin = 0;
+  bool inside = false;
+  while (begin < text.size()) {
+    std::size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(begin, end - begin);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    begin = end + 1;
+    if (line == "block {") {
+      inside = true;
+      blocks.emplace_back();
+    }
+    if (!inside || line.rfind("//", 0) == 0) continue;
+    blocks.back().push_back(line);
+    if (line == "}") inside = false;
+  }
+  return blocks;
+}
+
+std::vector<Lines> BlocksOfDemo(const std::string& demo, const std::string& work) {
+  const std::string dump = work + "check.txt";
+  const std::string cmd = std::string("'") + LMPC_PATH + "' -s -f '" + demo + "' '" + dump + "'";
+  EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  return BlocksOfDump(test::ReadFile(dump));
+}
+
+std::string Verdict(const std::string& demo) {
+  const std::string cmd = "ORACLE_STANDINS=1 bash '" + kOracle + "' '" + demo + "'";
+  std::string out;
+  if (FILE* pipe = popen(cmd.c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+    pclose(pipe);
+  }
+  return out;
+}
+
+// The value of the time line among lines 1 to 3 of a block, or -1.
+double TimeOf(const Lines& block) {
+  for (std::size_t i = 1; i <= 3 && i < block.size(); ++i) {
+    if (IsTimeLine(block[i])) return ParseTime(block[i]);
+  }
+  return -1;
+}
+
+std::string CshiftOf(const Lines& block) {
+  for (const std::string& line : block) {
+    if (line.find("v_cshift") != std::string::npos) return line;
+  }
+  return {};
+}
+
+class EffectsOracleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists(kOracle)) GTEST_SKIP() << "no real-engine check at " << kOracle;
+    game_ = dir_.File("game/");
+    std::filesystem::create_directories(game_ + "id1");
+    std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
+    store_.WriteString("WinQuakePath", game_);
+    store_.WriteString("lmpcpath", game_);
+    store_.WriteString("dempath", "id1");
+    store_.WriteString("addparams", "");
+    store_.WriteInteger("fastpre", 0);
+    previous_ = SetMessageBoxHook(
+        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
+    previousChooser_ = SetColorChooserHook([](QWidget*, const QColor&) { return QColor(255, 0, 0); });
+    window_ = std::make_unique<Tclipvex_form>(store_, chooser_);
+    window_->show();
+    window_->CreateForms();
+  }
+  void TearDown() override {
+    window_.reset();
+    SetMessageBoxHook(previous_);
+    SetColorChooserHook(previousChooser_);
+  }
+
+  void Choose(const std::string& path) { chooser_.answers.push_back(QString::fromStdString(path)); }
+  void Trigger(const char* name) { window_->findChild<QAction*>(name)->trigger(); }
+  void Click(const char* name) { window_->findChild<QToolButton*>(name)->click(); }
+  void Marks(std::int32_t in, std::int32_t out) {
+    window_->FinalPanel->State().inMark = in;
+    window_->FinalPanel->State().outMark = out;
+  }
+  void Speed(bool fade, const char* percent) {
+    Trigger("ChangeSpeed1");
+    Tspeed_form* speed = window_->SpeedDialog();
+    (fade ? speed->fade_butt : speed->const_butt)->click();
+    speed->percent_edit->setText(percent);
+    speed->Button1->click();
+    ASSERT_FALSE(speed->isVisible());
+  }
+
+  TempDir dir_;
+  std::string game_;
+  MemorySettingsStore store_;
+  Chooser chooser_;
+  std::vector<QString> boxes_;
+  MessageBoxHook previous_;
+  ColorChooserHook previousChooser_;
+  std::unique_ptr<Tclipvex_form> window_;
+};
+
+TEST_F(EffectsOracleTest, ASpeedRampAndFadesSurviveASaveAndPlay) {
+  const std::string fixture = kFixtures + "p666_e1m1_smoothme.dem";
+  Choose(fixture);
+  Trigger("Open1");
+  ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+  window_->MasterPanel->State().inMark = 100;
+  window_->MasterPanel->State().outMark = 699;
+  Click("copy_butt");
+  Click("fBF_butt");
+  Choose(dir_.File("effects.dem"));
+  Trigger("New1");
+  Click("paste_butt");
+  const TDemFile& demo = window_->FinalPanel->State().demo;
+  ASSERT_EQ(demo.Blocks.size(), 605u);
+
+  // Slow motion fading in over 20 to 200, double speed over 300 to 400.
+  Marks(20, 200);
+  Speed(true, "40");
+  Marks(300, 400);
+  Speed(false, "200");
+  // A tint from clear to red over 50 to 150, then the default fade to black
+  // (its start swatch cleared again) from 450 to the end.
+  Marks(50, 150);
+  Click("SpeedButton3");
+  Tcolor_form* color = window_->ColorDialog();
+  QTest::mouseClick(color->end_panel, Qt::LeftButton);
+  color->end_op->setValue(200);
+  color->Button1->click();
+  Marks(450, kMarkEnd);
+  Click("SpeedButton3");
+  color->end_panel->SetColor(Qt::black);
+  color->end_op->setValue(255);
+  color->Button1->click();
+  ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+  EXPECT_EQ(window_->UndoStack(window_->FinalPanel)->count(), 5);
+
+  // Time lines: the running sum of the durations, block by block.
+  long double sum = 0;
+  double last = -1;
+  for (std::size_t b = 1; b < demo.Blocks.size(); ++b) {
+    const Block& block = *demo.Blocks[b];
+    const Lines lines = block.Lines();
+    const double time = TimeOf(lines);
+    if (time < 0) continue;
+    sum = RoundReal48(sum + DurationOf(block));
+    ASSERT_NEAR(time, static_cast<double>(sum), 1e-6) << "block " << b;
+    last = time;
+  }
+  EXPECT_NEAR(last, static_cast<double>(sum), 1e-6);
+  // Block 110 lies six tenths into the red tint.
+  EXPECT_EQ((*demo.Blocks[110])[3], " stufftext \"v_cshift 255 0 0 120\\n\";");
+
+  const std::string built = dir_.File("effects on e1m1.dem");
+  Choose(built);
+  Trigger("SaveAs1");
+  ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+
+  // What the saved demo holds: every tint line, and times that read back to
+  // the editor's within the precision of the demo's 32-bit floats.
+  const std::vector<Lines> saved = BlocksOfDemo(built, dir_.Path());
+  ASSERT_EQ(saved.size(), demo.Blocks.size() - 1);
+  for (std::size_t b = 1; b < demo.Blocks.size(); ++b) {
+    const Lines lines = demo.Blocks[b]->Lines();
+    EXPECT_EQ(CshiftOf(saved[b - 1]), CshiftOf(lines)) << "block " << b;
+    const double time = TimeOf(lines);
+    if (time >= 0) {
+      EXPECT_NEAR(TimeOf(saved[b - 1]), time, 1e-5 * std::max(1.0, time)) << "block " << b;
+    }
+  }
+  EXPECT_EQ(CshiftOf(saved[449]), " stufftext \"v_cshift 0 0 0 0\\n\";");
+  EXPECT_EQ(CshiftOf(saved[602]), " stufftext \"v_cshift 0 0 0 255\\n\";");
+
+  const std::string verdict = Verdict(built);
+  std::printf("%s", verdict.c_str());
+  EXPECT_EQ(verdict.rfind("PASS", 0), 0u) << verdict;
+}
+
+}  // namespace
+}  // namespace clipvex

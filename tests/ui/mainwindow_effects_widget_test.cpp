@@ -1,0 +1,336 @@
+// Change Speed, Color Fade, Find Text and the block viewer through the main
+// window: their openers, each change one step of the strip's undo history,
+// text edits one step per block, the Del shortcut, the lock while
+// screenshots are taken, and references that never outlive their blocks.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextCursor>
+#include <QToolButton>
+#include <QUndoStack>
+#include <deque>
+#include <filesystem>
+
+#include "dialogs/color_main.h"
+#include "dialogs/etc_main.h"
+#include "dialogs/messages.h"
+#include "dialogs/search_main.h"
+#include "dialogs/settingsstore.h"
+#include "dialogs/speed_main.h"
+#include "document/dumptext.h"
+#include "support/testsupport.h"
+#include "ui/filechooser.h"
+#include "ui/mainwindow.h"
+
+namespace clipvex {
+namespace {
+
+using test::TempDir;
+
+class Chooser : public FileChooser {
+ public:
+  QString Choose(QWidget*, FileDialogKind) override {
+    if (answers.empty()) return {};
+    QString answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  std::deque<QString> answers;
+};
+
+QString ShownTitle(const QWidget& window) {
+  QString title = window.windowTitle();
+  return title.replace("[*]", window.isWindowModified() ? "*" : "");
+}
+
+std::string DumpOf(const TDemFile& demo) {
+  TempDir dir;
+  WriteDump(demo, dir.File("dump.txt"));
+  return test::ReadFile(dir.File("dump.txt"));
+}
+
+class EffectsWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    game_ = dir_.File("game/");
+    std::filesystem::create_directories(game_ + "id1");
+    std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
+    store_.WriteString("WinQuakePath", game_);
+    store_.WriteString("lmpcpath", game_);
+    store_.WriteString("dempath", "id1");
+    store_.WriteString("addparams", "");
+    store_.WriteInteger("fastpre", 0);
+    previousBox_ = SetMessageBoxHook(
+        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
+    window_ = std::make_unique<Tclipvex_form>(store_, chooser_);
+    window_->show();
+    window_->CreateForms();
+  }
+  void TearDown() override {
+    window_.reset();
+    SetMessageBoxHook(previousBox_);
+  }
+
+  void Open(int blocks) {
+    const std::string path = dir_.File("source.dem");
+    const std::string cmd =
+        std::string("'") + DEMOGEN_PATH + "' --blocks " + std::to_string(blocks) + " '" + path + "' > /dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    chooser_.answers = {QString::fromStdString(path)};
+    Trigger("Open1");
+    ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+  }
+  QAction* Action(const char* name) { return window_->findChild<QAction*>(name); }
+  void Trigger(const char* name) { Action(name)->trigger(); }
+  StripState& Master() { return window_->MasterPanel->State(); }
+  QUndoStack* History() { return window_->UndoStack(window_->MasterPanel); }
+  void SetText(QLineEdit* box, const QString& text) {
+    box->clear();
+    QTest::keyClicks(box, text);
+  }
+  void FindAll(const QString& query) {
+    Tsearch_form* search = window_->SearchDialog();
+    SetText(search->searchq, query);
+    search->findall_butt->click();
+    QElapsedTimer clock;
+    clock.start();
+    while (search->Session().Running() && clock.elapsed() < 20000) QApplication::processEvents();
+  }
+  QStringList Listed() {
+    QStringList rows;
+    QListWidget* list = window_->SearchDialog()->ListBox1;
+    for (int i = 0; i < list->count(); ++i) rows << list->item(i)->text();
+    return rows;
+  }
+  std::string BlockTextOf(std::size_t b) { return BlockText(*Master().demo.Blocks[b]); }
+
+  TempDir dir_;
+  std::string game_;
+  MemorySettingsStore store_;
+  Chooser chooser_;
+  std::vector<QString> boxes_;
+  MessageBoxHook previousBox_;
+  std::unique_ptr<Tclipvex_form> window_;
+};
+
+TEST_F(EffectsWindowTest, OpenersShowTheirDialogsOnlyWithADemo) {
+  ASSERT_NE(window_->SpeedDialog(), nullptr);
+  Trigger("Find1");
+  Trigger("ChangeSpeed1");
+  Trigger("ColorFade1");
+  window_->findChild<QToolButton*>("SpeedButton3")->click();
+  EXPECT_FALSE(window_->SearchDialog()->isVisible());
+  EXPECT_FALSE(window_->SpeedDialog()->isVisible());
+  EXPECT_FALSE(window_->ColorDialog()->isVisible());
+  EXPECT_EQ(Action("Find1")->shortcut(), QKeySequence("Ctrl+F"));
+
+  Open(100);
+  Master().inMark = 12;
+  Master().outMark = 20;
+  Trigger("ChangeSpeed1");
+  EXPECT_TRUE(window_->SpeedDialog()->isVisible());
+  EXPECT_EQ(window_->SpeedDialog()->st_block->text(), "12");
+  EXPECT_EQ(window_->SpeedDialog()->end_block->text(), "20");
+  window_->findChild<QToolButton*>("SpeedButton3")->click();
+  EXPECT_TRUE(window_->ColorDialog()->isVisible());
+  EXPECT_EQ(window_->ColorDialog()->end_block->text(), "20");
+  Trigger("Find1");
+  EXPECT_TRUE(window_->SearchDialog()->isVisible());
+  // The main tool bar's "Change Speed" button is the stop of screenshot runs.
+  window_->SpeedDialog()->hide();
+  window_->findChild<QToolButton*>("SpeedButton2")->click();
+  EXPECT_FALSE(window_->SpeedDialog()->isVisible());
+  EXPECT_TRUE(window_->stopRequested);
+}
+
+TEST_F(EffectsWindowTest, ASpeedRampAndAFadeAreOneStepEachAndUndoGivesBackTheDumpText) {
+  Open(200);
+  const std::string opened = DumpOf(Master().demo);
+  Master().inMark = 20;
+  Master().outMark = 80;
+  Trigger("ChangeSpeed1");
+  Tspeed_form* speed = window_->SpeedDialog();
+  speed->fade_butt->click();
+  SetText(speed->percent_edit, "40");
+  speed->Button1->click();
+  ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+  EXPECT_EQ(History()->count(), 1);
+  EXPECT_EQ(History()->text(0), "Change Speed");
+  EXPECT_EQ(ShownTitle(*window_), "source.dem* - Clipvex");
+  const std::string ramped = DumpOf(Master().demo);
+  EXPECT_NE(ramped, opened);
+
+  Trigger("ColorFade1");
+  Tcolor_form* color = window_->ColorDialog();
+  color->Button1->click();
+  ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+  EXPECT_EQ(History()->count(), 2);
+  EXPECT_EQ(History()->text(1), "Color Fade");
+  EXPECT_EQ((*Master().demo.Blocks[80])[3], " stufftext \"v_cshift 0 0 0 255\\n\";");
+  const std::string faded = DumpOf(Master().demo);
+
+  Trigger("Undo1");
+  EXPECT_EQ(DumpOf(Master().demo), ramped);
+  Trigger("Undo1");
+  EXPECT_EQ(DumpOf(Master().demo), opened);
+  EXPECT_EQ(ShownTitle(*window_), "source.dem - Clipvex");
+  Trigger("Redo1");
+  Trigger("Redo1");
+  EXPECT_EQ(DumpOf(Master().demo), faded);
+
+  // A fade that cannot be made: the message, the dialog stays, no step.
+  Master().inMark = 30;
+  Master().outMark = 30;
+  Trigger("ColorFade1");
+  color->Button1->click();
+  EXPECT_EQ(boxes_, std::vector<QString>{"Clipvex: Invalid floating point operation"});
+  EXPECT_TRUE(color->isVisible());
+  EXPECT_EQ(History()->count(), 2);
+}
+
+TEST_F(EffectsWindowTest, TypingInFindTextIsOneStepPerBlockAndKeepsTheCaret) {
+  Open(120);
+  Trigger("Find1");
+  FindAll("camera");
+  ASSERT_GE(Listed().size(), 10);
+  Tsearch_form* search = window_->SearchDialog();
+  const int row = 5;
+  const std::size_t block = Listed()[row].toULongLong();
+  search->ListBox1Click(row);
+  QPlainTextEdit* memo = search->Memo1;
+  QTextCursor cursor = memo->textCursor();
+  cursor.movePosition(QTextCursor::End);
+  memo->setTextCursor(cursor);
+  const int caret = cursor.position();
+  QTest::keyClicks(memo, " hi");
+  EXPECT_EQ(memo->textCursor().position(), caret + 3);
+  EXPECT_EQ(Master().demo.Blocks[block]->Last().substr(Master().demo.Blocks[block]->Last().size() - 3), " hi");
+  EXPECT_EQ(History()->count(), 1);
+  EXPECT_EQ(History()->text(0), QString("Edit Block %1").arg(block));
+  EXPECT_EQ(ShownTitle(*window_), "source.dem* - Clipvex");
+
+  // Typed away again: the step leaves the history, the demo is unchanged.
+  for (int i = 0; i < 3; ++i) QTest::keyClick(memo, Qt::Key_Backspace);
+  EXPECT_EQ(History()->count(), 0);
+  EXPECT_EQ(ShownTitle(*window_), "source.dem - Clipvex");
+
+  // Two blocks: two steps; undo shows the block's text as it was again.
+  QTest::keyClicks(memo, "!");
+  search->ListBox1Click(row + 1);
+  EXPECT_NE(ToBytes(memo->toPlainText()), BlockTextOf(block));
+  QTest::keyClicks(memo, "?");
+  EXPECT_EQ(History()->count(), 2);
+  Trigger("Undo1");
+  EXPECT_EQ(ToBytes(memo->toPlainText()), BlockTextOf(Listed()[row + 1].toULongLong()));
+  EXPECT_EQ(memo->toPlainText().count('?'), 0);
+
+  // After a save, typing makes a new step.
+  Trigger("Save1");
+  EXPECT_EQ(ShownTitle(*window_), "source.dem - Clipvex");
+  QTest::keyClicks(memo, "+");
+  EXPECT_EQ(History()->count(), 2);
+  EXPECT_EQ(ShownTitle(*window_), "source.dem* - Clipvex");
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(EffectsWindowTest, ResultsAndTheViewerNeverUseBlocksThatLeftTheDemo) {
+  Open(120);
+  Trigger("Find1");
+  FindAll("camera");
+  Tsearch_form* search = window_->SearchDialog();
+  const QStringList found = Listed();
+  ASSERT_GE(found.size(), 20);
+  window_->OpenViewer(found[10].toLongLong(), true);
+  Tetc_form* viewer = window_->Viewer();
+  ASSERT_TRUE(viewer->isVisible());
+  EXPECT_EQ(viewer->Label2->text(), found[10]);
+
+  // The viewer's block and the tenth result deleted through the Edit menu.
+  Master().inMark = found[10].toInt();
+  Master().outMark = found[10].toInt();
+  Trigger("Delete1");
+  EXPECT_EQ(Listed()[10], found[10] + " (gone)");
+  EXPECT_TRUE(viewer->blocktext->isReadOnly());
+  EXPECT_EQ(viewer->Label2->text(), found[10] + " (gone)");
+  search->ListBox1Click(10);
+  EXPECT_EQ(Listed().size(), found.size() - 1);
+  EXPECT_EQ(search->Memo1->toPlainText(), "");
+  // Back with an undo: the viewer may write again.
+  Trigger("Undo1");
+  EXPECT_FALSE(viewer->blocktext->isReadOnly());
+
+  // Closed: no result and no viewer target is left.
+  Trigger("Close1");
+  EXPECT_EQ(search->ListBox1->count(), 0);
+  EXPECT_EQ(ToBytes(viewer->blocktext->toPlainText()), "");
+  search->ListBox1Click(0);
+  search->ListBox1DblClick(0);
+  viewer->next_butt->click();
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(EffectsWindowTest, TheStripOpensTheViewerAndADoubleClickMovesTheStrip) {
+  Open(700);
+  window_->findChild<QToolButton*>("totext_butt")->click();
+  Master().firstVisible = 4;
+  Master().step = 32;
+  QTest::mousePress(window_->MasterPanel->Image(3), Qt::LeftButton);
+  Tetc_form* viewer = window_->Viewer();
+  ASSERT_TRUE(viewer->isVisible());
+  EXPECT_TRUE(viewer->TextMode());
+  EXPECT_EQ(viewer->Label2->text(), "68");
+  EXPECT_EQ(ToBytes(viewer->blocktext->toPlainText()), BlockTextOf(68));
+  window_->findChild<QToolButton*>("zoom_image_butt")->click();
+  QTest::mousePress(window_->MasterPanel->Image(4), Qt::LeftButton);
+  EXPECT_FALSE(viewer->TextMode());
+  EXPECT_EQ(viewer->Label2->text(), "100");
+
+  Trigger("Find1");
+  FindAll("camera");
+  const QStringList found = Listed();
+  const int at500 = found.indexOf("500");
+  ASSERT_GE(at500, 0);
+  window_->SearchDialog()->ListBox1DblClick(at500);
+  EXPECT_EQ(Master().firstVisible, 372);
+  EXPECT_EQ(window_->MasterPanel->Caption(5)->text(), "500");
+  window_->SearchDialog()->ListBox1DblClick(found.indexOf("6"));
+  EXPECT_EQ(Master().firstVisible, 4);
+}
+
+TEST_F(EffectsWindowTest, DialogsTakeTheDelShortcutAndNothingChangesDuringScreenshots) {
+  Open(60);
+  QAction* del = Action("Delete1");
+  QEvent activate(QEvent::WindowActivate);
+  for (QWidget* dialog : std::initializer_list<QWidget*>{window_->SearchDialog(), window_->SpeedDialog(),
+                                                          window_->ColorDialog(), window_->Viewer()}) {
+    QApplication::sendEvent(window_.get(), &activate);
+    ASSERT_EQ(del->shortcut(), QKeySequence(Qt::Key_Delete));
+    QApplication::sendEvent(dialog, &activate);
+    EXPECT_TRUE(del->shortcut().isEmpty()) << dialog->objectName().toStdString();
+  }
+
+  Trigger("Find1");
+  FindAll("camera");
+  window_->SearchDialog()->ListBox1Click(0);
+  window_->OpenViewer(10, true);
+  window_->SetPreviewBusy(true);
+  EXPECT_TRUE(window_->SearchDialog()->Memo1->isReadOnly());
+  EXPECT_TRUE(window_->Viewer()->blocktext->isReadOnly());
+  EXPECT_FALSE(window_->SpeedDialog()->Button1->isEnabled());
+  EXPECT_FALSE(window_->ColorDialog()->Button1->isEnabled());
+  window_->SetPreviewBusy(false);
+  EXPECT_FALSE(window_->SearchDialog()->Memo1->isReadOnly());
+  EXPECT_FALSE(window_->Viewer()->blocktext->isReadOnly());
+  EXPECT_TRUE(window_->SpeedDialog()->Button1->isEnabled());
+}
+
+}  // namespace
+}  // namespace clipvex
