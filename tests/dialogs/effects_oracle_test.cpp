@@ -16,40 +16,23 @@
 #include <QUndoStack>
 #include <cmath>
 #include <cstdio>
-#include <deque>
 #include <filesystem>
 
 #include "dialogs/color_main.h"
-#include "dialogs/messages.h"
-#include "dialogs/settingsstore.h"
 #include "dialogs/speed_main.h"
 #include "document/demotime.h"
 #include "document/numtext.h"
 #include "document/real48.h"
 #include "document/retime.h"
-#include "support/testsupport.h"
-#include "ui/filechooser.h"
-#include "ui/mainwindow.h"
+#include "uisupport/mainwindowfixture.h"
 
 namespace clipvex {
 namespace {
 
-using test::TempDir;
 using Lines = std::vector<std::string>;
 
 const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
 const std::string kOracle = std::string(CLIPVEX_SHARED_DIR) + "/tools/quake-oracle/play_oracle.sh";
-
-class Chooser : public FileChooser {
- public:
-  QString Choose(QWidget*, FileDialogKind) override {
-    if (answers.empty()) return {};
-    QString answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  std::deque<QString> answers;
-};
 
 // The blocks of a dump the converter wrote, comments left out.
 std::vector<Lines> BlocksOfDump(const std::string& text) {
@@ -106,34 +89,19 @@ std::string CshiftOf(const Lines& block) {
   return {};
 }
 
-class EffectsOracleTest : public ::testing::Test {
+class EffectsOracleTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
     if (!std::filesystem::exists(kOracle)) GTEST_SKIP() << "no real-engine check at " << kOracle;
-    game_ = dir_.File("game/");
-    std::filesystem::create_directories(game_ + "id1");
-    std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
-    store_.WriteString("WinQuakePath", game_);
-    store_.WriteString("lmpcpath", game_);
-    store_.WriteString("dempath", "id1");
-    store_.WriteString("addparams", "");
-    store_.WriteInteger("fastpre", 0);
-    previous_ = SetMessageBoxHook(
-        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
+    MainWindowFixture::SetUp();
     previousChooser_ = SetColorChooserHook([](QWidget*, const QColor&) { return QColor(255, 0, 0); });
-    window_ = std::make_unique<Tclipvex_form>(store_, chooser_);
-    window_->show();
-    window_->CreateForms();
+    window_ = MakeWindow();
   }
   void TearDown() override {
-    window_.reset();
-    SetMessageBoxHook(previous_);
+    MainWindowFixture::TearDown();
     SetColorChooserHook(previousChooser_);
   }
 
-  void Choose(const std::string& path) { chooser_.answers.push_back(QString::fromStdString(path)); }
-  void Trigger(const char* name) { window_->findChild<QAction*>(name)->trigger(); }
-  void Click(const char* name) { window_->findChild<QToolButton*>(name)->click(); }
   void Marks(std::int32_t in, std::int32_t out) {
     window_->FinalPanel->State().inMark = in;
     window_->FinalPanel->State().outMark = out;
@@ -147,14 +115,7 @@ class EffectsOracleTest : public ::testing::Test {
     ASSERT_FALSE(speed->isVisible());
   }
 
-  TempDir dir_;
-  std::string game_;
-  MemorySettingsStore store_;
-  Chooser chooser_;
-  std::vector<QString> boxes_;
-  MessageBoxHook previous_;
   ColorChooserHook previousChooser_;
-  std::unique_ptr<Tclipvex_form> window_;
 };
 
 TEST_F(EffectsOracleTest, ASpeedRampAndFadesSurviveASaveAndPlay) {

@@ -13,21 +13,15 @@
 #include <QToolButton>
 #include <algorithm>
 #include <cstdio>
-#include <deque>
 #include <filesystem>
 
-#include "dialogs/messages.h"
-#include "dialogs/settingsstore.h"
 #include "document/dumptext.h"
 #include "editing/stuff_main.h"
-#include "support/testsupport.h"
-#include "ui/filechooser.h"
-#include "ui/mainwindow.h"
+#include "uisupport/mainwindowfixture.h"
 
 namespace clipvex {
 namespace {
 
-using test::TempDir;
 using Lines = std::vector<std::string>;
 
 const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
@@ -35,17 +29,6 @@ const std::string kOracle = std::string(CLIPVEX_SHARED_DIR) + "/tools/quake-orac
 
 // The editor's closing block as the converter writes it back.
 const Lines kClosingBlock = {"block {", " camera 0 0 0;", " disconnect;", "}"};
-
-class Chooser : public FileChooser {
- public:
-  QString Choose(QWidget*, FileDialogKind) override {
-    if (answers.empty()) return {};
-    QString answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  std::deque<QString> answers;
-};
 
 // The blocks of a dump the converter wrote, without comments and with
 // every time line as " time *" (the editor rewrites them): what
@@ -95,32 +78,14 @@ std::string Verdict(const std::string& demo) {
   return out;
 }
 
-class EditingOracleTest : public ::testing::Test {
+class EditingOracleTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
     if (!std::filesystem::exists(kOracle)) GTEST_SKIP() << "no real-engine check at " << kOracle;
-    game_ = dir_.File("game/");
-    std::filesystem::create_directories(game_ + "id1");
-    std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
-    store_.WriteString("WinQuakePath", game_);
-    store_.WriteString("lmpcpath", game_);
-    store_.WriteString("dempath", "id1");
-    store_.WriteString("addparams", "");
-    store_.WriteInteger("fastpre", 0);
-    previous_ = SetMessageBoxHook(
-        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
-    window_ = std::make_unique<Tclipvex_form>(store_, chooser_);
-    window_->show();
-    window_->CreateForms();
-  }
-  void TearDown() override {
-    window_.reset();
-    SetMessageBoxHook(previous_);
+    MainWindowFixture::SetUp();
+    window_ = MakeWindow();
   }
 
-  void Choose(const std::string& path) { chooser_.answers.push_back(QString::fromStdString(path)); }
-  void Trigger(const char* name) { window_->findChild<QAction*>(name)->trigger(); }
-  void Click(const char* name) { window_->findChild<QToolButton*>(name)->click(); }
   void Marks(TFilmStrip* strip, std::int32_t in, std::int32_t out) {
     strip->State().inMark = in;
     strip->State().outMark = out;
@@ -132,14 +97,6 @@ class EditingOracleTest : public ::testing::Test {
     QTest::keyClicks(stuff->text2insert, text);
     stuff->ok_butt->click();
   }
-
-  TempDir dir_;
-  std::string game_;
-  MemorySettingsStore store_;
-  Chooser chooser_;
-  std::vector<QString> boxes_;
-  MessageBoxHook previous_;
-  std::unique_ptr<Tclipvex_form> window_;
 };
 
 TEST_F(EditingOracleTest, ABuiltDemoHoldsItsBlocksInOrderAndPlays) {
