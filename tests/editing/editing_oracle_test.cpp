@@ -12,76 +12,40 @@
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 
 #include "document/dumptext.h"
 #include "editing/stuff_main.h"
 #include "uisupport/mainwindowfixture.h"
+#include "uisupport/realengine.h"
 
 namespace clipvex {
 namespace {
 
-using Lines = std::vector<std::string>;
+using test::Lines;
+using test::TimeLines;
+using test::Verdict;
 
 const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
-const std::string kOracle = std::string(CLIPVEX_SHARED_DIR) + "/tools/quake-oracle/play_oracle.sh";
 
 // The editor's closing block as the converter writes it back.
 const Lines kClosingBlock = {"block {", " camera 0 0 0;", " disconnect;", "}"};
 
-// The blocks of a dump the converter wrote, without comments and with
-// every time line as " time *" (the editor rewrites them): what
-// identifies a block.
-std::vector<Lines> BlocksOfDump(const std::string& text) {
-  std::vector<Lines> blocks;
-  std::size_t begin = 0;
-  bool inside = false;
-  while (begin < text.size()) {
-    std::size_t end = text.find('\n', begin);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(begin, end - begin);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    begin = end + 1;
-    if (line == "block {") {
-      inside = true;
-      blocks.emplace_back();
-    }
-    if (!inside || line.rfind("//", 0) == 0) continue;
-    if (line.rfind(" time ", 0) == 0) line = " time *";
-    blocks.back().push_back(line);
-    if (line == "}") inside = false;
-  }
-  return blocks;
-}
-
-// The blocks the converter finds in a demo file.
+// The blocks the converter finds in a demo file; time lines read " time *"
+// (the editor rewrites them).
 std::vector<Lines> BlocksOfDemo(const std::string& demo, const std::string& work) {
-  const std::string dump = work + "check.txt";
-  const std::string cmd = std::string("'") + LMPC_PATH + "' -s -f '" + demo + "' '" + dump + "'";
-  EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
-  return BlocksOfDump(test::ReadFile(dump));
+  return test::BlocksOfDemo(demo, work, TimeLines::kMasked);
 }
 
 // Inserts `line` where the editor puts inserted text: as line 3.
 void InsertAsTheEditorDoes(Lines& block, const std::string& line) { block.insert(block.begin() + 3, line); }
 
-// The real engine's verdict on a demo: "PASS ..." when it plays to the end.
-std::string Verdict(const std::string& demo) {
-  const std::string cmd = "ORACLE_STANDINS=1 bash '" + kOracle + "' '" + demo + "'";
-  std::string out;
-  if (FILE* pipe = popen(cmd.c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-    pclose(pipe);
-  }
-  return out;
-}
-
 class EditingOracleTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(kOracle)) GTEST_SKIP() << "no real-engine check at " << kOracle;
+    if (!std::filesystem::exists(test::OracleScript())) {
+      GTEST_SKIP() << "no real-engine check at " << test::OracleScript();
+    }
     MainWindowFixture::SetUp();
     window_ = MakeWindow();
   }
@@ -158,7 +122,6 @@ TEST_F(EditingOracleTest, ABuiltDemoHoldsItsBlocksInOrderAndPlays) {
   for (std::size_t b = 0; b < saved.size(); ++b) ASSERT_EQ(saved[b], expected[b]) << "block " << b + 1;
 
   const std::string verdict = Verdict(built);
-  std::printf("%s", verdict.c_str());
   EXPECT_EQ(verdict.rfind("PASS", 0), 0u) << verdict;
 }
 
@@ -201,7 +164,6 @@ TEST_F(EditingOracleTest, TwoLevelsJoinedByPasteNewLevelPlay) {
   for (std::size_t b = 0; b < saved.size(); ++b) ASSERT_EQ(saved[b], expected[b]) << "block " << b + 1;
 
   const std::string verdict = Verdict(joined);
-  std::printf("%s", verdict.c_str());
   EXPECT_EQ(verdict.rfind("PASS", 0), 0u) << verdict;
 }
 
