@@ -40,7 +40,7 @@ void ViewerPicture::paintEvent(QPaintEvent*) {
   painter.drawImage(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), image_);
 }
 
-Tetc_form::Tetc_form(EffectsHost& host, QWidget* parent) : QDialog(parent), host_(host) {
+Tetc_form::Tetc_form(EffectsHost& host, QWidget* parent) : ModelessDialog(parent), host_(host) {
   setObjectName("etc_form");
   setWindowTitle("Clipvex");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -146,11 +146,6 @@ void Tetc_form::Open(std::int64_t block, bool asText) {
   show();
   raise();
   activateWindow();
-}
-
-bool Tetc_form::event(QEvent* event) {
-  ReportActivation(*event, onActivate);
-  return QDialog::event(event);
 }
 
 void Tetc_form::showEvent(QShowEvent* event) {

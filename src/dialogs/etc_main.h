@@ -4,13 +4,13 @@
 // tools. Modeless and sizeable.
 #pragma once
 
-#include <QDialog>
 #include <QImage>
 #include <cstdint>
 #include <functional>
 
 #include "dialogs/effectshost.h"
 #include "dialogs/etc.h"
+#include "dialogs/modeless.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -36,7 +36,7 @@ class ViewerPicture : public QWidget {
   QImage image_;
 };
 
-class Tetc_form : public QDialog {
+class Tetc_form : public ModelessDialog {
   Q_OBJECT
 
  public:
@@ -62,8 +62,6 @@ class Tetc_form : public QDialog {
 
   // Loads a thumbnail file into a picture (the strips' loader).
   std::function<QImage(const QString& path)> loadPicture;
-  // Called whenever the viewer becomes the active window.
-  std::function<void()> onActivate;
 
   ViewerPicture* zoomed_image = nullptr;
   QPlainTextEdit* blocktext = nullptr;
@@ -78,7 +76,6 @@ class Tetc_form : public QDialog {
   void next_buttClick();
 
  protected:
-  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
