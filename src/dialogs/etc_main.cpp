@@ -252,13 +252,8 @@ void Tetc_form::blocktextChange() {
     UpdateTextAccess();
     return;
   }
-  const std::size_t at = *index;
-  Block lines = BlockFromText(ToBytes(blocktext->toPlainText()));
-  Guarded(this, [&] {
-    host_.RunEffect(
-        *strip, BlockEditName(at), [at, lines](StripEdit& edit) { edit.ReplaceLines(at, lines); },
-        state_.target.block);
-  });
+  const std::string text = ToBytes(blocktext->toPlainText());
+  Guarded(this, [&] { WriteBlockText(host_, *strip, *index, text, state_.target); });
 }
 
 void Tetc_form::BlocksChanged(char letter) {

@@ -298,13 +298,8 @@ void Tsearch_form::Memo1Change() {
     UpdateMemoAccess();
     return;
   }
-  const std::size_t at = *index;
-  Block lines = BlockFromText(ToBytes(Memo1->toPlainText()));
-  Guarded(this, [&] {
-    host_.RunEffect(
-        *strip, BlockEditName(at), [at, lines](StripEdit& edit) { edit.ReplaceLines(at, lines); },
-        session_.memoTarget.block);
-  });
+  const std::string text = ToBytes(Memo1->toPlainText());
+  Guarded(this, [&] { WriteBlockText(host_, *strip, *index, text, session_.memoTarget); });
 }
 
 void Tsearch_form::BlocksChanged(char letter) {
