@@ -1,7 +1,6 @@
 #include "document/conversion.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -32,8 +31,7 @@ class ConversionTest : public ::testing::Test {
   void UseFakeConverter(const std::string& body) {
     std::string path = settings_.lmpcpath + "lmpc";
     std::filesystem::remove(path);
-    WriteFile(path, "#!/bin/sh\n" + body + "\n");
-    ::chmod(path.c_str(), 0755);
+    test::WriteScript(path, body);
   }
   std::string ConverterDump(const std::string& demo) {
     std::string out = dir_.File("plain.txt");

@@ -1,5 +1,6 @@
 #include "support/testsupport.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -33,6 +34,11 @@ std::string ReadFile(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+void WriteScript(const std::string& path, std::string_view body) {
+  WriteFile(path, "#!/bin/sh\n" + std::string(body) + "\n");
+  if (::chmod(path.c_str(), 0755) != 0) throw std::runtime_error("cannot make " + path + " executable");
 }
 
 bool FileExists(const std::string& path) { return std::filesystem::exists(path); }

@@ -39,6 +39,8 @@ class TempDir {
 };
 
 void WriteFile(const std::string& path, std::string_view bytes);
+// Writes an executable shell script: "#!/bin/sh", then the lines of `body`.
+void WriteScript(const std::string& path, std::string_view body);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
