@@ -244,14 +244,8 @@ void Tetc_form::ScrollStep() {
 void Tetc_form::blocktextChange() {
   if (loading_ || !targetLive_ || blocktext->isReadOnly()) return;
   StripState* strip = host_.StripOf(state_.targetStrip);
-  const std::optional<std::size_t> index =
-      strip != nullptr && strip->HasDemo() ? Resolve(state_.target, strip->demo.Blocks) : std::optional<std::size_t>();
-  if (!index) {
-    targetLive_ = false;
-    ShowNumber(true);
-    UpdateTextAccess();
-    return;
-  }
+  const std::optional<std::size_t> index = ResolveTarget(strip);
+  if (!index) return;
   const std::string text = ToBytes(blocktext->toPlainText());
   Guarded(this, [&] { WriteBlockText(host_, *strip, *index, text, state_.target); });
 }
@@ -259,15 +253,8 @@ void Tetc_form::blocktextChange() {
 void Tetc_form::BlocksChanged(char letter) {
   if (!TextMode() || state_.targetStrip == 0 || state_.targetStrip != letter) return;
   StripState* strip = host_.StripOf(letter);
-  const std::optional<std::size_t> index =
-      strip != nullptr && strip->HasDemo() ? Resolve(state_.target, strip->demo.Blocks) : std::optional<std::size_t>();
-  if (!index) {
-    // Out of the demo (perhaps back with an undo): shown, not written.
-    targetLive_ = false;
-    ShowNumber(true);
-    UpdateTextAccess();
-    return;
-  }
+  const std::optional<std::size_t> index = ResolveTarget(strip);
+  if (!index) return;
   // The block may have moved: the number follows it.
   if (host_.ActiveStrip().letter == letter) state_.viewerBlock = static_cast<std::int64_t>(*index);
   targetLive_ = true;
@@ -281,6 +268,17 @@ void Tetc_form::BlocksChanged(char letter) {
     blocktext->setTextCursor(cursor);
   }
   UpdateTextAccess();
+}
+
+std::optional<std::size_t> Tetc_form::ResolveTarget(StripState* strip) {
+  const std::optional<std::size_t> index =
+      strip != nullptr && strip->HasDemo() ? Resolve(state_.target, strip->demo.Blocks) : std::optional<std::size_t>();
+  if (!index) {
+    targetLive_ = false;
+    ShowNumber(true);
+    UpdateTextAccess();
+  }
+  return index;
 }
 
 void Tetc_form::DemoReplaced(char letter) {

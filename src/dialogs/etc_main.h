@@ -5,8 +5,10 @@
 #pragma once
 
 #include <QImage>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "dialogs/effectshost.h"
 #include "dialogs/etc.h"
@@ -87,6 +89,10 @@ class Tetc_form : public ModelessDialog {
   void LoadText(const Block& block);
   void ShowNumber(bool gone = false);
   void UpdateTextAccess();
+  // Where the block the text box shows stands in `strip`'s demo now; none
+  // once it left the demo (perhaps back with an undo), and from then on the
+  // box shows it without writing to it.
+  std::optional<std::size_t> ResolveTarget(StripState* strip);
   void LayOut();
   std::int64_t ActiveEntries();
 
