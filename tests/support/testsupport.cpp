@@ -52,4 +52,18 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view eo
   return out;
 }
 
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t nl = text.find('\n', at);
+    if (nl == std::string::npos) nl = text.size();
+    std::string line = text.substr(at, nl - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    at = nl + 1;
+  }
+  return lines;
+}
+
 }  // namespace clipvex::test

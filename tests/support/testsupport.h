@@ -57,5 +57,7 @@ std::string ErrorOf(Call&& call) {
 
 // Joins lines with the given line end after each.
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view eol = "\n");
+// The lines of a text, each without its "\n" or "\r\n".
+std::vector<std::string> SplitLines(const std::string& text);
 
 }  // namespace clipvex::test

@@ -16,14 +16,8 @@ const std::string& OracleScript() {
 
 std::vector<Lines> BlocksOfDump(const std::string& text, TimeLines times) {
   std::vector<Lines> blocks;
-  std::size_t begin = 0;
   bool inside = false;
-  while (begin < text.size()) {
-    std::size_t end = text.find('\n', begin);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(begin, end - begin);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    begin = end + 1;
+  for (std::string& line : SplitLines(text)) {
     if (line == "block {") {
       inside = true;
       blocks.emplace_back();
