@@ -54,7 +54,7 @@ class MainWindowFixture : public ::testing::Test {
   std::string Generated(const std::string& name, int blocks);
   // Opens `path` into the active strip through File > Open; no message box.
   void Open(Tclipvex_form& window, const std::string& path);
-  // The next answer of the file dialogs.
+  // Queues `path` as the next answer of the file dialogs.
   void Choose(const std::string& path) { chooser_.answers.push_back(QString::fromStdString(path)); }
 
   static QAction* Action(QWidget& window, const char* name) { return window.findChild<QAction*>(name); }
