@@ -1,5 +1,7 @@
 #include "dialogs/blockref.h"
 
+#include "dialogs/effectshost.h"
+
 namespace clipvex {
 
 bool BlockRef::Empty() const { return block.expired(); }
@@ -53,5 +55,12 @@ Block BlockFromText(std::string_view text) {
 }
 
 std::string BlockEditName(std::size_t index) { return "Edit Block " + std::to_string(index); }
+
+void WriteBlockText(EffectsHost& host, StripState& strip, std::size_t at, std::string_view text,
+                    const BlockRef& target) {
+  Block lines = BlockFromText(text);
+  host.RunEffect(
+      strip, BlockEditName(at), [at, lines](StripEdit& edit) { edit.ReplaceLines(at, lines); }, target.block);
+}
 
 }  // namespace clipvex

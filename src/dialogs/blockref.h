@@ -13,6 +13,9 @@
 
 namespace clipvex {
 
+class EffectsHost;
+struct StripState;
+
 // A block of a strip's demo, by identity. A block taken out of the demo
 // may live on in the undo history, so that it is alive proves nothing: the
 // reference counts only while the block is in the strip's block list.
@@ -42,5 +45,12 @@ Block BlockFromText(std::string_view text);
 
 // The name of the undo step of a text edit of block `index`.
 std::string BlockEditName(std::size_t index);
+
+// What typing into a text box that shows block `at` of `strip` (the block
+// `target` names) does: the block's lines become those of `text`, as a text
+// edit of that block on the strip's undo history ("Edit Block N"). Raises
+// the host's error when the demo cannot change.
+void WriteBlockText(EffectsHost& host, StripState& strip, std::size_t at, std::string_view text,
+                    const BlockRef& target);
 
 }  // namespace clipvex

@@ -1,7 +1,6 @@
 #include "dialogs/color_main.h"
 
 #include <QColorDialog>
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,7 +13,6 @@
 #include <QVBoxLayout>
 
 #include "dialogs/messages.h"
-#include "dialogs/modeless.h"
 
 namespace clipvex {
 namespace {
@@ -22,7 +20,6 @@ namespace {
 constexpr int kOpacityStep = 32;
 constexpr int kOpaque = 255;
 constexpr const char* kClear = "Clear";
-constexpr const char* kLockedHint = "The demo cannot change while screenshots are being taken.";
 
 ColorChooserHook& ChooserHook() {
   static ColorChooserHook hook;
@@ -120,7 +117,7 @@ void ColorSwatch::mouseReleaseEvent(QMouseEvent* event) {
   QFrame::mouseReleaseEvent(event);
 }
 
-Tcolor_form::Tcolor_form(QWidget* parent) : QDialog(parent) {
+Tcolor_form::Tcolor_form(QWidget* parent) : RangeEffectDialog(parent) {
   setObjectName("color_form");
   setWindowTitle("Color Fade");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -154,12 +151,7 @@ Tcolor_form::Tcolor_form(QWidget* parent) : QDialog(parent) {
   auto* toLabel = new QLabel("To:", this);
   toLabel->setBuddy(end_block);
 
-  Button1 = new QPushButton("OK", this);
-  Button1->setObjectName("Button1");
-  Button1->setDefault(true);
-  Button2 = new QPushButton("Cancel", this);
-  Button2->setObjectName("Button2");
-  Button2->setAutoDefault(false);
+  MakeButtons();
 
   auto* ends = new QHBoxLayout;
   ends->addWidget(EndGroup("Start", st_panel, SpeedButton1, st_op, this));
@@ -185,23 +177,6 @@ Tcolor_form::Tcolor_form(QWidget* parent) : QDialog(parent) {
   connect(end_panel, &ColorSwatch::Clicked, this, &Tcolor_form::st_panelClick);
   connect(SpeedButton1, &QPushButton::clicked, this, &Tcolor_form::SpeedButton1Click);
   connect(SpeedButton2, &QPushButton::clicked, this, &Tcolor_form::SpeedButton2Click);
-  connect(Button1, &QPushButton::clicked, this, &Tcolor_form::Button1Click);
-  connect(Button2, &QPushButton::clicked, this, &Tcolor_form::Button2Click);
-}
-
-void Tcolor_form::Open(std::int32_t inMark, std::int32_t outMark) {
-  if (!isVisible()) FormShow(inMark, outMark);
-  ShowModeless(*this, centred_);
-}
-
-void Tcolor_form::FormShow(std::int32_t inMark, std::int32_t outMark) {
-  st_block->setText(QString::number(inMark));
-  end_block->setText(QString::number(outMark));
-}
-
-void Tcolor_form::SetDemoLocked(bool locked) {
-  Button1->setEnabled(!locked);
-  Button1->setToolTip(locked ? kLockedHint : QString());
 }
 
 ColorFadeInput Tcolor_form::Input() const {
@@ -211,11 +186,6 @@ ColorFadeInput Tcolor_form::Input() const {
   input.start = FadeSwatch{RgbOf(st_panel->Color()), st_panel->Clear(), st_op->value()};
   input.end = FadeSwatch{RgbOf(end_panel->Color()), end_panel->Clear(), end_op->value()};
   return input;
-}
-
-bool Tcolor_form::event(QEvent* event) {
-  ReportActivation(*event, onActivate);
-  return QDialog::event(event);
 }
 
 void Tcolor_form::st_panelClick(ColorSwatch* swatch) {
@@ -238,16 +208,9 @@ void Tcolor_form::SpeedButton2Click() {
   end_op->setValue(0);
 }
 
-void Tcolor_form::Button1Click() {
-  if (!Button1->isEnabled()) return;
+void Tcolor_form::Apply() {
   const ColorFadeInput input = Input();
-  if (Guarded(this, [&] {
-        if (onApply) onApply(input);
-      })) {
-    hide();
-  }
+  if (onApply) onApply(input);
 }
-
-void Tcolor_form::Button2Click() { hide(); }
 
 }  // namespace clipvex

@@ -6,15 +6,13 @@
 #pragma once
 
 #include <QColor>
-#include <QDialog>
 #include <QFrame>
-#include <cstdint>
 #include <functional>
 #include <optional>
 
 #include "dialogs/color.h"
+#include "dialogs/rangedialog.h"
 
-class QLineEdit;
 class QPushButton;
 class QSlider;
 
@@ -54,25 +52,15 @@ class ColorSwatch : public QFrame {
   QString caption_;
 };
 
-class Tcolor_form : public QDialog {
+class Tcolor_form : public RangeEffectDialog {
   Q_OBJECT
 
  public:
   explicit Tcolor_form(QWidget* parent = nullptr);
 
-  // ColorFade1Click: a hidden dialog takes From and To from the strip's
-  // marks (FormShow); then it is shown in front, centred the first time.
-  void Open(std::int32_t inMark, std::int32_t outMark);
-  void FormShow(std::int32_t inMark, std::int32_t outMark);
-
-  // While screenshots are taken the demo must not change: OK is disabled.
-  void SetDemoLocked(bool locked);
-
   // OK: applies the fade; raises the error of a fade that cannot be made
   // (the dialog then stays open and shows it).
   std::function<void(const ColorFadeInput& input)> onApply;
-  // Called whenever the dialog becomes the active window.
-  std::function<void()> onActivate;
 
   ColorFadeInput Input() const;
 
@@ -82,23 +70,16 @@ class Tcolor_form : public QDialog {
   ColorSwatch* end_panel = nullptr;
   QPushButton* SpeedButton2 = nullptr;
   QSlider* end_op = nullptr;
-  QLineEdit* st_block = nullptr;
-  QLineEdit* end_block = nullptr;
-  QPushButton* Button1 = nullptr;
-  QPushButton* Button2 = nullptr;
 
  protected:
-  bool event(QEvent* event) override;
+  void Apply() override;
 
  private:
   void st_panelClick(ColorSwatch* swatch);
   void SpeedButton1Click();
   void SpeedButton2Click();
-  void Button1Click();
-  void Button2Click();
 
   QColor lastChosen_ = Qt::white;  // where the chooser starts
-  bool centred_ = false;
 };
 
 }  // namespace clipvex

@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
@@ -28,7 +27,7 @@ bool IsBelow(const QString& path, const QString& root) {
 
 }  // namespace
 
-Tdir_dialog_form::Tdir_dialog_form(QWidget* parent) : QDialog(parent) {
+Tdir_dialog_form::Tdir_dialog_form(QWidget* parent) : ModelessDialog(parent) {
   setObjectName("dir_dialog_form");
   setWindowTitle("Select Directory");
   setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -162,12 +161,7 @@ QString Tdir_dialog_form::SelectedDirectory() const {
   return QDir::toNativeSeparators(path);
 }
 
-void Tdir_dialog_form::ShowModeless() { clipvex::ShowModeless(*this, centred_); }
-
-bool Tdir_dialog_form::event(QEvent* event) {
-  ReportActivation(*event, onActivate);
-  return QDialog::event(event);
-}
+void Tdir_dialog_form::ShowModeless() { ShowInFront(); }
 
 void Tdir_dialog_form::ok_buttClick() {
   const QString path = SelectedDirectory();

@@ -2,11 +2,11 @@
 // puts the selected folder into the box it was opened for.
 #pragma once
 
-#include <QDialog>
 #include <QLineEdit>
 #include <QPointer>
 #include <QString>
-#include <functional>
+
+#include "dialogs/modeless.h"
 
 class QComboBox;
 class QFileSystemModel;
@@ -15,7 +15,7 @@ class QTreeView;
 
 namespace clipvex {
 
-class Tdir_dialog_form : public QDialog {
+class Tdir_dialog_form : public ModelessDialog {
   Q_OBJECT
 
  public:
@@ -36,12 +36,6 @@ class Tdir_dialog_form : public QDialog {
   // is selected), in the platform's notation.
   QString SelectedDirectory() const;
 
-  // Called whenever the dialog becomes the active window.
-  std::function<void()> onActivate;
-
- protected:
-  bool event(QEvent* event) override;
-
  private:
   void ok_buttClick();
   void cancel_buttClick();
@@ -56,7 +50,6 @@ class Tdir_dialog_form : public QDialog {
   QPushButton* ok_butt;
   QPushButton* cancel_butt;
   QPointer<QLineEdit> target_;
-  bool centred_ = false;
 };
 
 }  // namespace clipvex

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QColor>
 #include <QDir>
-#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -68,7 +67,7 @@ QToolButton* NewBrowseButton(const char* name, QWidget* parent) {
 }  // namespace
 
 Tdircfg_form::Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog_form& dirDialog, QWidget* parent)
-    : QDialog(parent), settings_(settings), store_(store), dirDialog_(dirDialog) {
+    : ModelessDialog(parent), settings_(settings), store_(store), dirDialog_(dirDialog) {
   setObjectName("dircfg_form");
   setWindowTitle("Configuration");
   setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -208,12 +207,7 @@ void Tdircfg_form::ShowNotes(const DircfgProblems& problems) {
 
 void Tdircfg_form::ShowModeless() {
   UpdateReason();
-  clipvex::ShowModeless(*this, centred_);
-}
-
-bool Tdircfg_form::event(QEvent* event) {
-  ReportActivation(*event, onActivate);
-  return QDialog::event(event);
+  ShowInFront();
 }
 
 void Tdircfg_form::ok_buttClick() {

@@ -4,10 +4,8 @@
 // back and loads the configuration again.
 #pragma once
 
-#include <QDialog>
-#include <functional>
-
 #include "dialogs/dircfg.h"
+#include "dialogs/modeless.h"
 #include "dialogs/settingsstore.h"
 #include "document/settings.h"
 
@@ -21,7 +19,7 @@ namespace clipvex {
 
 class Tdir_dialog_form;
 
-class Tdircfg_form : public QDialog {
+class Tdircfg_form : public ModelessDialog {
   Q_OBJECT
 
  public:
@@ -32,12 +30,6 @@ class Tdircfg_form : public QDialog {
   // Shows the dialog without blocking, in front and active, with whatever
   // its boxes hold; centred on the screen the first time.
   void ShowModeless();
-
-  // Called whenever the dialog becomes the active window.
-  std::function<void()> onActivate;
-
- protected:
-  bool event(QEvent* event) override;
 
  private:
   void ok_buttClick();
@@ -70,7 +62,6 @@ class Tdircfg_form : public QDialog {
   QLabel* winqpathNote_;
   QLabel* lmpcpathNote_;
   QLabel* dempathNote_;
-  bool centred_ = false;
 };
 
 }  // namespace clipvex

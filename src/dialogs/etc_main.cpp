@@ -40,7 +40,7 @@ void ViewerPicture::paintEvent(QPaintEvent*) {
   painter.drawImage(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), image_);
 }
 
-Tetc_form::Tetc_form(EffectsHost& host, QWidget* parent) : QDialog(parent), host_(host) {
+Tetc_form::Tetc_form(EffectsHost& host, QWidget* parent) : ModelessDialog(parent), host_(host) {
   setObjectName("etc_form");
   setWindowTitle("Clipvex");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -148,11 +148,6 @@ void Tetc_form::Open(std::int64_t block, bool asText) {
   activateWindow();
 }
 
-bool Tetc_form::event(QEvent* event) {
-  ReportActivation(*event, onActivate);
-  return QDialog::event(event);
-}
-
 void Tetc_form::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // Showing a hidden viewer shows its block; coming back from an icon does not.
@@ -249,35 +244,17 @@ void Tetc_form::ScrollStep() {
 void Tetc_form::blocktextChange() {
   if (loading_ || !targetLive_ || blocktext->isReadOnly()) return;
   StripState* strip = host_.StripOf(state_.targetStrip);
-  const std::optional<std::size_t> index =
-      strip != nullptr && strip->HasDemo() ? Resolve(state_.target, strip->demo.Blocks) : std::optional<std::size_t>();
-  if (!index) {
-    targetLive_ = false;
-    ShowNumber(true);
-    UpdateTextAccess();
-    return;
-  }
-  const std::size_t at = *index;
-  Block lines = BlockFromText(ToBytes(blocktext->toPlainText()));
-  Guarded(this, [&] {
-    host_.RunEffect(
-        *strip, BlockEditName(at), [at, lines](StripEdit& edit) { edit.ReplaceLines(at, lines); },
-        state_.target.block);
-  });
+  const std::optional<std::size_t> index = ResolveTarget(strip);
+  if (!index) return;
+  const std::string text = ToBytes(blocktext->toPlainText());
+  Guarded(this, [&] { WriteBlockText(host_, *strip, *index, text, state_.target); });
 }
 
 void Tetc_form::BlocksChanged(char letter) {
   if (!TextMode() || state_.targetStrip == 0 || state_.targetStrip != letter) return;
   StripState* strip = host_.StripOf(letter);
-  const std::optional<std::size_t> index =
-      strip != nullptr && strip->HasDemo() ? Resolve(state_.target, strip->demo.Blocks) : std::optional<std::size_t>();
-  if (!index) {
-    // Out of the demo (perhaps back with an undo): shown, not written.
-    targetLive_ = false;
-    ShowNumber(true);
-    UpdateTextAccess();
-    return;
-  }
+  const std::optional<std::size_t> index = ResolveTarget(strip);
+  if (!index) return;
   // The block may have moved: the number follows it.
   if (host_.ActiveStrip().letter == letter) state_.viewerBlock = static_cast<std::int64_t>(*index);
   targetLive_ = true;
@@ -291,6 +268,17 @@ void Tetc_form::BlocksChanged(char letter) {
     blocktext->setTextCursor(cursor);
   }
   UpdateTextAccess();
+}
+
+std::optional<std::size_t> Tetc_form::ResolveTarget(StripState* strip) {
+  const std::optional<std::size_t> index =
+      strip != nullptr && strip->HasDemo() ? Resolve(state_.target, strip->demo.Blocks) : std::optional<std::size_t>();
+  if (!index) {
+    targetLive_ = false;
+    ShowNumber(true);
+    UpdateTextAccess();
+  }
+  return index;
 }
 
 void Tetc_form::DemoReplaced(char letter) {

@@ -4,13 +4,15 @@
 // tools. Modeless and sizeable.
 #pragma once
 
-#include <QDialog>
 #include <QImage>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "dialogs/effectshost.h"
 #include "dialogs/etc.h"
+#include "dialogs/modeless.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -36,7 +38,7 @@ class ViewerPicture : public QWidget {
   QImage image_;
 };
 
-class Tetc_form : public QDialog {
+class Tetc_form : public ModelessDialog {
   Q_OBJECT
 
  public:
@@ -62,8 +64,6 @@ class Tetc_form : public QDialog {
 
   // Loads a thumbnail file into a picture (the strips' loader).
   std::function<QImage(const QString& path)> loadPicture;
-  // Called whenever the viewer becomes the active window.
-  std::function<void()> onActivate;
 
   ViewerPicture* zoomed_image = nullptr;
   QPlainTextEdit* blocktext = nullptr;
@@ -78,7 +78,6 @@ class Tetc_form : public QDialog {
   void next_buttClick();
 
  protected:
-  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -90,6 +89,10 @@ class Tetc_form : public QDialog {
   void LoadText(const Block& block);
   void ShowNumber(bool gone = false);
   void UpdateTextAccess();
+  // Where the block the text box shows stands in `strip`'s demo now; none
+  // once it left the demo (perhaps back with an undo), and from then on the
+  // box shows it without writing to it.
+  std::optional<std::size_t> ResolveTarget(StripState* strip);
   void LayOut();
   std::int64_t ActiveEntries();
 

@@ -1,6 +1,5 @@
 #include "dialogs/modeless.h"
 
-#include <QDialog>
 #include <QEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -26,17 +25,19 @@ void ShowModeless(QDialog& dialog, bool& centred) {
   dialog.activateWindow();
 }
 
-void MakeOkCancel(QDialog& dialog, QPushButton*& ok, QPushButton*& cancel) {
+void MakeOkCancel(QDialog& dialog, QPushButton*& ok, QPushButton*& cancel, const char* okName,
+                  const char* cancelName) {
   ok = new QPushButton("OK", &dialog);
-  ok->setObjectName("ok_butt");
+  ok->setObjectName(okName);
   ok->setDefault(true);
   cancel = new QPushButton("Cancel", &dialog);
-  cancel->setObjectName("cancel_butt");
+  cancel->setObjectName(cancelName);
   cancel->setAutoDefault(false);
 }
 
-void ReportActivation(const QEvent& event, const std::function<void()>& onActivate) {
-  if (event.type() == QEvent::WindowActivate && onActivate) onActivate();
+bool ModelessDialog::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate && onActivate) onActivate();
+  return QDialog::event(event);
 }
 
 }  // namespace clipvex

@@ -2,9 +2,9 @@
 // active, while the main window stays usable.
 #pragma once
 
+#include <QDialog>
 #include <functional>
 
-class QDialog;
 class QEvent;
 class QPushButton;
 class QWidget;
@@ -18,12 +18,31 @@ void CentreOnScreen(QWidget& window);
 // (`centred` still false) it is sized to its contents and centred.
 void ShowModeless(QDialog& dialog, bool& centred);
 
-// The dialog's "OK" (`ok_butt`, the default button) and "Cancel"
-// (`cancel_butt`) buttons.
-void MakeOkCancel(QDialog& dialog, QPushButton*& ok, QPushButton*& cancel);
+// The dialog's "OK" (the default button) and "Cancel" buttons, named
+// `ok_butt` and `cancel_butt` unless other names are given.
+void MakeOkCancel(QDialog& dialog, QPushButton*& ok, QPushButton*& cancel, const char* okName = "ok_butt",
+                  const char* cancelName = "cancel_butt");
 
-// For a dialog's event handler: calls `onActivate` (if set) when `event`
-// says the dialog has become the active window.
-void ReportActivation(const QEvent& event, const std::function<void()>& onActivate);
+// A modeless dialog of the editor: it says when it becomes the active
+// window (the main window then hands its Del shortcut over) and shows
+// itself in front, centred the first time.
+class ModelessDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit ModelessDialog(QWidget* parent = nullptr) : QDialog(parent) {}
+
+  // Called whenever the dialog becomes the active window.
+  std::function<void()> onActivate;
+
+ protected:
+  bool event(QEvent* event) override;
+  // Shows the dialog without blocking, raised and active; the first time it
+  // is sized to its contents and centred on its screen.
+  void ShowInFront() { ShowModeless(*this, centred_); }
+
+ private:
+  bool centred_ = false;
+};
 
 }  // namespace clipvex

@@ -52,7 +52,7 @@ QLabel* Note(const char* text, QWidget* parent) {
 
 }  // namespace
 
-Tsearch_form::Tsearch_form(EffectsHost& host, QWidget* parent) : QDialog(parent), host_(host) {
+Tsearch_form::Tsearch_form(EffectsHost& host, QWidget* parent) : ModelessDialog(parent), host_(host) {
   setObjectName("search_form");
   setWindowTitle("Find Text");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -128,7 +128,7 @@ Tsearch_form::Tsearch_form(EffectsHost& host, QWidget* parent) : QDialog(parent)
 
 void Tsearch_form::Open() {
   if (!isVisible()) FormShow();
-  ShowModeless(*this, centred_);
+  ShowInFront();
   searchq->setFocus(Qt::OtherFocusReason);
 }
 
@@ -145,11 +145,6 @@ void Tsearch_form::FormShow() {
 const BlockList* Tsearch_form::Blocks() const {
   StripState* strip = host_.StripOf(strip_);
   return strip != nullptr && strip->HasDemo() ? &strip->demo.Blocks : nullptr;
-}
-
-bool Tsearch_form::event(QEvent* event) {
-  ReportActivation(*event, onActivate);
-  return QDialog::event(event);
 }
 
 void Tsearch_form::hideEvent(QHideEvent* event) {
@@ -303,13 +298,8 @@ void Tsearch_form::Memo1Change() {
     UpdateMemoAccess();
     return;
   }
-  const std::size_t at = *index;
-  Block lines = BlockFromText(ToBytes(Memo1->toPlainText()));
-  Guarded(this, [&] {
-    host_.RunEffect(
-        *strip, BlockEditName(at), [at, lines](StripEdit& edit) { edit.ReplaceLines(at, lines); },
-        session_.memoTarget.block);
-  });
+  const std::string text = ToBytes(Memo1->toPlainText());
+  Guarded(this, [&] { WriteBlockText(host_, *strip, *index, text, session_.memoTarget); });
 }
 
 void Tsearch_form::BlocksChanged(char letter) {

@@ -4,10 +4,10 @@
 // slices between which the window paints and answers the Stop button.
 #pragma once
 
-#include <QDialog>
 #include <functional>
 
 #include "dialogs/effectshost.h"
+#include "dialogs/modeless.h"
 #include "dialogs/search.h"
 
 class QLabel;
@@ -21,7 +21,7 @@ class QTimer;
 
 namespace clipvex {
 
-class Tsearch_form : public QDialog {
+class Tsearch_form : public ModelessDialog {
   Q_OBJECT
 
  public:
@@ -46,9 +46,6 @@ class Tsearch_form : public QDialog {
   // The strip the search and its results belong to.
   char StripLetter() const { return strip_; }
 
-  // Called whenever the dialog becomes the active window.
-  std::function<void()> onActivate;
-
   // How long a slice of a search runs before the window gets its turn.
   int sliceMilliseconds = 8;
 
@@ -68,7 +65,6 @@ class Tsearch_form : public QDialog {
   void ListBox1DblClick(int row);
 
  protected:
-  bool event(QEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
  private:
@@ -91,7 +87,6 @@ class Tsearch_form : public QDialog {
   bool loadingMemo_ = false;
   bool memoRoundTrips_ = true;
   bool memoShowing_ = false;  // the text box shows a listed block
-  bool centred_ = false;
 };
 
 }  // namespace clipvex

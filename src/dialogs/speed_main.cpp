@@ -1,7 +1,6 @@
 #include "dialogs/speed_main.h"
 
 #include <QButtonGroup>
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,7 +14,6 @@
 #include <tuple>
 
 #include "dialogs/messages.h"
-#include "dialogs/modeless.h"
 
 namespace clipvex {
 namespace {
@@ -23,7 +21,6 @@ namespace {
 constexpr int kSmallStep = 5;
 constexpr int kPageStep = 25;
 constexpr int kTickEvery = 25;
-constexpr const char* kLockedHint = "The demo cannot change while screenshots are being taken.";
 
 QLineEdit* NumberBox(const char* name, QWidget* parent) {
   auto* box = new QLineEdit(parent);
@@ -34,7 +31,7 @@ QLineEdit* NumberBox(const char* name, QWidget* parent) {
 
 }  // namespace
 
-Tspeed_form::Tspeed_form(QWidget* parent) : QDialog(parent) {
+Tspeed_form::Tspeed_form(QWidget* parent) : RangeEffectDialog(parent) {
   setObjectName("speed_form");
   setWindowTitle("Modify Speed");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -98,12 +95,7 @@ Tspeed_form::Tspeed_form(QWidget* parent) : QDialog(parent) {
   toLabel->setObjectName("Label7");
   toLabel->setBuddy(end_block);
 
-  Button1 = new QPushButton("OK", this);
-  Button1->setObjectName("Button1");
-  Button1->setDefault(true);
-  Button2 = new QPushButton("Cancel", this);
-  Button2->setObjectName("Button2");
-  Button2->setAutoDefault(false);
+  MakeButtons();
 
   auto* percentRow = new QHBoxLayout;
   percentRow->addStretch(1);
@@ -136,26 +128,13 @@ Tspeed_form::Tspeed_form(QWidget* parent) : QDialog(parent) {
 
   connect(TrackBar1, &QSlider::valueChanged, this, &Tspeed_form::TrackBar1Change);
   connect(percent_edit, &QLineEdit::textChanged, this, &Tspeed_form::percent_editChange);
-  connect(Button1, &QPushButton::clicked, this, &Tspeed_form::Button1Click);
-  connect(Button2, &QPushButton::clicked, this, &Tspeed_form::Button2Click);
-}
-
-void Tspeed_form::Open(std::int32_t inMark, std::int32_t outMark) {
-  if (!isVisible()) FormShow(inMark, outMark);
-  ShowModeless(*this, centred_);
 }
 
 void Tspeed_form::FormShow(std::int32_t inMark, std::int32_t outMark) {
   trackBarGuard_ = false;
   TrackBar1->setValue(kPercentStart);
   percent_edit->setText(QString::number(kPercentStart));
-  st_block->setText(QString::number(inMark));
-  end_block->setText(QString::number(outMark));
-}
-
-void Tspeed_form::SetDemoLocked(bool locked) {
-  Button1->setEnabled(!locked);
-  Button1->setToolTip(locked ? kLockedHint : QString());
+  RangeEffectDialog::FormShow(inMark, outMark);
 }
 
 SpeedInput Tspeed_form::Input() const {
@@ -165,11 +144,6 @@ SpeedInput Tspeed_form::Input() const {
   input.percent = ToBytes(percent_edit->text());
   input.mode = fade_butt->isChecked() ? SpeedMode::Fade : SpeedMode::Constant;
   return input;
-}
-
-bool Tspeed_form::event(QEvent* event) {
-  ReportActivation(*event, onActivate);
-  return QDialog::event(event);
 }
 
 void Tspeed_form::TrackBar1Change(int position) {
@@ -189,16 +163,9 @@ void Tspeed_form::percent_editChange() {
   boxGuard_ = false;
 }
 
-void Tspeed_form::Button1Click() {
-  if (!Button1->isEnabled()) return;
+void Tspeed_form::Apply() {
   const SpeedInput input = Input();
-  if (Guarded(this, [&] {
-        if (onApply) onApply(input);
-      })) {
-    hide();
-  }
+  if (onApply) onApply(input);
 }
-
-void Tspeed_form::Button2Click() { hide(); }
 
 }  // namespace clipvex

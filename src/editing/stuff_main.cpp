@@ -1,6 +1,5 @@
 #include "editing/stuff_main.h"
 
-#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,7 +15,7 @@ constexpr int kLineEditMaximum = 32767;
 
 }  // namespace
 
-Tstuff_form::Tstuff_form(QWidget* parent) : QDialog(parent) {
+Tstuff_form::Tstuff_form(QWidget* parent) : ModelessDialog(parent) {
   setObjectName("stuff_form");
   setWindowTitle("Stufftext");
   // A fixed border with the close box only.
@@ -54,13 +53,8 @@ void Tstuff_form::Setup(StuffKind kind) {
   text2insert->setText(setup.text);
   text2insert->deselect();
   text2insert->setCursorPosition(setup.caret);
-  ShowModeless(*this, centred_);
+  ShowInFront();
   text2insert->setFocus(Qt::OtherFocusReason);
-}
-
-bool Tstuff_form::event(QEvent* event) {
-  ReportActivation(*event, onActivate);
-  return QDialog::event(event);
 }
 
 void Tstuff_form::ok_buttClick() {

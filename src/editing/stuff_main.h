@@ -4,10 +4,10 @@
 // the in-mark of the strip that is active when it is pressed.
 #pragma once
 
-#include <QDialog>
 #include <functional>
 #include <string>
 
+#include "dialogs/modeless.h"
 #include "editing/stuff.h"
 
 class QLabel;
@@ -16,7 +16,7 @@ class QPushButton;
 
 namespace clipvex {
 
-class Tstuff_form : public QDialog {
+class Tstuff_form : public ModelessDialog {
   Q_OBJECT
 
  public:
@@ -32,23 +32,17 @@ class Tstuff_form : public QDialog {
 
   // Called by OK with the line to insert, before the dialog hides.
   std::function<void(const std::string& line)> onInsert;
-  // Called whenever the dialog becomes the active window.
-  std::function<void()> onActivate;
 
   QLabel* Label1 = nullptr;
   QLineEdit* text2insert = nullptr;
   QPushButton* ok_butt = nullptr;
   QPushButton* cancel_butt = nullptr;
 
- protected:
-  bool event(QEvent* event) override;
-
  private:
   void ok_buttClick();
   void cancel_buttClick();
 
   StuffState state_;
-  bool centred_ = false;
 };
 
 }  // namespace clipvex

@@ -15,81 +15,24 @@
 #include <QToolButton>
 #include <QUndoStack>
 #include <cmath>
-#include <cstdio>
-#include <deque>
 #include <filesystem>
 
 #include "dialogs/color_main.h"
-#include "dialogs/messages.h"
-#include "dialogs/settingsstore.h"
 #include "dialogs/speed_main.h"
 #include "document/demotime.h"
 #include "document/numtext.h"
 #include "document/real48.h"
 #include "document/retime.h"
-#include "support/testsupport.h"
-#include "ui/filechooser.h"
-#include "ui/mainwindow.h"
+#include "uisupport/mainwindowfixture.h"
+#include "uisupport/realengine.h"
 
 namespace clipvex {
 namespace {
 
-using test::TempDir;
-using Lines = std::vector<std::string>;
+using test::Lines;
+using test::Verdict;
 
 const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
-const std::string kOracle = std::string(CLIPVEX_SHARED_DIR) + "/tools/quake-oracle/play_oracle.sh";
-
-class Chooser : public FileChooser {
- public:
-  QString Choose(QWidget*, FileDialogKind) override {
-    if (answers.empty()) return {};
-    QString answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  std::deque<QString> answers;
-};
-
-// The blocks of a dump the converter wrote, comments left out.
-std::vector<Lines> BlocksOfDump(const std::string& text) {
-  std::vector<Lines> blocks;
-  std::size_t begin = 0;
-  bool inside = false;
-  while (begin < text.size()) {
-    std::size_t end = text.find('\n', begin);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(begin, end - begin);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    begin = end + 1;
-    if (line == "block {") {
-      inside = true;
-      blocks.emplace_back();
-    }
-    if (!inside || line.rfind("//", 0) == 0) continue;
-    blocks.back().push_back(line);
-    if (line == "}") inside = false;
-  }
-  return blocks;
-}
-
-std::vector<Lines> BlocksOfDemo(const std::string& demo, const std::string& work) {
-  const std::string dump = work + "check.txt";
-  const std::string cmd = std::string("'") + LMPC_PATH + "' -s -f '" + demo + "' '" + dump + "'";
-  EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
-  return BlocksOfDump(test::ReadFile(dump));
-}
-
-std::string Verdict(const std::string& demo) {
-  const std::string cmd = "ORACLE_STANDINS=1 bash '" + kOracle + "' '" + demo + "'";
-  std::string out;
-  if (FILE* pipe = popen(cmd.c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-    pclose(pipe);
-  }
-  return out;
-}
 
 // The value of the time line among lines 1 to 3 of a block, or -1.
 double TimeOf(const Lines& block) {
@@ -106,34 +49,21 @@ std::string CshiftOf(const Lines& block) {
   return {};
 }
 
-class EffectsOracleTest : public ::testing::Test {
+class EffectsOracleTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(kOracle)) GTEST_SKIP() << "no real-engine check at " << kOracle;
-    game_ = dir_.File("game/");
-    std::filesystem::create_directories(game_ + "id1");
-    std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
-    store_.WriteString("WinQuakePath", game_);
-    store_.WriteString("lmpcpath", game_);
-    store_.WriteString("dempath", "id1");
-    store_.WriteString("addparams", "");
-    store_.WriteInteger("fastpre", 0);
-    previous_ = SetMessageBoxHook(
-        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
+    if (!std::filesystem::exists(test::OracleScript())) {
+      GTEST_SKIP() << "no real-engine check at " << test::OracleScript();
+    }
+    MainWindowFixture::SetUp();
     previousChooser_ = SetColorChooserHook([](QWidget*, const QColor&) { return QColor(255, 0, 0); });
-    window_ = std::make_unique<Tclipvex_form>(store_, chooser_);
-    window_->show();
-    window_->CreateForms();
+    window_ = MakeWindow();
   }
   void TearDown() override {
-    window_.reset();
-    SetMessageBoxHook(previous_);
+    MainWindowFixture::TearDown();
     SetColorChooserHook(previousChooser_);
   }
 
-  void Choose(const std::string& path) { chooser_.answers.push_back(QString::fromStdString(path)); }
-  void Trigger(const char* name) { window_->findChild<QAction*>(name)->trigger(); }
-  void Click(const char* name) { window_->findChild<QToolButton*>(name)->click(); }
   void Marks(std::int32_t in, std::int32_t out) {
     window_->FinalPanel->State().inMark = in;
     window_->FinalPanel->State().outMark = out;
@@ -147,14 +77,7 @@ class EffectsOracleTest : public ::testing::Test {
     ASSERT_FALSE(speed->isVisible());
   }
 
-  TempDir dir_;
-  std::string game_;
-  MemorySettingsStore store_;
-  Chooser chooser_;
-  std::vector<QString> boxes_;
-  MessageBoxHook previous_;
   ColorChooserHook previousChooser_;
-  std::unique_ptr<Tclipvex_form> window_;
 };
 
 TEST_F(EffectsOracleTest, ASpeedRampAndFadesSurviveASaveAndPlay) {
@@ -216,7 +139,7 @@ TEST_F(EffectsOracleTest, ASpeedRampAndFadesSurviveASaveAndPlay) {
 
   // What the saved demo holds: every tint line, and times that read back to
   // the editor's within the precision of the demo's 32-bit floats.
-  const std::vector<Lines> saved = BlocksOfDemo(built, dir_.Path());
+  const std::vector<Lines> saved = test::BlocksOfDemo(built, dir_.Path(), test::TimeLines::kKept);
   ASSERT_EQ(saved.size(), demo.Blocks.size() - 1);
   for (std::size_t b = 1; b < demo.Blocks.size(); ++b) {
     const Lines lines = demo.Blocks[b]->Lines();
@@ -230,7 +153,6 @@ TEST_F(EffectsOracleTest, ASpeedRampAndFadesSurviveASaveAndPlay) {
   EXPECT_EQ(CshiftOf(saved[602]), " stufftext \"v_cshift 0 0 0 255\\n\";");
 
   const std::string verdict = Verdict(built);
-  std::printf("%s", verdict.c_str());
   EXPECT_EQ(verdict.rfind("PASS", 0), 0u) << verdict;
 }
 

@@ -1,7 +1,6 @@
 #include "document/conversion.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -32,8 +31,7 @@ class ConversionTest : public ::testing::Test {
   void UseFakeConverter(const std::string& body) {
     std::string path = settings_.lmpcpath + "lmpc";
     std::filesystem::remove(path);
-    WriteFile(path, "#!/bin/sh\n" + body + "\n");
-    ::chmod(path.c_str(), 0755);
+    test::WriteScript(path, body);
   }
   std::string ConverterDump(const std::string& demo) {
     std::string out = dir_.File("plain.txt");
@@ -71,21 +69,8 @@ TEST_F(ConversionTest, LoadThenSaveGivesTheSameDemoButForResetLineAndTimes) {
     EXPECT_TRUE(FileExists(TempDumpPath(settings_))) << "a save to a demo leaves the temporary dump";
 
     // Compare the converter's dumps of both demos line by line.
-    auto split = [](const std::string& text) {
-      std::vector<std::string> lines;
-      std::size_t at = 0;
-      while (at < text.size()) {
-        std::size_t nl = text.find('\n', at);
-        if (nl == std::string::npos) nl = text.size();
-        std::string line = text.substr(at, nl - at);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        at = nl + 1;
-      }
-      return lines;
-    };
-    std::vector<std::string> before = split(ConverterDump(source));
-    std::vector<std::string> after = split(ConverterDump(saved));
+    std::vector<std::string> before = test::SplitLines(ConverterDump(source));
+    std::vector<std::string> after = test::SplitLines(ConverterDump(saved));
     auto reset = std::find(after.begin(), after.end(), kConsoleResetLine);
     ASSERT_NE(reset, after.end()) << name;
     after.erase(reset);

@@ -15,7 +15,6 @@ using test::ErrorOf;
 using test::FileExists;
 using test::RecordingNotifier;
 using test::TempDir;
-using test::WriteFile;
 
 const std::string kDemo = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/p15_e4m2_id101.dem";
 
@@ -27,8 +26,7 @@ class OpenPathTest : public ::testing::Test {
     std::filesystem::create_directories(settings_.lmpcpath);
     ran_ = dir_.File("converter ran");
     const std::string converter = settings_.lmpcpath + "lmpc";
-    WriteFile(converter, "#!/bin/sh\ntouch '" + ran_ + "'\nexit 1\n");
-    ::chmod(converter.c_str(), 0755);
+    test::WriteScript(converter, "touch '" + ran_ + "'\nexit 1");
   }
 
   TempDir dir_;

@@ -21,24 +21,11 @@ namespace {
 
 using test::ReadFile;
 using test::RecordingNotifier;
+using test::SplitLines;
 using test::TempDir;
 
 const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
 constexpr int kCycles = 3;
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t nl = text.find('\n', at);
-    if (nl == std::string::npos) nl = text.size();
-    std::string line = text.substr(at, nl - at);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    at = nl + 1;
-  }
-  return lines;
-}
 
 bool IsTime(const std::string& line) { return line.rfind(" time ", 0) == 0; }
 

@@ -1,7 +1,6 @@
 #include "document/runprogram.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -20,8 +19,7 @@ using test::WriteFile;
 
 std::string Script(const TempDir& dir, const std::string& name, const std::string& body) {
   std::string path = dir.File(name);
-  WriteFile(path, "#!/bin/sh\n" + body + "\n");
-  ::chmod(path.c_str(), 0755);
+  test::WriteScript(path, body);
   return path;
 }
 

@@ -12,115 +12,44 @@
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
-#include <cstdio>
-#include <deque>
 #include <filesystem>
 
-#include "dialogs/messages.h"
-#include "dialogs/settingsstore.h"
 #include "document/dumptext.h"
 #include "editing/stuff_main.h"
-#include "support/testsupport.h"
-#include "ui/filechooser.h"
-#include "ui/mainwindow.h"
+#include "uisupport/mainwindowfixture.h"
+#include "uisupport/realengine.h"
 
 namespace clipvex {
 namespace {
 
-using test::TempDir;
-using Lines = std::vector<std::string>;
+using test::Lines;
+using test::TimeLines;
+using test::Verdict;
 
 const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
-const std::string kOracle = std::string(CLIPVEX_SHARED_DIR) + "/tools/quake-oracle/play_oracle.sh";
 
 // The editor's closing block as the converter writes it back.
 const Lines kClosingBlock = {"block {", " camera 0 0 0;", " disconnect;", "}"};
 
-class Chooser : public FileChooser {
- public:
-  QString Choose(QWidget*, FileDialogKind) override {
-    if (answers.empty()) return {};
-    QString answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  std::deque<QString> answers;
-};
-
-// The blocks of a dump the converter wrote, without comments and with
-// every time line as " time *" (the editor rewrites them): what
-// identifies a block.
-std::vector<Lines> BlocksOfDump(const std::string& text) {
-  std::vector<Lines> blocks;
-  std::size_t begin = 0;
-  bool inside = false;
-  while (begin < text.size()) {
-    std::size_t end = text.find('\n', begin);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(begin, end - begin);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    begin = end + 1;
-    if (line == "block {") {
-      inside = true;
-      blocks.emplace_back();
-    }
-    if (!inside || line.rfind("//", 0) == 0) continue;
-    if (line.rfind(" time ", 0) == 0) line = " time *";
-    blocks.back().push_back(line);
-    if (line == "}") inside = false;
-  }
-  return blocks;
-}
-
-// The blocks the converter finds in a demo file.
+// The blocks the converter finds in a demo file; time lines read " time *"
+// (the editor rewrites them).
 std::vector<Lines> BlocksOfDemo(const std::string& demo, const std::string& work) {
-  const std::string dump = work + "check.txt";
-  const std::string cmd = std::string("'") + LMPC_PATH + "' -s -f '" + demo + "' '" + dump + "'";
-  EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
-  return BlocksOfDump(test::ReadFile(dump));
+  return test::BlocksOfDemo(demo, work, TimeLines::kMasked);
 }
 
 // Inserts `line` where the editor puts inserted text: as line 3.
 void InsertAsTheEditorDoes(Lines& block, const std::string& line) { block.insert(block.begin() + 3, line); }
 
-// The real engine's verdict on a demo: "PASS ..." when it plays to the end.
-std::string Verdict(const std::string& demo) {
-  const std::string cmd = "ORACLE_STANDINS=1 bash '" + kOracle + "' '" + demo + "'";
-  std::string out;
-  if (FILE* pipe = popen(cmd.c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-    pclose(pipe);
-  }
-  return out;
-}
-
-class EditingOracleTest : public ::testing::Test {
+class EditingOracleTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(kOracle)) GTEST_SKIP() << "no real-engine check at " << kOracle;
-    game_ = dir_.File("game/");
-    std::filesystem::create_directories(game_ + "id1");
-    std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
-    store_.WriteString("WinQuakePath", game_);
-    store_.WriteString("lmpcpath", game_);
-    store_.WriteString("dempath", "id1");
-    store_.WriteString("addparams", "");
-    store_.WriteInteger("fastpre", 0);
-    previous_ = SetMessageBoxHook(
-        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
-    window_ = std::make_unique<Tclipvex_form>(store_, chooser_);
-    window_->show();
-    window_->CreateForms();
-  }
-  void TearDown() override {
-    window_.reset();
-    SetMessageBoxHook(previous_);
+    if (!std::filesystem::exists(test::OracleScript())) {
+      GTEST_SKIP() << "no real-engine check at " << test::OracleScript();
+    }
+    MainWindowFixture::SetUp();
+    window_ = MakeWindow();
   }
 
-  void Choose(const std::string& path) { chooser_.answers.push_back(QString::fromStdString(path)); }
-  void Trigger(const char* name) { window_->findChild<QAction*>(name)->trigger(); }
-  void Click(const char* name) { window_->findChild<QToolButton*>(name)->click(); }
   void Marks(TFilmStrip* strip, std::int32_t in, std::int32_t out) {
     strip->State().inMark = in;
     strip->State().outMark = out;
@@ -132,14 +61,6 @@ class EditingOracleTest : public ::testing::Test {
     QTest::keyClicks(stuff->text2insert, text);
     stuff->ok_butt->click();
   }
-
-  TempDir dir_;
-  std::string game_;
-  MemorySettingsStore store_;
-  Chooser chooser_;
-  std::vector<QString> boxes_;
-  MessageBoxHook previous_;
-  std::unique_ptr<Tclipvex_form> window_;
 };
 
 TEST_F(EditingOracleTest, ABuiltDemoHoldsItsBlocksInOrderAndPlays) {
@@ -201,7 +122,6 @@ TEST_F(EditingOracleTest, ABuiltDemoHoldsItsBlocksInOrderAndPlays) {
   for (std::size_t b = 0; b < saved.size(); ++b) ASSERT_EQ(saved[b], expected[b]) << "block " << b + 1;
 
   const std::string verdict = Verdict(built);
-  std::printf("%s", verdict.c_str());
   EXPECT_EQ(verdict.rfind("PASS", 0), 0u) << verdict;
 }
 
@@ -244,7 +164,6 @@ TEST_F(EditingOracleTest, TwoLevelsJoinedByPasteNewLevelPlay) {
   for (std::size_t b = 0; b < saved.size(); ++b) ASSERT_EQ(saved[b], expected[b]) << "block " << b + 1;
 
   const std::string verdict = Verdict(joined);
-  std::printf("%s", verdict.c_str());
   EXPECT_EQ(verdict.rfind("PASS", 0), 0u) << verdict;
 }
 

@@ -1,7 +1,6 @@
 #include "preview/gamecontrol.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cerrno>
@@ -49,8 +48,7 @@ class LaunchGameTest : public ::testing::Test {
 
   void Game(const std::string& body) {
     const std::string path = folder_ + kGameProgramName;
-    test::WriteFile(path, "#!/bin/sh\n" + body + "\n");
-    ::chmod(path.c_str(), 0755);
+    test::WriteScript(path, body);
   }
   GameWindow Launch() { return LaunchGame(settings_, game_, processes_, host_, timing_); }
 

@@ -2,7 +2,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <set>
@@ -204,8 +203,7 @@ TEST_F(PlayRangeTest, PlaybackTypesTheCommandAndDoesNotWait) {
 TEST_F(PlayRangeTest, AGameThatIsNotRunningIsStartedFirst) {
   game_.windowMarker = game_folder_ + "window";
   const std::string program = game_folder_ + kGameProgramName;
-  test::WriteFile(program, "#!/bin/sh\ntouch window\nexec sleep 30\n");
-  ::chmod(program.c_str(), 0755);
+  test::WriteScript(program, "touch window\nexec sleep 30");
   const PlayReport report = Play(4, 260, 32);
   processes_.TerminateAll();
   EXPECT_EQ(report.thumbnails, 9);

@@ -1,5 +1,6 @@
 #include "support/testsupport.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -35,6 +36,11 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
+void WriteScript(const std::string& path, std::string_view body) {
+  WriteFile(path, "#!/bin/sh\n" + std::string(body) + "\n");
+  if (::chmod(path.c_str(), 0755) != 0) throw std::runtime_error("cannot make " + path + " executable");
+}
+
 bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
 
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view eol) {
@@ -44,6 +50,20 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view eo
     out += eol;
   }
   return out;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t nl = text.find('\n', at);
+    if (nl == std::string::npos) nl = text.size();
+    std::string line = text.substr(at, nl - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    at = nl + 1;
+  }
+  return lines;
 }
 
 }  // namespace clipvex::test

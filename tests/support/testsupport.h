@@ -39,6 +39,8 @@ class TempDir {
 };
 
 void WriteFile(const std::string& path, std::string_view bytes);
+// Writes an executable shell script: "#!/bin/sh", then the lines of `body`.
+void WriteScript(const std::string& path, std::string_view body);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
@@ -55,5 +57,7 @@ std::string ErrorOf(Call&& call) {
 
 // Joins lines with the given line end after each.
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view eol = "\n");
+// The lines of a text, each without its "\n" or "\r\n".
+std::vector<std::string> SplitLines(const std::string& text);
 
 }  // namespace clipvex::test

@@ -11,121 +11,27 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUndoStack>
-#include <deque>
-#include <filesystem>
 
-#include "dialogs/messages.h"
-#include "dialogs/settingsstore.h"
-#include "document/dumptext.h"
 #include "editing/clipboard.h"
 #include "editing/stuff_main.h"
-#include "support/testsupport.h"
-#include "ui/filechooser.h"
-#include "ui/mainwindow.h"
+#include "uisupport/mainwindowfixture.h"
 
 namespace clipvex {
 namespace {
 
+using test::DumpOf;
 using test::FileExists;
-using test::TempDir;
+using test::ShownTitle;
 using Words = std::vector<std::string>;
 
-class Chooser : public FileChooser {
- public:
-  QString Choose(QWidget*, FileDialogKind) override {
-    if (answers.empty()) return {};
-    QString answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  std::deque<QString> answers;
-};
-
-// The title as the window shows it: "[*]" becomes "*" while modified.
-QString ShownTitle(const QWidget& window) {
-  QString title = window.windowTitle();
-  return title.replace("[*]", window.isWindowModified() ? "*" : "");
-}
-
-std::string DumpOf(const TDemFile& demo) {
-  TempDir dir;
-  WriteDump(demo, dir.File("dump.txt"));
-  return test::ReadFile(dir.File("dump.txt"));
-}
-
-class EditingWindowTest : public ::testing::Test {
+class EditingWindowTest : public test::MainWindowFixture {
  protected:
-  void SetUp() override {
-    game_ = dir_.File("game/");
-    std::filesystem::create_directories(game_ + "id1");
-    std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
-    store_.WriteString("WinQuakePath", game_);
-    store_.WriteString("lmpcpath", game_);
-    store_.WriteString("dempath", "id1");
-    store_.WriteString("addparams", "");
-    store_.WriteInteger("fastpre", 0);
-    previousBox_ = SetMessageBoxHook(
-        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
-    previousQuestion_ = SetQuestionHook([this](QWidget*, const QString& title, const QString& text) {
-      questions_.push_back(title + ": " + text);
-      if (answers_.empty()) {
-        ADD_FAILURE() << "unexpected question " << text.toStdString();
-        return SaveAnswer::Cancel;
-      }
-      const SaveAnswer answer = answers_.front();
-      answers_.pop_front();
-      return answer;
-    });
-  }
-  void TearDown() override {
-    SetMessageBoxHook(previousBox_);
-    SetQuestionHook(previousQuestion_);
-  }
-
-  std::unique_ptr<Tclipvex_form> MakeWindow() {
-    auto window = std::make_unique<Tclipvex_form>(store_, chooser_);
-    QObject::connect(window.get(), &Tclipvex_form::StatusChanged,
-                     [this](const QString& word) { words_.push_back(word.toStdString()); });
-    window->show();
-    window->CreateForms();
-    return window;
-  }
-
-  std::string Generated(const std::string& name, int blocks) {
-    const std::string path = dir_.File(name);
-    const std::string cmd =
-        std::string("'") + DEMOGEN_PATH + "' --blocks " + std::to_string(blocks) + " '" + path + "' > /dev/null";
-    EXPECT_EQ(std::system(cmd.c_str()), 0);
-    return path;
-  }
-
-  // Opens `path` into the active strip through File > Open.
-  void Open(Tclipvex_form& window, const std::string& path) {
-    chooser_.answers = {QString::fromStdString(path)};
-    Trigger(window, "Open1");
-    ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
-  }
   // A new demo `name` in the final strip.
   void NewFinal(Tclipvex_form& window, const std::string& name) {
     window.findChild<QToolButton*>("fBF_butt")->click();
     chooser_.answers = {QString::fromStdString(dir_.File(name))};
     Trigger(window, "New1");
   }
-
-  static QAction* Action(QWidget& window, const char* name) { return window.findChild<QAction*>(name); }
-  static void Trigger(QWidget& window, const char* name) { Action(window, name)->trigger(); }
-  static void Click(QWidget& window, const char* name) { window.findChild<QToolButton*>(name)->click(); }
-
-  TempDir dir_;
-  std::string game_;
-  MemorySettingsStore store_;
-  Chooser chooser_;
-  std::vector<QString> boxes_;
-  std::vector<QString> questions_;
-  std::deque<SaveAnswer> answers_;
-  Words words_;
-  MessageBoxHook previousBox_;
-  QuestionHook previousQuestion_;
 };
 
 TEST_F(EditingWindowTest, CopyAndPasteIntoANewDemoWithUndoRedoAndTheTitle) {

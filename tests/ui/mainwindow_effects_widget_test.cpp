@@ -16,80 +16,33 @@
 #include <QTextCursor>
 #include <QToolButton>
 #include <QUndoStack>
-#include <deque>
-#include <filesystem>
 
 #include "dialogs/color_main.h"
 #include "dialogs/etc_main.h"
-#include "dialogs/messages.h"
 #include "dialogs/search_main.h"
-#include "dialogs/settingsstore.h"
 #include "dialogs/speed_main.h"
 #include "document/dumptext.h"
-#include "support/testsupport.h"
-#include "ui/filechooser.h"
-#include "ui/mainwindow.h"
+#include "uisupport/mainwindowfixture.h"
 
 namespace clipvex {
 namespace {
 
-using test::TempDir;
+using test::DumpOf;
+using test::ShownTitle;
 
-class Chooser : public FileChooser {
- public:
-  QString Choose(QWidget*, FileDialogKind) override {
-    if (answers.empty()) return {};
-    QString answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  std::deque<QString> answers;
-};
-
-QString ShownTitle(const QWidget& window) {
-  QString title = window.windowTitle();
-  return title.replace("[*]", window.isWindowModified() ? "*" : "");
-}
-
-std::string DumpOf(const TDemFile& demo) {
-  TempDir dir;
-  WriteDump(demo, dir.File("dump.txt"));
-  return test::ReadFile(dir.File("dump.txt"));
-}
-
-class EffectsWindowTest : public ::testing::Test {
+class EffectsWindowTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
-    game_ = dir_.File("game/");
-    std::filesystem::create_directories(game_ + "id1");
-    std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
-    store_.WriteString("WinQuakePath", game_);
-    store_.WriteString("lmpcpath", game_);
-    store_.WriteString("dempath", "id1");
-    store_.WriteString("addparams", "");
-    store_.WriteInteger("fastpre", 0);
-    previousBox_ = SetMessageBoxHook(
-        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
-    window_ = std::make_unique<Tclipvex_form>(store_, chooser_);
-    window_->show();
-    window_->CreateForms();
-  }
-  void TearDown() override {
-    window_.reset();
-    SetMessageBoxHook(previousBox_);
+    MainWindowFixture::SetUp();
+    window_ = MakeWindow();
   }
 
+  // A generated demo of `blocks` blocks opened into the source strip.
   void Open(int blocks) {
     const std::string path = dir_.File("source.dem");
-    const std::string cmd =
-        std::string("'") + DEMOGEN_PATH + "' --blocks " + std::to_string(blocks) + " '" + path + "' > /dev/null";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    chooser_.answers = {QString::fromStdString(path)};
-    Trigger("Open1");
-    ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+    ASSERT_EQ(test::MakeDemo(path, blocks), 0);
+    MainWindowFixture::Open(*window_, path);
   }
-  QAction* Action(const char* name) { return window_->findChild<QAction*>(name); }
-  void Trigger(const char* name) { Action(name)->trigger(); }
   StripState& Master() { return window_->MasterPanel->State(); }
   QUndoStack* History() { return window_->UndoStack(window_->MasterPanel); }
   void SetText(QLineEdit* box, const QString& text) {
@@ -111,14 +64,6 @@ class EffectsWindowTest : public ::testing::Test {
     return rows;
   }
   std::string BlockTextOf(std::size_t b) { return BlockText(*Master().demo.Blocks[b]); }
-
-  TempDir dir_;
-  std::string game_;
-  MemorySettingsStore store_;
-  Chooser chooser_;
-  std::vector<QString> boxes_;
-  MessageBoxHook previousBox_;
-  std::unique_ptr<Tclipvex_form> window_;
 };
 
 TEST_F(EffectsWindowTest, OpenersShowTheirDialogsOnlyWithADemo) {

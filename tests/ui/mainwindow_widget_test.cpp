@@ -10,87 +10,24 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
-#include <deque>
 #include <filesystem>
 
 #include "dialogs/dircfg_main.h"
-#include "dialogs/messages.h"
 #include "dialogs/qtsettingsstore.h"
-#include "dialogs/settingsstore.h"
 #include "document/dumptext.h"
-#include "support/testsupport.h"
-#include "ui/filechooser.h"
-#include "ui/mainwindow.h"
+#include "uisupport/mainwindowfixture.h"
 
 namespace clipvex {
 namespace {
 
 using test::FileExists;
-using test::TempDir;
 using test::WriteFile;
 
 const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
 
-// Answers the file dialogs from a queue; an empty answer is a cancel.
-class QueuedChooser : public FileChooser {
- public:
-  QString Choose(QWidget*, FileDialogKind kind) override {
-    asked.push_back(kind);
-    if (answers.empty()) return {};
-    QString answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  std::deque<QString> answers;
-  std::vector<FileDialogKind> asked;
-};
-
-// A game folder with its preview subdirectory and the real converter, the
-// settings pointing at them, message boxes recorded instead of shown.
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public test::MainWindowFixture {
  protected:
-  void SetUp() override {
-    game_ = dir_.File("game/");
-    std::filesystem::create_directories(game_ + "id1");
-    std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
-    store_.WriteString("WinQuakePath", game_);
-    store_.WriteString("lmpcpath", game_);
-    store_.WriteString("dempath", "id1");
-    store_.WriteString("addparams", "");
-    store_.WriteInteger("fastpre", 0);
-    previous_ = SetMessageBoxHook(
-        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
-  }
-  void TearDown() override { SetMessageBoxHook(previous_); }
-
-  std::unique_ptr<Tclipvex_form> MakeWindow() {
-    auto window = std::make_unique<Tclipvex_form>(store_, chooser_);
-    QObject::connect(window.get(), &Tclipvex_form::StatusChanged,
-                     [this](const QString& word) { words_.push_back(word.toStdString()); });
-    window->show();
-    window->CreateForms();
-    return window;
-  }
-
-  std::string Generated(const std::string& name, int blocks) {
-    const std::string path = dir_.File(name);
-    const std::string cmd =
-        std::string("'") + DEMOGEN_PATH + "' --blocks " + std::to_string(blocks) + " '" + path + "' > /dev/null";
-    EXPECT_EQ(std::system(cmd.c_str()), 0);
-    return path;
-  }
-
-  static QAction* Action(QWidget& window, const char* name) { return window.findChild<QAction*>(name); }
-  static void Trigger(QWidget& window, const char* name) { Action(window, name)->trigger(); }
   static QString Caption(TFilmStrip* strip, int frame) { return strip->Caption(frame)->text(); }
-
-  TempDir dir_;
-  std::string game_;
-  MemorySettingsStore store_;
-  QueuedChooser chooser_;
-  std::vector<QString> boxes_;
-  std::vector<std::string> words_;
-  MessageBoxHook previous_;
 };
 
 TEST_F(MainWindowTest, StartsWithEmptyStripsTheSourceStripActiveAndDone) {

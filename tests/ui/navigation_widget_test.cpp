@@ -14,37 +14,16 @@
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
-#include <deque>
-#include <filesystem>
 
-#include "dialogs/messages.h"
-#include "dialogs/settingsstore.h"
 #include "document/demotime.h"
-#include "support/testsupport.h"
-#include "ui/filechooser.h"
-#include "ui/mainwindow.h"
 #include "ui/windowlayout.h"
+#include "uisupport/mainwindowfixture.h"
 
 namespace clipvex {
 namespace {
 
-using test::TempDir;
-
 const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
 const QString kDot = QString::fromUtf8("\xC2\xB7");
-
-class AnswersChooser : public FileChooser {
- public:
-  QString Choose(QWidget*, FileDialogKind kind) override {
-    asked.push_back(kind);
-    if (answers.empty()) return {};
-    QString answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  std::deque<QString> answers;
-  std::vector<FileDialogKind> asked;
-};
 
 // A demo of `entries` entries held by a strip as an opened one is: ordinary
 // blocks timed 0.05 s apart from 0, the closing block untimed.
@@ -70,35 +49,17 @@ void Wheel(QWidget* target, QPoint angle) {
   QApplication::sendEvent(target, &event);
 }
 
-class NavigationTest : public ::testing::Test {
+class NavigationTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
-    game_ = dir_.File("game/");
-    std::filesystem::create_directories(game_ + "id1");
-    std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
-    store_.WriteString("WinQuakePath", game_);
-    store_.WriteString("lmpcpath", game_);
-    store_.WriteString("dempath", "id1");
-    store_.WriteString("addparams", "");
-    store_.WriteInteger("fastpre", 0);
-    previous_ = SetMessageBoxHook(
-        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
-    window_ = std::make_unique<Tclipvex_form>(store_, chooser_);
-    QObject::connect(window_.get(), &Tclipvex_form::StatusChanged,
-                     [this](const QString& word) { words_.push_back(word.toStdString()); });
-    window_->show();
-    window_->CreateForms();
+    MainWindowFixture::SetUp();
+    window_ = MakeWindow();
     QApplication::setActiveWindow(window_.get());
-  }
-  void TearDown() override {
-    window_.reset();
-    SetMessageBoxHook(previous_);
   }
 
   Tclipvex_form& W() { return *window_; }
   TFilmStrip* Master() { return window_->MasterPanel; }
   TFilmStrip* Final() { return window_->FinalPanel; }
-  QAction* Action(const char* name) { return window_->findChild<QAction*>(name); }
   QWidget* Child(const char* name) { return window_->findChild<QWidget*>(name); }
   QString Position(TFilmStrip* strip) { return window_->PositionLabel(strip)->text(); }
   void Key(Qt::Key key, QWidget* target = nullptr) { QTest::keyClick(target ? target : window_.get(), key); }
@@ -107,15 +68,6 @@ class NavigationTest : public ::testing::Test {
     window_->resize(window_->size() + QSize(width, height) - Client());
     QApplication::processEvents();
   }
-
-  TempDir dir_;
-  std::string game_;
-  MemorySettingsStore store_;
-  AnswersChooser chooser_;
-  std::vector<QString> boxes_;
-  std::vector<std::string> words_;
-  MessageBoxHook previous_;
-  std::unique_ptr<Tclipvex_form> window_;
 };
 
 TEST_F(NavigationTest, ScrollBarsFollowTheStripsAndMoveThem) {

@@ -4,59 +4,18 @@
 
 #include <QAction>
 #include <QLabel>
-#include <deque>
 #include <filesystem>
 
-#include "dialogs/messages.h"
-#include "dialogs/settingsstore.h"
-#include "support/testsupport.h"
-#include "ui/filechooser.h"
-#include "ui/mainwindow.h"
+#include "uisupport/mainwindowfixture.h"
 
 namespace clipvex {
 namespace {
 
-using test::TempDir;
-
-class TypedPathChooser : public FileChooser {
- public:
-  QString Choose(QWidget*, FileDialogKind) override {
-    if (answers.empty()) return {};
-    QString answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  std::deque<QString> answers;
-};
-
-class OpenPathWidgetTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    game_ = dir_.File("game/");
-    std::filesystem::create_directories(game_ + "id1");
-    std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
-    store_.WriteString("WinQuakePath", game_);
-    store_.WriteString("lmpcpath", game_);
-    store_.WriteString("dempath", "id1");
-    store_.WriteString("addparams", "");
-    store_.WriteInteger("fastpre", 0);
-    previous_ = SetMessageBoxHook(
-        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
-  }
-  void TearDown() override { SetMessageBoxHook(previous_); }
-
-  TempDir dir_;
-  std::string game_;
-  MemorySettingsStore store_;
-  TypedPathChooser chooser_;
-  std::vector<QString> boxes_;
-  MessageBoxHook previous_;
-};
+using OpenPathWidgetTest = test::MainWindowFixture;
 
 TEST_F(OpenPathWidgetTest, AFolderOrDeviceTypedIntoOpenLeavesTheStripAsItWas) {
   const std::string demo = dir_.File("kept.dem");
-  const std::string make = std::string("'") + DEMOGEN_PATH + "' --blocks 300 '" + demo + "' > /dev/null";
-  ASSERT_EQ(std::system(make.c_str()), 0);
+  ASSERT_EQ(test::MakeDemo(demo, 300), 0);
   const std::string folder = dir_.File("a folder");
   std::filesystem::create_directories(folder);
 

@@ -114,13 +114,6 @@ int TempEntityIndex(std::string_view name) {
   return -1;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 std::optional<float> ParseDumpFloat(std::string_view s) {
@@ -192,34 +185,7 @@ std::optional<double> ParseDumpTime(std::string_view s) {
 
 std::string UnescapeDumpString(std::string_view s) {
   std::string out;
-  out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const char c = s[i];
-    if (c != '\\' || i + 1 >= s.size()) {
-      out.push_back(c);
-      continue;
-    }
-    const char e = s[i + 1];
-    switch (e) {
-      case 'n': out.push_back('\n'); ++i; break;
-      case 'r': out.push_back('\r'); ++i; break;
-      case 't': out.push_back('\t'); ++i; break;
-      case '\\': out.push_back('\\'); ++i; break;
-      case '"': out.push_back('"'); ++i; break;
-      case 'x': {
-        const int h = i + 3 < s.size() ? HexDigit(s[i + 2]) : -1;
-        const int l = h >= 0 ? HexDigit(s[i + 3]) : -1;
-        if (h >= 0 && l >= 0 && (h | l) != 0) {
-          out.push_back(static_cast<char>(h * 16 + l));
-          i += 3;
-        } else {
-          out.push_back('\\');
-        }
-        break;
-      }
-      default: out.push_back('\\'); break;
-    }
-  }
+  demfmt::unescape(s, out, demfmt::NulBytes::keep);
   return out;
 }
 

@@ -61,12 +61,13 @@ void write_hex_bytes(OutBuf& out, const unsigned char* s, std::size_t n) {
     out.commit(p);
 }
 
-bool unescape(std::string_view s, std::string& out) {
+bool unescape(std::string_view s, std::string& out, NulBytes nul) {
+    const bool refuse = nul == NulBytes::refuse;
     out.clear();
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {
         char c = s[i];
-        if (c == 0) return false;
+        if (c == 0 && refuse) return false;
         if (c != '\\' || i + 1 >= s.size()) {
             out.push_back(c);
             continue;
@@ -81,12 +82,13 @@ bool unescape(std::string_view s, std::string& out) {
         case 'x': {
             int h = i + 3 < s.size() ? hexval(s[i + 2]) : -1;
             int l = h >= 0 ? hexval(s[i + 3]) : -1;
-            if (h >= 0 && l >= 0) {
-                if (h == 0 && l == 0) return false;
+            if (h >= 0 && l >= 0 && (h | l) != 0) {
                 out.push_back(static_cast<char>(h * 16 + l));
                 i += 3;
+            } else if (h >= 0 && l >= 0 && refuse) {
+                return false;  // \x00
             } else {
-                out.push_back('\\');  // not an escape: keep literally
+                out.push_back('\\');  // not an escape (or a kept \x00): literal
             }
             break;
         }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "demfmt/demfmt.h"
 #include "outbuf.h"
 
 namespace demfmt {
@@ -16,9 +17,7 @@ namespace demfmt {
 void write_escaped(OutBuf& out, const unsigned char* s, std::size_t n);
 void write_hex_bytes(OutBuf& out, const unsigned char* s, std::size_t n);
 
-// Appends the unescaped bytes of s to out (cleared first). Returns false when
-// the result would hold a 0 byte (not representable in a demo string).
-bool unescape(std::string_view s, std::string& out);
+// unescape (the reverse of write_escaped) is public: see demfmt.h.
 // Hex digit pairs -> bytes appended to out; false on odd length or bad digit.
 bool unhex(std::string_view s, OutBuf& out);
 

@@ -74,6 +74,14 @@ void dump_to_demo(std::string_view text, const DemoSink& sink);
 using DumpSource = std::function<std::size_t(char*, std::size_t)>;
 void dump_to_demo(const DumpSource& read, const DemoSink& sink);
 
+// The bytes of a dump's quoted string text: \n \r \t \\ \" and \xHH stand for
+// their bytes, a backslash before anything else for itself. `out` is
+// cleared first. A demo's string cannot hold a NUL byte: with
+// NulBytes::refuse a raw one or \x00 makes the call return false; with
+// NulBytes::keep the raw byte is kept and \x00 is left as written.
+enum class NulBytes { refuse, keep };
+bool unescape(std::string_view s, std::string& out, NulBytes nul = NulBytes::refuse);
+
 // A file that cannot be opened, read or written: path() names it and what()
 // says what failed and the system's reason ("cannot open: Permission denied").
 class FileError : public Error {

@@ -1,0 +1,88 @@
+#include "uisupport/mainwindowfixture.h"
+
+#include <QToolButton>
+#include <cstdlib>
+#include <filesystem>
+
+#include "document/dumptext.h"
+
+namespace clipvex::test {
+
+QString QueuedChooser::Choose(QWidget*, FileDialogKind kind) {
+  asked.push_back(kind);
+  if (answers.empty()) return {};
+  QString answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+int MakeDemo(const std::string& path, int blocks) {
+  const std::string cmd =
+      std::string("'") + DEMOGEN_PATH + "' --blocks " + std::to_string(blocks) + " '" + path + "' > /dev/null";
+  return std::system(cmd.c_str());
+}
+
+QString ShownTitle(const QWidget& window) {
+  QString title = window.windowTitle();
+  return title.replace("[*]", window.isWindowModified() ? "*" : "");
+}
+
+std::string DumpOf(const TDemFile& demo) {
+  TempDir dir;
+  WriteDump(demo, dir.File("dump.txt"));
+  return ReadFile(dir.File("dump.txt"));
+}
+
+void MainWindowFixture::SetUp() {
+  game_ = dir_.File("game/");
+  std::filesystem::create_directories(game_ + "id1");
+  std::filesystem::create_symlink(LMPC_PATH, game_ + "lmpc");
+  store_.WriteString("WinQuakePath", game_);
+  store_.WriteString("lmpcpath", game_);
+  store_.WriteString("dempath", "id1");
+  store_.WriteString("addparams", "");
+  store_.WriteInteger("fastpre", 0);
+  previousBox_ = SetMessageBoxHook(
+      [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
+  previousQuestion_ = SetQuestionHook([this](QWidget*, const QString& title, const QString& text) {
+    questions_.push_back(title + ": " + text);
+    if (answers_.empty()) {
+      ADD_FAILURE() << "unexpected question " << text.toStdString();
+      return SaveAnswer::Cancel;
+    }
+    const SaveAnswer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  });
+}
+
+void MainWindowFixture::TearDown() {
+  window_.reset();
+  SetMessageBoxHook(previousBox_);
+  SetQuestionHook(previousQuestion_);
+}
+
+std::unique_ptr<Tclipvex_form> MainWindowFixture::MakeWindow() {
+  auto window = std::make_unique<Tclipvex_form>(store_, chooser_);
+  QObject::connect(window.get(), &Tclipvex_form::StatusChanged,
+                   [this](const QString& word) { words_.push_back(word.toStdString()); });
+  window->show();
+  window->CreateForms();
+  return window;
+}
+
+std::string MainWindowFixture::Generated(const std::string& name, int blocks) {
+  const std::string path = dir_.File(name);
+  EXPECT_EQ(MakeDemo(path, blocks), 0);
+  return path;
+}
+
+void MainWindowFixture::Open(Tclipvex_form& window, const std::string& path) {
+  chooser_.answers = {QString::fromStdString(path)};
+  Trigger(window, "Open1");
+  ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+}
+
+void MainWindowFixture::Click(QWidget& window, const char* name) { window.findChild<QToolButton*>(name)->click(); }
+
+}  // namespace clipvex::test
