@@ -19,10 +19,11 @@ function(clipvex_warnings target)
   target_compile_options(${target} PRIVATE ${CLIPVEX_WARNINGS})
 endfunction()
 
-# clipvex_add_gtest(NAME name SOURCES ... LIBS ... [LABELS ...] [TIMEOUT s])
-# One GoogleTest executable; each test case becomes a ctest test.
+# clipvex_add_gtest(NAME name SOURCES ... LIBS ... [LABELS ...] [TIMEOUT s] [PREFIX p])
+# One GoogleTest executable; each test case becomes a ctest test (its name
+# after PREFIX, for executables that run the same cases twice).
 function(clipvex_add_gtest)
-  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;TIMEOUT;PREFIX" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
@@ -38,6 +39,7 @@ function(clipvex_add_gtest)
     CLIPVEX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
+    TEST_PREFIX "${T_PREFIX}"
     PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
 endfunction()
 

@@ -180,6 +180,9 @@ bool RoundDecimalFast(double value, int sigDigits, int decimals, Decimal& d) {
 }
 
 Decimal RoundDecimal(double value, int sigDigits, int decimals) {
+  // A number text is always digits: what is not a finite number has none.
+  if (std::isnan(value)) throw ClipvexError("Invalid floating point operation");
+  if (std::isinf(value)) throw ClipvexError("Floating point overflow");
   Decimal d;
   if (RoundDecimalFast(value, sigDigits, decimals, d)) return d;
   return RoundDecimalExact(value, sigDigits, decimals);

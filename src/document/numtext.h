@@ -1,5 +1,7 @@
 // Number texts of the dump: always a point as decimal separator, whatever
-// the locale, and halves rounded away from zero.
+// the locale, and halves rounded away from zero. A value that is not a
+// finite number raises "Invalid floating point operation" (NaN) or
+// "Floating point overflow" (an infinity) instead of being written.
 #pragma once
 
 #include <cstddef>

@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <limits>
 #include <random>
 
 #include "document/error.h"
@@ -75,6 +76,16 @@ TEST(FormatFixed, NineDecimalsAndFifteenDigits) {
   EXPECT_EQ(FormatFixed(123456789.123456789), "123456789.123457000");
   // An exact half at the ninth decimal goes away from zero.
   EXPECT_EQ(FormatFixed(std::ldexp(1.0, -10)), "0.000976563");
+}
+
+TEST(NumberFormats, WhatIsNotAFiniteNumberIsRefusedNotWritten) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(test::ErrorOf([&] { FormatGeneral(inf); }), "Floating point overflow");
+  EXPECT_EQ(test::ErrorOf([&] { FormatFixed(-inf); }), "Floating point overflow");
+  EXPECT_EQ(test::ErrorOf([&] { FormatGeneral(nan); }), "Invalid floating point operation");
+  EXPECT_EQ(test::ErrorOf([&] { FormatFixed(nan); }), "Invalid floating point operation");
+  EXPECT_EQ(test::ErrorOf([&] { FormatGeneralExtended(static_cast<long double>(inf)); }), "Floating point overflow");
 }
 
 TEST(StrToFloat, AcceptsTheDecimalGrammar) {

@@ -267,6 +267,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureLoad,
                                            std::make_pair("p666_e1m1_smoothme", 913u),
                                            std::make_pair("p999_e2m5_baseline2", 4510u),
                                            std::make_pair("edge_p666_nan_angles", 168u),
-                                           std::make_pair("edge_synthetic_qfont", 1u)));
+                                           std::make_pair("edge_synthetic_qfont", 1u)),
+                         [](const auto& info) { return std::string(info.param.first); });
 
 }  // namespace
