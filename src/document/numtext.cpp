@@ -26,13 +26,12 @@ struct Decimal {
   int exp10 = 0;
 };
 
-// Digits of |value| in scientific notation with `precision` digits after the point.
-void ScientificDigits(double value, int precision, std::string& digits, int& exp10) {
-  char buf[400];
-  auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision);
-  std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf));
+// Splits a scientific text "d.ddde+xx" of a non-negative value into its
+// digits and the power of ten just above the first digit.
+void SplitScientific(std::string_view text, std::string& digits, int& exp10) {
   std::size_t e = text.find('e');
   digits.clear();
+  if (e == std::string_view::npos || e == 0) return;
   digits.push_back(text[0]);
   if (e > 2) digits.append(text.substr(2, e - 2));
   int exponent = 0;
@@ -40,6 +39,13 @@ void ScientificDigits(double value, int precision, std::string& digits, int& exp
   if (!expText.empty() && expText[0] == '+') expText.remove_prefix(1);
   std::from_chars(expText.data(), expText.data() + expText.size(), exponent);
   exp10 = exponent + 1;
+}
+
+// Digits of |value| in scientific notation with `precision` digits after the point.
+void ScientificDigits(double value, int precision, std::string& digits, int& exp10) {
+  char buf[400];
+  auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision);
+  SplitScientific(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)), digits, exp10);
 }
 
 locale_t CLocale();
@@ -52,17 +58,7 @@ void ScientificDigits(long double value, int precision, std::string& digits, int
   const int length = std::snprintf(buf.data(), buf.size(), "%.*Le", precision, value);
   uselocale(previous);
   buf.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-  std::string_view text(buf);
-  std::size_t e = text.find('e');
-  digits.clear();
-  if (e == std::string_view::npos || e == 0) return;
-  digits.push_back(text[0]);
-  if (e > 2) digits.append(text.substr(2, e - 2));
-  int exponent = 0;
-  std::string_view expText = text.substr(e + 1);
-  if (!expText.empty() && expText[0] == '+') expText.remove_prefix(1);
-  std::from_chars(expText.data(), expText.data() + expText.size(), exponent);
-  exp10 = exponent + 1;
+  SplitScientific(buf, digits, exp10);
 }
 
 bool IsHalfTail(std::string_view tail) {
