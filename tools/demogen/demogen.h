@@ -16,22 +16,22 @@
 namespace clipvex::demogen {
 
 struct Options {
-    // Total number of blocks, signon and final disconnect included.
-    // Ignored when target_bytes is non-zero.
-    std::uint64_t blocks = 600;
-    // Approximate file size in bytes (--megabytes); 0 means "use blocks".
-    std::uint64_t target_bytes = 0;
-    std::uint64_t seed = 1;
-    std::string map = "start";
+  // Total number of blocks, signon and final disconnect included.
+  // Ignored when target_bytes is non-zero.
+  std::uint64_t blocks = 600;
+  // Approximate file size in bytes (--megabytes); 0 means "use blocks".
+  std::uint64_t target_bytes = 0;
+  std::uint64_t seed = 1;
+  std::string map = "start";
 };
 
-inline constexpr std::uint64_t kMinBlocks = 5;          // 3 signon + 1 frame + disconnect
+inline constexpr std::uint64_t kMinBlocks = 5;  // 3 signon + 1 frame + disconnect
 // Server time is a float: past about 5 million frames (524288 s) its steps
 // would exceed the frame time, so demos stay below that.
 inline constexpr std::uint64_t kMaxBlocks = 5'000'000;
 inline constexpr std::uint64_t kBytesPerMegabyte = 1'000'000;
 inline constexpr double kMaxMegabytes = 400.0;
-inline constexpr double kFrameSeconds = 0.1;            // server time between game frames
+inline constexpr double kFrameSeconds = 0.1;  // server time between game frames
 
 // Returns an empty string when the options can be generated, otherwise the reason.
 std::string validate(const Options& options);
@@ -42,9 +42,9 @@ std::vector<std::uint8_t> generate(const Options& options);
 
 // Command line: demogen [--blocks N | --megabytes M] [--seed S] [--map NAME] OUT.dem
 struct CommandLine {
-    Options options;
-    std::string output;
-    bool help = false;
+  Options options;
+  std::string output;
+  bool help = false;
 };
 
 // Parses argv[1..]; on failure returns nullopt and sets error.

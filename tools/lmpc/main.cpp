@@ -79,21 +79,21 @@ const char kHelp[] =
 // starts with "track" or "block". A demo's first line is its track number,
 // so this never matches one.
 bool looks_like_dump(std::string_view d) {
-    std::size_t i = 0;
-    for (;;) {
-        while (i < d.size() && (d[i] == ' ' || d[i] == '\t' || d[i] == '\r' || d[i] == '\n')) ++i;
-        if (d.substr(i, 2) != "//") break;
-        std::size_t nl = d.find('\n', i);
-        if (nl == std::string_view::npos) return false;
-        i = nl + 1;
-    }
-    return d.substr(i, 5) == "track" || d.substr(i, 5) == "block";
+  std::size_t i = 0;
+  for (;;) {
+    while (i < d.size() && (d[i] == ' ' || d[i] == '\t' || d[i] == '\r' || d[i] == '\n')) ++i;
+    if (d.substr(i, 2) != "//") break;
+    std::size_t nl = d.find('\n', i);
+    if (nl == std::string_view::npos) return false;
+    i = nl + 1;
+  }
+  return d.substr(i, 5) == "track" || d.substr(i, 5) == "block";
 }
 
 int usage_error(const std::string& what) {
-    std::fprintf(stderr, "lmpc: %s\n", what.c_str());
-    std::fputs(kUsage, stderr);
-    return 2;
+  std::fprintf(stderr, "lmpc: %s\n", what.c_str());
+  std::fputs(kUsage, stderr);
+  return 2;
 }
 
 // Cleanup when the program is stopped from outside or its mapped input
@@ -104,148 +104,149 @@ char g_bus_message[1024];
 char g_unlink[4096];
 
 extern "C" void on_fatal_signal(int sig) {
-    if (g_unlink[0]) ::unlink(g_unlink);
-    if (sig == SIGBUS) {
-        ssize_t ignored = ::write(2, g_bus_message, std::strlen(g_bus_message));
-        (void)ignored;
-        ::_exit(1);
-    }
-    std::signal(sig, SIG_DFL);
-    std::raise(sig);
+  if (g_unlink[0]) ::unlink(g_unlink);
+  if (sig == SIGBUS) {
+    ssize_t ignored = ::write(2, g_bus_message, std::strlen(g_bus_message));
+    (void)ignored;
+    ::_exit(1);
+  }
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
 }
 
 void remove_on_signal(const std::string& in, const std::string& temporary) {
-    std::snprintf(g_bus_message, sizeof g_bus_message,
-                  "lmpc: %s: cannot read: the file changed or failed while it was read\n", in.c_str());
-    if (temporary.size() < sizeof g_unlink) std::memcpy(g_unlink, temporary.c_str(), temporary.size() + 1);
-    std::signal(SIGBUS, on_fatal_signal);
-    // A signal ignored on entry (SIGINT in a background job) stays ignored.
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
-        if (std::signal(sig, on_fatal_signal) == SIG_IGN) std::signal(sig, SIG_IGN);
-    }
+  std::snprintf(g_bus_message, sizeof g_bus_message,
+                "lmpc: %s: cannot read: the file changed or failed while it was read\n", in.c_str());
+  if (temporary.size() < sizeof g_unlink) std::memcpy(g_unlink, temporary.c_str(), temporary.size() + 1);
+  std::signal(SIGBUS, on_fatal_signal);
+  // A signal ignored on entry (SIGINT in a background job) stays ignored.
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    if (std::signal(sig, on_fatal_signal) == SIG_IGN) std::signal(sig, SIG_IGN);
+  }
 }
 
 void print_warnings(const std::string& in, const std::vector<std::string>& warnings) {
-    std::size_t shown = 0;
-    for (const auto& w : warnings) {
-        if (++shown > 20) {
-            std::fprintf(stderr, "lmpc: %s: warning: %zu more\n", in.c_str(), warnings.size() - 20);
-            break;
-        }
-        std::fprintf(stderr, "lmpc: %s: warning: %s\n", in.c_str(), w.c_str());
+  std::size_t shown = 0;
+  for (const auto& w : warnings) {
+    if (++shown > 20) {
+      std::fprintf(stderr, "lmpc: %s: warning: %zu more\n", in.c_str(), warnings.size() - 20);
+      break;
     }
+    std::fprintf(stderr, "lmpc: %s: warning: %s\n", in.c_str(), w.c_str());
+  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kUsage, stdout);
-        std::fputs(kHelp, stdout);
-        return 0;
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("lmpc (Clipvex demfmt) %s\n", demfmt::kVersion);
-        return 0;
-    }
-    char mode = 0;
-    bool strict = true, f_seen = false;
-    std::uint64_t pipe_limit = demfmt::InputFile::kDefaultPipeLimit;
-    unsigned threads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
-    std::string files[2];
-    int nfiles = 0;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view a = argv[i];
-        if (a == "-s" || a == "-l") {
-            if (mode && mode != a[1]) return usage_error("-s and -l cannot be combined");
-            mode = a[1];
-        } else if (a == "-f") {
-            f_seen = true;
-        } else if (a == "--salvage") {
-            strict = false;
-        } else if (a == "--strict") {
-            strict = true;
-        } else if (a.substr(0, 13) == "--pipe-limit=") {
-            std::string_view v = a.substr(13);
-            std::uint64_t n = 0;
-            bool ok = !v.empty() && v.size() <= 18;
-            for (char c : v) {
-                if (c < '0' || c > '9') ok = false;
-                else n = n * 10 + static_cast<unsigned>(c - '0');
-            }
-            if (!ok || n == 0) return usage_error("--pipe-limit wants a number of bytes above 0, not '" +
-                                                  std::string(v) + "'");
-            pipe_limit = n;
-        } else if (a.substr(0, 10) == "--threads=") {
-            std::string_view v = a.substr(10);
-            if (v.size() != 1 || v[0] < '1' || v[0] > '8')
-                return usage_error("--threads wants a number from 1 to 8, not '" + std::string(v) + "'");
-            threads = static_cast<unsigned>(v[0] - '0');
-        } else if (!a.empty() && a[0] == '-' && a.size() > 1) {
-            return usage_error("unknown option '" + std::string(a) + "'");
-        } else {
-            if (nfiles == 2) return usage_error("one file name too many: '" + std::string(a) + "'");
-            files[nfiles++] = std::string(a);
-        }
-    }
-    if (!mode) return usage_error("no direction given: -s (demo to dump) or -l (dump to demo)");
-    if (!f_seen) return usage_error("-f is missing before the file names");
-    if (nfiles == 0) return usage_error("no input file given");
-    if (nfiles == 1) return usage_error("no output file given");
-    const std::string& in = files[0];
-    const std::string& out = files[1];
-
-    // A reader that went away, or a file size limit, makes a write fail with
-    // a message instead of ending the program without a word.
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGXFSZ, SIG_IGN);
-    try {
-        demfmt::InputFile input(in, pipe_limit);
-        if (input.same_file_as(out)) {
-            std::fprintf(stderr, "lmpc: %s: is the input file itself; write the output to another name\n",
-                         out.c_str());
-            return 1;
-        }
-        remove_on_signal(in, "");
-        // -s reads its whole input before the output is created: a stream
-        // that never ends leaves nothing behind.
-        std::string_view demo;
-        if (mode == 's') demo = input.whole();
-        demfmt::OutputFile file(out);
-        remove_on_signal(in, file.temporary());
-        try {
-            if (mode == 's') {
-                demfmt::DumpOptions opt;
-                opt.strict = strict;
-                opt.threads = threads;
-                // A dump given to -s is compiled and written back in canonical form.
-                std::string compiled;
-                if (looks_like_dump(demo)) {
-                    compiled = demfmt::dump_to_demo(demo);
-                    demo = compiled;
-                }
-                auto warnings = demfmt::demo_to_dump_chunks(
-                    demo, [&file](std::string& buffer, std::size_t used) { file.exchange(buffer, used); }, opt);
-                file.commit();
-                print_warnings(in, warnings);
-            } else {
-                demfmt::dump_to_demo([&input](char* buf, std::size_t room) { return input.read(buf, room); },
-                                     [&file](std::string_view piece) { file.write(piece); });
-                file.commit();
-            }
-        } catch (const demfmt::FileError&) {
-            throw;
-        } catch (const demfmt::Error& e) {
-            // The content is at fault: the message names the input.
-            std::fprintf(stderr, "lmpc: %s: %s\n", in.c_str(), e.what());
-            return 1;  // the temporary file is removed with `file`
-        }
-    } catch (const demfmt::FileError& e) {
-        std::fprintf(stderr, "lmpc: %s: %s\n", e.path().c_str(), e.what());
-        return 1;
-    } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "lmpc: %s: out of memory\n", in.c_str());
-        return 1;
-    }
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, stdout);
+    std::fputs(kHelp, stdout);
     return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("lmpc (Clipvex demfmt) %s\n", demfmt::kVersion);
+    return 0;
+  }
+  char mode = 0;
+  bool strict = true, f_seen = false;
+  std::uint64_t pipe_limit = demfmt::InputFile::kDefaultPipeLimit;
+  unsigned threads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
+  std::string files[2];
+  int nfiles = 0;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view a = argv[i];
+    if (a == "-s" || a == "-l") {
+      if (mode && mode != a[1]) return usage_error("-s and -l cannot be combined");
+      mode = a[1];
+    } else if (a == "-f") {
+      f_seen = true;
+    } else if (a == "--salvage") {
+      strict = false;
+    } else if (a == "--strict") {
+      strict = true;
+    } else if (a.substr(0, 13) == "--pipe-limit=") {
+      std::string_view v = a.substr(13);
+      std::uint64_t n = 0;
+      bool ok = !v.empty() && v.size() <= 18;
+      for (char c : v) {
+        if (c < '0' || c > '9')
+          ok = false;
+        else
+          n = n * 10 + static_cast<unsigned>(c - '0');
+      }
+      if (!ok || n == 0)
+        return usage_error("--pipe-limit wants a number of bytes above 0, not '" + std::string(v) + "'");
+      pipe_limit = n;
+    } else if (a.substr(0, 10) == "--threads=") {
+      std::string_view v = a.substr(10);
+      if (v.size() != 1 || v[0] < '1' || v[0] > '8')
+        return usage_error("--threads wants a number from 1 to 8, not '" + std::string(v) + "'");
+      threads = static_cast<unsigned>(v[0] - '0');
+    } else if (!a.empty() && a[0] == '-' && a.size() > 1) {
+      return usage_error("unknown option '" + std::string(a) + "'");
+    } else {
+      if (nfiles == 2) return usage_error("one file name too many: '" + std::string(a) + "'");
+      files[nfiles++] = std::string(a);
+    }
+  }
+  if (!mode) return usage_error("no direction given: -s (demo to dump) or -l (dump to demo)");
+  if (!f_seen) return usage_error("-f is missing before the file names");
+  if (nfiles == 0) return usage_error("no input file given");
+  if (nfiles == 1) return usage_error("no output file given");
+  const std::string& in = files[0];
+  const std::string& out = files[1];
+
+  // A reader that went away, or a file size limit, makes a write fail with
+  // a message instead of ending the program without a word.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+  try {
+    demfmt::InputFile input(in, pipe_limit);
+    if (input.same_file_as(out)) {
+      std::fprintf(stderr, "lmpc: %s: is the input file itself; write the output to another name\n", out.c_str());
+      return 1;
+    }
+    remove_on_signal(in, "");
+    // -s reads its whole input before the output is created: a stream
+    // that never ends leaves nothing behind.
+    std::string_view demo;
+    if (mode == 's') demo = input.whole();
+    demfmt::OutputFile file(out);
+    remove_on_signal(in, file.temporary());
+    try {
+      if (mode == 's') {
+        demfmt::DumpOptions opt;
+        opt.strict = strict;
+        opt.threads = threads;
+        // A dump given to -s is compiled and written back in canonical form.
+        std::string compiled;
+        if (looks_like_dump(demo)) {
+          compiled = demfmt::dump_to_demo(demo);
+          demo = compiled;
+        }
+        auto warnings = demfmt::demo_to_dump_chunks(
+            demo, [&file](std::string& buffer, std::size_t used) { file.exchange(buffer, used); }, opt);
+        file.commit();
+        print_warnings(in, warnings);
+      } else {
+        demfmt::dump_to_demo([&input](char* buf, std::size_t room) { return input.read(buf, room); },
+                             [&file](std::string_view piece) { file.write(piece); });
+        file.commit();
+      }
+    } catch (const demfmt::FileError&) {
+      throw;
+    } catch (const demfmt::Error& e) {
+      // The content is at fault: the message names the input.
+      std::fprintf(stderr, "lmpc: %s: %s\n", in.c_str(), e.what());
+      return 1;  // the temporary file is removed with `file`
+    }
+  } catch (const demfmt::FileError& e) {
+    std::fprintf(stderr, "lmpc: %s: %s\n", e.path().c_str(), e.what());
+    return 1;
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "lmpc: %s: out of memory\n", in.c_str());
+    return 1;
+  }
+  return 0;
 }

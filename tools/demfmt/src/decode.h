@@ -14,7 +14,7 @@ namespace demfmt {
 // ending with ";\n"). Bytes no message explains go into one " raw HEX;" line.
 // Returns false when a raw line was needed: note says why and where
 // ("unknown message id 60 at offset 12"), raw_bytes how many it holds.
-bool decode_block(const std::uint8_t* data, std::size_t n, Proto& proto, OutBuf& out,
-                  std::string& note, std::size_t& raw_bytes);
+bool decode_block(const std::uint8_t* data, std::size_t n, Proto& proto, OutBuf& out, std::string& note,
+                  std::size_t& raw_bytes);
 
 }  // namespace demfmt

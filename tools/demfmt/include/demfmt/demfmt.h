@@ -16,30 +16,30 @@ namespace demfmt {
 // Every failure of the library: the message names the block ("block N: ...",
 // 1-based, counted in file order) or the dump line ("line N: ...").
 class Error : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 struct DumpOptions {
-    // strict: bytes that could only be kept raw (a tail after the last
-    // complete block, a block running past the end of the file, an unknown
-    // message id, a message running past its block) are an error instead of
-    // a warning. The command line is strict unless asked to salvage.
-    bool strict = false;
-    // Threads that format blocks at once when the text is streamed (the
-    // text is the same for any number). 1: the calling thread alone.
-    unsigned threads = 1;
-    // The size of demo (in bytes of blocks) each thread takes at a time.
-    std::size_t range_bytes = std::size_t{1} << 18;
-    // A thread starts its range in the protocol the latest finished range
-    // ended in; a wrong start is found and the range formatted again. Off,
-    // every range starts in protocol 15 (a test aid: wrong starts on purpose).
-    bool guess_protocol = true;
+  // strict: bytes that could only be kept raw (a tail after the last
+  // complete block, a block running past the end of the file, an unknown
+  // message id, a message running past its block) are an error instead of
+  // a warning. The command line is strict unless asked to salvage.
+  bool strict = false;
+  // Threads that format blocks at once when the text is streamed (the
+  // text is the same for any number). 1: the calling thread alone.
+  unsigned threads = 1;
+  // The size of demo (in bytes of blocks) each thread takes at a time.
+  std::size_t range_bytes = std::size_t{1} << 18;
+  // A thread starts its range in the protocol the latest finished range
+  // ended in; a wrong start is found and the range formatted again. Off,
+  // every range starts in protocol 15 (a test aid: wrong starts on purpose).
+  bool guess_protocol = true;
 };
 
 struct DumpResult {
-    std::string text;
-    std::vector<std::string> warnings;  // "block N: ..." notes about raw-kept bytes
+  std::string text;
+  std::vector<std::string> warnings;  // "block N: ..." notes about raw-kept bytes
 };
 
 // Demo bytes -> dump text. Throws Error when the bytes are not a demo at all.
@@ -49,8 +49,8 @@ DumpResult demo_to_dump(std::string_view demo, const DumpOptions& options = {});
 // buffer of the whole dump). Returns the warnings. `whole` is internal: when
 // set, the text is stored there instead of being streamed.
 using DumpSink = std::function<void(std::string_view)>;
-std::vector<std::string> demo_to_dump(std::string_view demo, const DumpSink& sink,
-                                      const DumpOptions& options = {}, std::string* whole = nullptr);
+std::vector<std::string> demo_to_dump(std::string_view demo, const DumpSink& sink, const DumpOptions& options = {},
+                                      std::string* whole = nullptr);
 
 // The same, streamed through buffer exchange, so that a consumer on another
 // thread can own each piece without a copy: whenever about 1 MB of text is
@@ -85,12 +85,12 @@ bool unescape(std::string_view s, std::string& out, NulBytes nul = NulBytes::ref
 // A file that cannot be opened, read or written: path() names it and what()
 // says what failed and the system's reason ("cannot open: Permission denied").
 class FileError : public Error {
-public:
-    FileError(std::string path, const std::string& what) : Error(what), path_(std::move(path)) {}
-    const std::string& path() const { return path_; }
+ public:
+  FileError(std::string path, const std::string& what) : Error(what), path_(std::move(path)) {}
+  const std::string& path() const { return path_; }
 
-private:
-    std::string path_;
+ private:
+  std::string path_;
 };
 
 // The input of a conversion. A regular file is mapped (or read) whole; a
@@ -99,35 +99,35 @@ private:
 // eating all memory. A folder or a device is refused. Methods throw
 // FileError.
 class InputFile {
-public:
-    // Far more than any recorded demo (or the dump of a 40 MB one), and
-    // reached in about a second.
-    static constexpr std::uint64_t kDefaultPipeLimit = std::uint64_t{256} << 20;
+ public:
+  // Far more than any recorded demo (or the dump of a 40 MB one), and
+  // reached in about a second.
+  static constexpr std::uint64_t kDefaultPipeLimit = std::uint64_t{256} << 20;
 
-    explicit InputFile(const std::string& path, std::uint64_t pipe_limit = kDefaultPipeLimit);
-    ~InputFile();
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
+  explicit InputFile(const std::string& path, std::uint64_t pipe_limit = kDefaultPipeLimit);
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
 
-    const std::string& path() const { return path_; }
-    bool regular() const { return regular_; }
-    // The whole content, read once (mapped when the file is regular).
-    std::string_view whole();
-    // The next piece of the content, as a DumpSource: 0 at the end.
-    std::size_t read(char* buffer, std::size_t room);
-    // Whether `other` names this same file (through any path or link).
-    bool same_file_as(const std::string& other) const;
+  const std::string& path() const { return path_; }
+  bool regular() const { return regular_; }
+  // The whole content, read once (mapped when the file is regular).
+  std::string_view whole();
+  // The next piece of the content, as a DumpSource: 0 at the end.
+  std::size_t read(char* buffer, std::size_t room);
+  // Whether `other` names this same file (through any path or link).
+  bool same_file_as(const std::string& other) const;
 
-private:
-    std::string path_;
-    int fd_ = -1;
-    bool regular_ = false;
-    std::uint64_t limit_ = 0;
-    std::uint64_t dev_ = 0, ino_ = 0, size_ = 0;
-    std::uint64_t taken_ = 0;  // bytes read so far
-    void* map_ = nullptr;
-    std::string data_;
-    bool have_whole_ = false;
+ private:
+  std::string path_;
+  int fd_ = -1;
+  bool regular_ = false;
+  std::uint64_t limit_ = 0;
+  std::uint64_t dev_ = 0, ino_ = 0, size_ = 0;
+  std::uint64_t taken_ = 0;  // bytes read so far
+  void* map_ = nullptr;
+  std::string data_;
+  bool have_whole_ = false;
 };
 
 // The output of a conversion, chosen by what `path` names:
@@ -141,34 +141,34 @@ private:
 // Destroying it uncommitted removes the temporary file. Methods throw
 // FileError naming `path`.
 class OutputFile {
-public:
-    explicit OutputFile(const std::string& path);
-    ~OutputFile();
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
+ public:
+  explicit OutputFile(const std::string& path);
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
 
-    void write(std::string_view data);
-    // As a DumpExchange: the text is written on a second thread while the
-    // caller goes on in a buffer that was written before.
-    void exchange(std::string& buffer, std::size_t used);
-    void commit();
-    bool in_place() const { return in_place_; }
-    // The temporary file's name, empty when written in place.
-    const std::string& temporary() const { return tmp_; }
+  void write(std::string_view data);
+  // As a DumpExchange: the text is written on a second thread while the
+  // caller goes on in a buffer that was written before.
+  void exchange(std::string& buffer, std::size_t used);
+  void commit();
+  bool in_place() const { return in_place_; }
+  // The temporary file's name, empty when written in place.
+  const std::string& temporary() const { return tmp_; }
 
-private:
-    class Writer;
-    void open_in_place();
-    void write_all(const char* data, std::size_t n);
-    [[noreturn]] void fail(const char* what, int err) const;
+ private:
+  class Writer;
+  void open_in_place();
+  void write_all(const char* data, std::size_t n);
+  [[noreturn]] void fail(const char* what, int err) const;
 
-    std::string path_;    // as given, for messages
-    std::string target_;  // the file that is replaced (links resolved)
-    std::string tmp_;
-    int fd_ = -1;
-    bool in_place_ = false;
-    bool committed_ = false;
-    Writer* writer_ = nullptr;
+  std::string path_;    // as given, for messages
+  std::string target_;  // the file that is replaced (links resolved)
+  std::string tmp_;
+  int fd_ = -1;
+  bool in_place_ = false;
+  bool committed_ = false;
+  Writer* writer_ = nullptr;
 };
 
 // The name this class had while it only wrote through a temporary file.
