@@ -13,50 +13,16 @@
 #include <string_view>
 #include <system_error>
 
+#include "demfmt/protocol.h"
+
 namespace clipvex::demogen {
 namespace {
 
 // ---------------------------------------------------------------- protocol 15
 
-enum Svc : std::uint8_t {
-  svc_disconnect = 2,
-  svc_updatestat = 3,
-  svc_setview = 5,
-  svc_sound = 6,
-  svc_time = 7,
-  svc_print = 8,
-  svc_stufftext = 9,
-  svc_setangle = 10,
-  svc_serverinfo = 11,
-  svc_lightstyle = 12,
-  svc_updatename = 13,
-  svc_updatefrags = 14,
-  svc_clientdata = 15,
-  svc_updatecolors = 17,
-  svc_particle = 18,
-  svc_damage = 19,
-  svc_spawnstatic = 20,
-  svc_spawnbaseline = 22,
-  svc_temp_entity = 23,
-  svc_signonnum = 25,
-  svc_centerprint = 26,
-  svc_killedmonster = 27,
-  svc_foundsecret = 28,
-  svc_spawnstaticsound = 29,
-  svc_intermission = 30,
-  svc_cdtrack = 32,
-};
-
-constexpr unsigned U_MOREBITS = 1u << 0, U_ORIGIN1 = 1u << 1, U_ORIGIN2 = 1u << 2, U_ORIGIN3 = 1u << 3,
-                   U_ANGLE2 = 1u << 4, U_FRAME = 1u << 6, U_SIGNAL = 1u << 7, U_ANGLE1 = 1u << 8, U_ANGLE3 = 1u << 9,
-                   U_MODEL = 1u << 10, U_COLORMAP = 1u << 11, U_SKIN = 1u << 12, U_EFFECTS = 1u << 13,
-                   U_LONGENTITY = 1u << 14;
-
-constexpr unsigned SU_PUNCH1 = 1u << 2, SU_VELOCITY1 = 1u << 5, SU_ITEMS = 1u << 9, SU_ONGROUND = 1u << 10,
-                   SU_WEAPONFRAME = 1u << 12, SU_ARMOR = 1u << 13, SU_WEAPON = 1u << 14;
-
-constexpr int TE_SPIKE = 0, TE_GUNSHOT = 2, TE_EXPLOSION = 3, TE_LIGHTNING2 = 6, TE_WIZSPIKE = 7, TE_TELEPORT = 11,
-              TE_EXPLOSION2 = 12;
+// The message ids, temp entity types and update bits come from the
+// converter library (demfmt/protocol.h).
+using namespace demfmt;
 
 constexpr int STAT_TOTALSECRETS = 11, STAT_TOTALMONSTERS = 12, STAT_SECRETS = 13, STAT_MONSTERS = 14;
 constexpr std::int32_t IT_SHOTGUN = 1, IT_ROCKET_LAUNCHER = 32, IT_AXE = 4096, IT_ARMOR1 = 8192;

@@ -106,11 +106,8 @@ bool ReadXyz(const Words& w, std::size_t i, float* dst) {
 }
 
 int TempEntityIndex(std::string_view name) {
-  static constexpr std::string_view kNames[kTeCount] = {
-      "spike",      "superspike", "gunshot",     "explosion", "tarexplosion", "lightning1", "lightning2",
-      "wizspike",   "knightspike", "lightning3", "lavasplash", "teleport",    "explosion2", "beam"};
   for (int i = 0; i < kTeCount; ++i)
-    if (kNames[i] == name) return i;
+    if (demfmt::kTempEntityName[i] == name) return i;
   return -1;
 }
 

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "demfmt/protocol.h"
+
 namespace winquake {
 
 enum class MsgKind : std::uint8_t {
@@ -56,12 +58,17 @@ enum EntityField : std::uint16_t {
   kFieldRoll = 1 << 10,
 };
 
-// Temp entity types, numbered as in the demo.
-enum TempEntityType : std::uint8_t {
-  kTeSpike, kTeSuperSpike, kTeGunshot, kTeExplosion, kTeTarExplosion, kTeLightning1,
-  kTeLightning2, kTeWizSpike, kTeKnightSpike, kTeLightning3, kTeLavaSplash, kTeTeleport,
-  kTeExplosion2, kTeBeam, kTeCount
-};
+// Temp entity types: the converter's numbers (demfmt/protocol.h), under the
+// names the game's code uses.
+using TempEntityType = demfmt::TempEntity;
+inline constexpr TempEntityType kTeSpike = demfmt::TE_SPIKE, kTeSuperSpike = demfmt::TE_SUPERSPIKE,
+                                kTeGunshot = demfmt::TE_GUNSHOT, kTeExplosion = demfmt::TE_EXPLOSION,
+                                kTeTarExplosion = demfmt::TE_TAREXPLOSION, kTeLightning1 = demfmt::TE_LIGHTNING1,
+                                kTeLightning2 = demfmt::TE_LIGHTNING2, kTeWizSpike = demfmt::TE_WIZSPIKE,
+                                kTeKnightSpike = demfmt::TE_KNIGHTSPIKE, kTeLightning3 = demfmt::TE_LIGHTNING3,
+                                kTeLavaSplash = demfmt::TE_LAVASPLASH, kTeTeleport = demfmt::TE_TELEPORT,
+                                kTeExplosion2 = demfmt::TE_EXPLOSION2, kTeBeam = demfmt::TE_BEAM;
+inline constexpr int kTeCount = demfmt::kTempEntityCount;
 
 struct Message {
   MsgKind kind{};
