@@ -8,8 +8,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "document/error.h"
-
 namespace clipvex {
 
 namespace {
@@ -60,7 +58,21 @@ void Put16(std::vector<std::uint8_t>& out, std::size_t at, unsigned value) {
   out[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
 }
 
-[[noreturn]] void Fail(const std::string& what) { throw ClipvexError(what); }
+[[noreturn]] void Fail(const std::string& what) { throw PcxError(what); }
+
+[[noreturn]] void FailFile(int errorNumber) {
+  switch (errorNumber) {
+    case ENOENT:
+    case ENOTDIR:
+      Fail("File not found");
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+      Fail("File access denied");
+    default:
+      Fail(std::strerror(errorNumber));
+  }
+}
 
 void CheckSize(long long width, long long height) {
   if (width > kPcxMaxSide || height > kPcxMaxSide || width * height > kPcxMaxPixels) {
@@ -268,12 +280,12 @@ RgbImage DecodePcx(const std::uint8_t* data, std::size_t size) {
 }
 
 RgbImage LoadPcxFile(const std::string& path) {
-  if (path.empty()) ThrowFileError(ENOENT);
+  if (path.empty()) FailFile(ENOENT);
   FileHandle file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-  if (file.fd < 0) ThrowFileError(errno);
+  if (file.fd < 0) FailFile(errno);
   struct stat st {};
-  if (::fstat(file.fd, &st) != 0) ThrowFileError(errno);
-  if (S_ISDIR(st.st_mode)) ThrowFileError(EISDIR);
+  if (::fstat(file.fd, &st) != 0) FailFile(errno);
+  if (S_ISDIR(st.st_mode)) FailFile(EISDIR);
   if (st.st_size > kMaxFileBytes) Fail("The PCX file is too large");
   // The size is a hint only: the file may change while it is read.
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size) + 1);
@@ -286,7 +298,7 @@ RgbImage LoadPcxFile(const std::string& path) {
     const ssize_t got = ::read(file.fd, bytes.data() + have, bytes.size() - have);
     if (got < 0) {
       if (errno == EINTR) continue;
-      ThrowFileError(errno);
+      FailFile(errno);
     }
     if (got == 0) break;
     have += static_cast<std::size_t>(got);

@@ -8,14 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "document/error.h"
 #include "support/testsupport.h"
 
 namespace clipvex {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using test::ErrorOf;
+// The text of the PcxError that `call` raises, or "no error".
+template <typename Call>
+std::string ErrorOf(Call&& call) {
+  return test::ErrorOf<PcxError>(std::forward<Call>(call));
+}
 
 // A header as any writer might fill it in.
 struct Header {

@@ -44,12 +44,13 @@ void WriteScript(const std::string& path, std::string_view body);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
-// The message of the ClipvexError that `call` raises, or "no error".
-template <typename Call>
+// The message of the error (a ClipvexError unless told) that `call` raises,
+// or "no error".
+template <typename Error = ClipvexError, typename Call>
 std::string ErrorOf(Call&& call) {
   try {
     call();
-  } catch (const ClipvexError& e) {
+  } catch (const Error& e) {
     return e.what();
   }
   return "no error";

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "document/error.h"
 #include "imaging/pcx.h"
 
 namespace winquake {
@@ -73,7 +72,7 @@ ScreenshotResult WriteScreenshot(const std::string& dir, const Framebuffer& fb, 
   std::vector<std::uint8_t> bytes;
   try {
     bytes = clipvex::EncodePcx8(kScreenWidth, kScreenHeight, fb.pixels.data(), palette.data());
-  } catch (const clipvex::ClipvexError& e) {
+  } catch (const clipvex::PcxError& e) {
     result.error = std::string("couldn't encode the picture: ") + e.what();
     return result;
   }

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "document/error.h"
 #include "imaging/pcx.h"
 
 namespace {
@@ -28,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   clipvex::RgbImage image;
   try {
     image = clipvex::DecodePcx(data, size);
-  } catch (const clipvex::ClipvexError&) {
+  } catch (const clipvex::PcxError&) {
     return 0;
   }
   if (!SameSize(image)) Broken("decoded pixels do not fill the picture");
