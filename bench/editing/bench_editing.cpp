@@ -23,7 +23,7 @@
 #include "editing/editstep.h"
 #include "editing/reverse.h"
 #include "editing/stuff.h"
-#include "ui/stripstate.h"
+#include "strip/stripstate.h"
 
 namespace {
 

@@ -23,10 +23,10 @@
 #include <filesystem>
 #include <string>
 
+#include "dialogs/filechooser.h"
+#include "dialogs/finddialog.h"
 #include "dialogs/messages.h"
-#include "dialogs/search_main.h"
-#include "dialogs/settingsstore.h"
-#include "ui/filechooser.h"
+#include "settings/settingsstore.h"
 #include "ui/mainwindow.h"
 
 namespace {

@@ -26,10 +26,10 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/filechooser.h"
 #include "dialogs/messages.h"
-#include "dialogs/settingsstore.h"
 #include "preview/xserver.h"
-#include "ui/filechooser.h"
+#include "settings/settingsstore.h"
 #include "ui/mainwindow.h"
 
 namespace {

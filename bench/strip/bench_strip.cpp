@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "ui/stripstate.h"
+#include "strip/stripstate.h"
 
 namespace {
 

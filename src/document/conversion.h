@@ -5,7 +5,7 @@
 
 #include "document/block.h"
 #include "document/notifier.h"
-#include "document/settings.h"
+#include "settings/settings.h"
 
 namespace clipvex {
 

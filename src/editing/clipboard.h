@@ -12,7 +12,7 @@
 #include "document/block.h"
 #include "document/notifier.h"
 #include "editing/editjournal.h"
-#include "ui/stripstate.h"
+#include "strip/stripstate.h"
 
 namespace clipvex {
 

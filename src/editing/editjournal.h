@@ -16,8 +16,8 @@
 
 #include "document/block.h"
 #include "document/notifier.h"
-#include "editing/thumbfiles.h"
-#include "ui/stripstate.h"
+#include "strip/stripstate.h"
+#include "strip/thumbfiles.h"
 
 namespace clipvex {
 

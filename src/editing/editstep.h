@@ -10,9 +10,9 @@
 #include <string>
 
 #include "document/notifier.h"
-#include "document/settings.h"
 #include "editing/editjournal.h"
-#include "ui/stripstate.h"
+#include "settings/settings.h"
+#include "strip/stripstate.h"
 
 namespace clipvex {
 

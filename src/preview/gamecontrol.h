@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "document/settings.h"
+#include "settings/settings.h"
 
 namespace clipvex {
 

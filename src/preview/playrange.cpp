@@ -15,7 +15,7 @@
 #include "document/conversion.h"
 #include "document/error.h"
 #include "document/runprogram.h"
-#include "ui/stripstate.h"
+#include "strip/stripstate.h"
 
 namespace clipvex {
 

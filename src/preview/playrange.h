@@ -7,9 +7,9 @@
 #include <string>
 
 #include "document/block.h"
-#include "document/settings.h"
 #include "preview/gamecontrol.h"
 #include "preview/previewdump.h"
+#include "settings/settings.h"
 
 namespace clipvex {
 

@@ -6,7 +6,7 @@
 #include "document/dumptext.h"
 #include "document/retime.h"
 #include "document/textfile.h"
-#include "ui/stripstate.h"
+#include "strip/stripstate.h"
 
 namespace clipvex {
 

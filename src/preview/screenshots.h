@@ -1,7 +1,7 @@
 // Files the game leaves in the preview directory.
 #pragma once
 
-#include "document/settings.h"
+#include "settings/settings.h"
 
 namespace clipvex {
 

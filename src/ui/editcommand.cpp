@@ -3,7 +3,7 @@
 #include <exception>
 #include <new>
 
-#include "ui/filmstrip.h"
+#include "ui/filmstripwidget.h"
 
 namespace clipvex {
 

@@ -1,8 +1,8 @@
 #include <QApplication>
 
-#include "dialogs/qtsettingsstore.h"
-#include "ui/filechooser.h"
+#include "dialogs/filechooser.h"
 #include "ui/mainwindow.h"
+#include "ui/qtsettingsstore.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -15,17 +15,17 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "dialogs/dir_dialog_main.h"
-#include "dialogs/dircfg_main.h"
+#include "dialogs/aboutdialog.h"
+#include "dialogs/configurationdialog.h"
 #include "dialogs/messages.h"
-#include "dialogs/qtsettingsstore.h"
-#include "dialogs/settingsstore.h"
+#include "dialogs/selectdirectorydialog.h"
 #include "preview/screenshots.h"
-#include "toolbars/toolbarplace.h"
-#include "ui/aboutbox.h"
+#include "settings/settingsstore.h"
 #include "ui/mainwindow_editing.h"
 #include "ui/mainwindow_effects.h"
 #include "ui/memstatus.h"
+#include "ui/qtsettingsstore.h"
+#include "ui/toolbarplace.h"
 
 namespace clipvex {
 

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "document/notifier.h"
-#include "document/settings.h"
 #include "editing/editstep.h"
 #include "preview/playrange.h"
-#include "ui/filmstrip.h"
+#include "settings/settings.h"
+#include "strip/stripnav.h"
+#include "ui/filmstripwidget.h"
 #include "ui/icons.h"
-#include "ui/stripnav.h"
 
 class QAbstractButton;
 class QAction;

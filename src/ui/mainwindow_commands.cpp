@@ -1,10 +1,10 @@
 // The File commands and the strip commands of the main window.
 #include <QFile>
 
+#include "dialogs/filechooser.h"
 #include "dialogs/messages.h"
 #include "document/conversion.h"
 #include "document/filecommands.h"
-#include "ui/filechooser.h"
 #include "ui/mainwindow.h"
 
 namespace clipvex {

@@ -6,8 +6,8 @@
 #include <QUndoGroup>
 #include <QUndoStack>
 
+#include "dialogs/stufftextdialog.h"
 #include "editing/clipboard.h"
-#include "editing/stuff_main.h"
 #include "ui/editcommand.h"
 #include "ui/mainwindow.h"
 

@@ -2,8 +2,8 @@
 // openers of Change Speed, Color Fade and Find Text, the strips' way into
 // the block viewer, and what the four windows are told about the strips.
 // Their rules live in dialogs/.
-#include "dialogs/color.h"
-#include "dialogs/speed.h"
+#include "effects/color.h"
+#include "effects/speed.h"
 #include "ui/mainwindow_effects.h"
 
 namespace clipvex {

@@ -4,11 +4,11 @@
 
 #include <QPointer>
 
-#include "dialogs/color_main.h"
-#include "dialogs/effectshost.h"
-#include "dialogs/etc_main.h"
-#include "dialogs/search_main.h"
-#include "dialogs/speed_main.h"
+#include "dialogs/blockviewer.h"
+#include "dialogs/colorfadedialog.h"
+#include "dialogs/finddialog.h"
+#include "dialogs/speeddialog.h"
+#include "effects/effectshost.h"
 #include "ui/mainwindow.h"
 
 namespace clipvex {

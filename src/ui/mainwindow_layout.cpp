@@ -10,8 +10,8 @@
 #include <QToolButton>
 
 #include "dialogs/messages.h"
+#include "strip/windowlayout.h"
 #include "ui/mainwindow.h"
-#include "ui/windowlayout.h"
 
 namespace clipvex {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "dialogs/messages.h"
 #include "imaging/pcx.h"
-#include "ui/filmstrip.h"
+#include "ui/filmstripwidget.h"
 
 namespace clipvex {
 

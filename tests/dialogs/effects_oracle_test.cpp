@@ -17,8 +17,8 @@
 #include <cmath>
 #include <filesystem>
 
-#include "dialogs/color_main.h"
-#include "dialogs/speed_main.h"
+#include "dialogs/colorfadedialog.h"
+#include "dialogs/speeddialog.h"
 #include "document/demotime.h"
 #include "document/numtext.h"
 #include "document/real48.h"

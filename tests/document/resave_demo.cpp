@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "document/conversion.h"
-#include "document/settings.h"
+#include "settings/settings.h"
 
 namespace {
 class PrintingNotifier : public clipvex::Notifier {

@@ -14,8 +14,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "dialogs/stufftextdialog.h"
 #include "document/dumptext.h"
-#include "editing/stuff_main.h"
 #include "uisupport/mainwindowfixture.h"
 #include "uisupport/realengine.h"
 

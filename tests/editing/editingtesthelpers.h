@@ -14,8 +14,9 @@
 #include "editing/clipboard.h"
 #include "editing/editstep.h"
 #include "editing/reverse.h"
+#include "strip/stripstate.h"
+#include "strip/striptesthelpers.h"
 #include "support/testsupport.h"
-#include "ui/stripstate.h"
 
 namespace clipvex::test {
 
@@ -93,18 +94,6 @@ inline std::string DumpOf(const TDemFile& demo) {
   TempDir dir;
   WriteDump(demo, dir.File("dump.txt"));
   return ReadFile(dir.File("dump.txt"));
-}
-
-// Writes a thumbnail file whose bytes name the block it was made for.
-inline void WriteThumbnail(const Settings& settings, char letter, std::int64_t block) {
-  WriteFile(ThumbnailPath(settings, letter, block), "shot of " + std::to_string(block));
-}
-
-// What the thumbnail file of `block` shows: "shot of N" for the block that
-// was at index N when it was made, "" when there is no file.
-inline std::string ThumbnailOf(const Settings& settings, char letter, std::int64_t block) {
-  const std::string path = ThumbnailPath(settings, letter, block);
-  return FileExists(path) ? ReadFile(path) : std::string();
 }
 
 // Reverse with `step` blocks per frame, as chosen at that zoom.

@@ -9,8 +9,8 @@
 #include "document/conversion.h"
 #include "imaging/pcx.h"
 #include "preview/fakes.h"
+#include "strip/stripstate.h"
 #include "support/testsupport.h"
-#include "ui/stripstate.h"
 
 namespace clipvex {
 namespace {

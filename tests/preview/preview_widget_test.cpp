@@ -18,12 +18,12 @@
 #include <optional>
 #include <set>
 
+#include "dialogs/filechooser.h"
 #include "dialogs/messages.h"
-#include "dialogs/settingsstore.h"
 #include "imaging/pcx.h"
 #include "preview/xserver.h"
+#include "settings/settingsstore.h"
 #include "support/testsupport.h"
-#include "ui/filechooser.h"
 #include "ui/mainwindow.h"
 
 namespace clipvex {

@@ -7,8 +7,8 @@
 
 #include "document/dumptext.h"
 #include "preview/playrange.h"
+#include "strip/stripstate.h"
 #include "support/testsupport.h"
-#include "ui/stripstate.h"
 
 namespace clipvex {
 namespace {

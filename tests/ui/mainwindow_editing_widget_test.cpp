@@ -12,8 +12,8 @@
 #include <QToolButton>
 #include <QUndoStack>
 
+#include "dialogs/stufftextdialog.h"
 #include "editing/clipboard.h"
-#include "editing/stuff_main.h"
 #include "uisupport/mainwindowfixture.h"
 
 namespace clipvex {

@@ -17,10 +17,10 @@
 #include <QToolButton>
 #include <QUndoStack>
 
-#include "dialogs/color_main.h"
-#include "dialogs/etc_main.h"
-#include "dialogs/search_main.h"
-#include "dialogs/speed_main.h"
+#include "dialogs/blockviewer.h"
+#include "dialogs/colorfadedialog.h"
+#include "dialogs/finddialog.h"
+#include "dialogs/speeddialog.h"
 #include "document/dumptext.h"
 #include "uisupport/mainwindowfixture.h"
 

@@ -12,9 +12,9 @@
 #include <QToolButton>
 #include <filesystem>
 
-#include "dialogs/dircfg_main.h"
-#include "dialogs/qtsettingsstore.h"
+#include "dialogs/configurationdialog.h"
 #include "document/dumptext.h"
+#include "ui/qtsettingsstore.h"
 #include "uisupport/mainwindowfixture.h"
 
 namespace clipvex {

@@ -16,7 +16,7 @@
 #include <QWheelEvent>
 
 #include "document/demotime.h"
-#include "ui/windowlayout.h"
+#include "strip/windowlayout.h"
 #include "uisupport/mainwindowfixture.h"
 
 namespace clipvex {

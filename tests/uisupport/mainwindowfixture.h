@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/filechooser.h"
 #include "dialogs/messages.h"
-#include "dialogs/settingsstore.h"
+#include "settings/settingsstore.h"
 #include "support/testsupport.h"
-#include "ui/filechooser.h"
 #include "ui/mainwindow.h"
 
 namespace clipvex::test {
