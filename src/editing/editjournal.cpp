@@ -52,6 +52,41 @@ bool EditJournal::Changed() const {
   });
 }
 
+BlockSpan EditJournal::Span() const {
+  BlockSpan span;
+  const auto touch = [&span](std::size_t first, std::size_t last, bool toEnd = false) {
+    span.first = span.empty ? first : std::min(span.first, first);
+    span.last = span.empty ? last : std::max(span.last, last);
+    span.toEnd = span.toEnd || toEnd;
+    span.empty = false;
+  };
+  for (const Entry& entry : entries_) {
+    std::visit(Overloaded{
+                   [&](const SpliceEntry& e) {
+                     if (e.removed.size() != e.inserted) {
+                       touch(e.pos, e.pos, true);
+                     } else if (e.inserted > 0) {
+                       touch(e.pos, e.pos + e.inserted - 1);
+                     }
+                   },
+                   [](const HeaderEntry&) {},
+                   [&](const LinesEntry& e) { touch(e.block, e.block); },
+                   [&](const SetLineEntry& e) { touch(e.block, e.block); },
+                   [&](const InsertLineEntry& e) { touch(e.block, e.block); },
+                   [&](const DeleteLineEntry& e) { touch(e.block, e.block); },
+                   [&](const ReverseEntry& e) { touch(e.first, e.last); },
+                   [&](const RetimeEntry& e) {
+                     // A retiming that is replayed may change any time line.
+                     if (e.replay) touch(0, 0, true);
+                     for (std::uint32_t block : e.valueBlocks) touch(block, block);
+                     for (std::uint32_t block : e.textBlocks) touch(block, block);
+                   },
+               },
+               entry);
+  }
+  return span;
+}
+
 bool EditJournal::LeavesAsFound(const TDemFile& demo) const {
   if (entries_.empty()) return false;
   return std::all_of(entries_.begin(), entries_.end(), [&demo](const Entry& entry) {

@@ -21,6 +21,18 @@
 
 namespace clipvex {
 
+// The blocks a journal's changes touched: every block from `first` to
+// `last` may differ, no block outside does. With `toEnd` the number of
+// blocks changed, so every block from `first` on moved. The bounds hold for
+// the demo before the changes and after them alike. `empty`: no block was
+// touched (the header alone, or nothing).
+struct BlockSpan {
+  std::size_t first = 0;
+  std::size_t last = 0;
+  bool toEnd = false;
+  bool empty = true;
+};
+
 class EditJournal {
  public:
   EditJournal() = default;
@@ -29,6 +41,9 @@ class EditJournal {
 
   // Whether the recorded changes changed the demo at all.
   bool Changed() const;
+
+  // The blocks the recorded changes touched.
+  BlockSpan Span() const;
 
   // Whether `demo` stands as it was before the recorded changes, for a
   // journal of whole-block line replacements; false for any other journal.

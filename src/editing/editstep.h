@@ -50,6 +50,10 @@ class EditStep {
   // before both. Consecutive text edits of a block become one step so.
   void Absorb(const EditStep& newer);
 
+  // The blocks the step's last run touched (see EditJournal::Span); known
+  // until the step is undone.
+  BlockSpan Span() const { return journal_.Span(); }
+
   // Whether the demo stands as it did before the step (an edit typed and
   // typed away again). Known for steps of whole-block line replacements
   // only; false for any other.

@@ -282,5 +282,47 @@ TEST(EditStep, JoinedTextEditsUndoToTheFirstAndRedoToTheLast) {
   EXPECT_FALSE(h.done.back()->Unchanged(h.strip));
 }
 
+// What a step tells about the blocks it touched: the window's document
+// hands it on to Find Text and the block viewer.
+TEST(EditStep, SpanCoversTheBlocksTheStepTouchedAndNoMore) {
+  struct Case {
+    const char* what;
+    EditStep::Function edit;
+    BlockSpan span;
+  };
+  const Case cases[] = {
+      {"a line", [](StripEdit& e) { e.SetLine(7, 1, " camera 1 2 3;"); }, {7, 7, false, false}},
+      {"blocks out", [](StripEdit& e) { e.Splice(5, 2, {}); }, {5, 5, true, false}},
+      {"a block for a block", [](StripEdit& e) { e.Splice(5, 1, {test::LabelledBlock("X")}); }, {5, 5, false, false}},
+      {"a reverse", [](StripEdit& e) { e.ReverseRange(6, 9); }, {6, 9, false, false}},
+      {"two places",
+       [](StripEdit& e) {
+         e.SetLine(12, 1, " camera 1 2 3;");
+         e.ReverseRange(4, 6);
+       },
+       {4, 12, false, false}},
+      {"the header alone", [](StripEdit& e) { e.SetHeader("track 3;"); }, {0, 0, false, true}},
+      {"a retiming replayed on undo",
+       [](StripEdit& e) {
+         e.SetLine(8, e.Demo().Blocks[8]->Count() - 1, "// 0.5");
+         e.Retime();
+       },
+       {0, 8, true, false}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EditHarness h(MakeDemo(12));
+    EditStep step(c.what, c.edit);
+    SilentFeedback silent;
+    step.Do(h.strip, h.settings, silent);
+    const BlockSpan span = step.Span();
+    EXPECT_EQ(span.empty, c.span.empty);
+    if (span.empty) continue;
+    EXPECT_EQ(span.first, c.span.first);
+    EXPECT_EQ(span.last, c.span.last);
+    EXPECT_EQ(span.toEnd, c.span.toEnd);
+  }
+}
+
 }  // namespace
 }  // namespace clipvex
