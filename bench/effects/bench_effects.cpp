@@ -27,12 +27,18 @@
 #include "dialogs/finddialog.h"
 #include "dialogs/messages.h"
 #include "settings/settingsstore.h"
+#include "ui/editorstate.h"
+#include "ui/effectscontroller.h"
+#include "ui/filecontroller.h"
+#include "ui/filmstripwidget.h"
 #include "ui/mainwindow.h"
+#include "ui/previewcontroller.h"
+#include "ui/stripcontroller.h"
 
 namespace {
 
-using clipvex::Tclipvex_form;
-using clipvex::Tsearch_form;
+using clipvex::FindTextDialog;
+using clipvex::MainWindow;
 
 class OneFile : public clipvex::FileChooser {
  public:
@@ -62,10 +68,10 @@ struct Run {
 
 // Runs Find All for `query` and waits for its end, watching the window's
 // turns with a timer that fires whenever the event loop gets to run.
-Run FindAll(Tsearch_form& search, const QString& query) {
-  search.searchq->setText(query);
+Run FindAll(FindTextDialog& search, const QString& query) {
+  search.findChild<QLineEdit*>("searchq")->setText(query);
   PaintCounter counter;
-  search.ProgressBar1->installEventFilter(&counter);
+  search.findChild<QProgressBar*>("ProgressBar1")->installEventFilter(&counter);
   Run run;
   QElapsedTimer gap;
   QTimer turn;
@@ -79,14 +85,14 @@ Run FindAll(Tsearch_form& search, const QString& query) {
   clock.start();
   gap.start();
   turn.start();
-  search.findall_butt->click();
-  while (search.Session().Running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  search.findChild<QPushButton*>("findall_butt")->click();
+  while (search.session().Running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
   run.seconds = clock.nsecsElapsed() / 1e9;
   turn.stop();
   QApplication::processEvents();
-  run.results = search.ListBox1->count();
+  run.results = search.findChild<QListWidget*>("ListBox1")->count();
   run.paints = counter.paints;
-  search.ProgressBar1->removeEventFilter(&counter);
+  search.findChild<QProgressBar*>("ProgressBar1")->removeEventFilter(&counter);
   return run;
 }
 
@@ -121,13 +127,13 @@ int main(int argc, char** argv) {
   store.WriteInteger("fastpre", 0);
   OneFile chooser;
   chooser.path = QString::fromStdString(demo);
-  Tclipvex_form window(store, chooser);
+  MainWindow window(store, chooser);
   window.show();
-  window.CreateForms();
-  window.Open1Click();
-  std::printf("demo: %d block list entries\n", window.MasterPanel->State().Entries());
-  window.Find1Click();
-  Tsearch_form& search = *window.SearchDialog();
+  window.createDialogs();
+  window.files().openDemo();
+  std::printf("demo: %d block list entries\n", window.sourceStrip()->state().Entries());
+  window.effects().find();
+  FindTextDialog& search = *window.effects().findDialog();
 
   std::printf("%-28s %9s %9s %7s %12s %7s\n", "Find All", "seconds", "results", "turns", "longest wait", "paints");
   for (const char* query : {"camera", "print", "no such text"}) {
@@ -137,19 +143,20 @@ int main(int argc, char** argv) {
   }
 
   // Stop pressed 3 ms into a Find All of a text no block holds.
-  search.searchq->setText("no such text either");
+  search.findChild<QLineEdit*>("searchq")->setText("no such text either");
   QElapsedTimer stopClock;
   bool pressed = false;
   QTimer::singleShot(3, [&] {
     stopClock.start();
     pressed = true;
-    search.find_butt->click();
+    search.findChild<QPushButton*>("find_butt")->click();
   });
-  search.findall_butt->click();
-  while (search.Session().Running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  search.findChild<QPushButton*>("findall_butt")->click();
+  while (search.session().Running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
   if (pressed) {
     std::printf("Stop 3 ms into a Find All: ended %.3f ms after the press, Find All %s\n",
-                stopClock.nsecsElapsed() / 1e6, search.findall_butt->isEnabled() ? "enabled again" : "still disabled");
+                stopClock.nsecsElapsed() / 1e6,
+                search.findChild<QPushButton*>("findall_butt")->isEnabled() ? "enabled again" : "still disabled");
   } else {
     std::printf("Stop 3 ms into a Find All: the search had already ended\n");
   }

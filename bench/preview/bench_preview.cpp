@@ -30,12 +30,17 @@
 #include "dialogs/messages.h"
 #include "preview/xserver.h"
 #include "settings/settingsstore.h"
+#include "ui/editorstate.h"
+#include "ui/effectscontroller.h"
+#include "ui/filmstripwidget.h"
 #include "ui/mainwindow.h"
+#include "ui/previewcontroller.h"
+#include "ui/stripcontroller.h"
 
 namespace {
 
+using clipvex::MainWindow;
 using clipvex::PlayReport;
-using clipvex::Tclipvex_form;
 
 struct Options {
   std::string game = FAKEGAME_PATH;
@@ -62,11 +67,11 @@ struct Timed {
   PlayReport report;
 };
 
-Timed Press(Tclipvex_form& window, const char* button) {
+Timed Press(MainWindow& window, const char* button) {
   QElapsedTimer clock;
   clock.start();
   QTest::mouseClick(window.findChild<QAbstractButton*>(button), Qt::LeftButton);
-  return {static_cast<double>(clock.nsecsElapsed()) / 1e9, window.LastPreview()};
+  return {static_cast<double>(clock.nsecsElapsed()) / 1e9, window.preview().lastReport()};
 }
 
 void PrintParts(const PlayReport& r) {
@@ -123,13 +128,13 @@ int main(int argc, char** argv) {
     boxes.push_back(title + ": " + text);
   });
   OneFile chooser;
-  Tclipvex_form window(store, chooser);
+  MainWindow window(store, chooser);
   window.show();
-  window.CreateForms();
+  window.createDialogs();
   auto open = [&](const std::string& path) {
     chooser.answers.push_back(QString::fromStdString(path));
     window.findChild<QAction*>("Open1")->trigger();
-    return window.activeStrip->State().HasDemo();
+    return window.activeStrip()->state().HasDemo();
   };
   auto failed = [&] {
     for (const QString& box : boxes) {
@@ -146,7 +151,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot open %s\n", options.demo.c_str());
     return 1;
   }
-  clipvex::StripState& strip = window.MasterPanel->State();
+  clipvex::StripState& strip = window.sourceStrip()->state();
   std::printf("Update Viewable on %s (%d entries, step %d), fast preview on\n",
               std::filesystem::path(options.demo).filename().c_str(), strip.Entries(), strip.step);
   Timed first = Press(window, "update_butt");  // starts the game: not part of the figure
@@ -184,6 +189,6 @@ int main(int argc, char** argv) {
               options.fullStep, full.report.parts, full.report.thumbnails, full.seconds);
   PrintParts(full.report);
   std::printf(")\n");
-  window.Games().TerminateAll();
+  window.preview().games().TerminateAll();
   return 0;
 }

@@ -8,7 +8,7 @@
 
 namespace clipvex {
 
-Tabout_form::Tabout_form(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setObjectName("about_form");
   setWindowTitle("About Clipvex");
   auto* layout = new QVBoxLayout(this);
@@ -33,6 +33,6 @@ Tabout_form::Tabout_form(QWidget* parent) : QDialog(parent) {
   setFixedSize(sizeHint().expandedTo(QSize(260, 0)));
 }
 
-void Tabout_form::ShowModeless() { clipvex::ShowModeless(*this, centred_); }
+void AboutDialog::showModeless() { clipvex::ShowModeless(*this, centred_); }
 
 }  // namespace clipvex

@@ -5,13 +5,13 @@
 
 namespace clipvex {
 
-class Tabout_form : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit Tabout_form(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr);
 
-  void ShowModeless();
+  void showModeless();
 
  private:
   bool centred_ = false;

@@ -28,7 +28,7 @@ constexpr int kButtonHeight = 25;
 
 ViewerPicture::ViewerPicture(QWidget* parent) : QWidget(parent) {}
 
-void ViewerPicture::SetImage(QImage image) {
+void ViewerPicture::setImage(QImage image) {
   image_ = std::move(image);
   update();
 }
@@ -40,7 +40,7 @@ void ViewerPicture::paintEvent(QPaintEvent*) {
   painter.drawImage(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), image_);
 }
 
-Tetc_form::Tetc_form(EffectsHost& host, QWidget* parent) : ModelessDialog(parent), host_(host) {
+BlockViewer::BlockViewer(EffectsHost& host, QWidget* parent) : ModelessDialog(parent), host_(host) {
   setObjectName("etc_form");
   setWindowTitle("Clipvex");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -48,97 +48,97 @@ Tetc_form::Tetc_form(EffectsHost& host, QWidget* parent) : ModelessDialog(parent
   setAttribute(Qt::WA_AlwaysShowToolTips);
   setSizeGripEnabled(true);
 
-  zoomed_image = new ViewerPicture(this);
-  zoomed_image->setObjectName("zoomed_image");
-  blocktext = new QPlainTextEdit(this);
-  blocktext->setObjectName("blocktext");
-  blocktext->setLineWrapMode(QPlainTextEdit::NoWrap);
-  blocktext->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  blocktext->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  picture_ = new ViewerPicture(this);
+  picture_->setObjectName("zoomed_image");
+  text_ = new QPlainTextEdit(this);
+  text_->setObjectName("blocktext");
+  text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   QFont fixed("Monospace");
   fixed.setStyleHint(QFont::TypeWriter);
   fixed.setPointSize(font().pointSize());
-  blocktext->setFont(fixed);
-  blocktext->hide();
+  text_->setFont(fixed);
+  text_->hide();
 
-  prev_butt = new QPushButton("<", this);
-  prev_butt->setObjectName("prev_butt");
-  prev_butt->setToolTip("Move one block left");
-  prev_butt->setAutoDefault(false);
-  next_butt = new QPushButton(">", this);
-  next_butt->setObjectName("next_butt");
-  next_butt->setToolTip("Move one block right");
-  next_butt->setAutoDefault(false);
-  play_butt = new QToolButton(this);
-  play_butt->setObjectName("play_butt");
-  play_butt->setToolTip("Scroll through forwards");
-  play_butt->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
-  play_butt->setCheckable(true);
-  stop_butt = new QToolButton(this);
-  stop_butt->setObjectName("stop_butt");
-  stop_butt->setToolTip("Stop scrolling");
-  stop_butt->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
-  stop_butt->setCheckable(true);
+  previous_ = new QPushButton("<", this);
+  previous_->setObjectName("prev_butt");
+  previous_->setToolTip("Move one block left");
+  previous_->setAutoDefault(false);
+  next_ = new QPushButton(">", this);
+  next_->setObjectName("next_butt");
+  next_->setToolTip("Move one block right");
+  next_->setAutoDefault(false);
+  play_ = new QToolButton(this);
+  play_->setObjectName("play_butt");
+  play_->setToolTip("Scroll through forwards");
+  play_->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+  play_->setCheckable(true);
+  stop_ = new QToolButton(this);
+  stop_->setObjectName("stop_butt");
+  stop_->setToolTip("Stop scrolling");
+  stop_->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+  stop_->setCheckable(true);
   auto* group = new QButtonGroup(this);
   group->setExclusive(true);
-  group->addButton(play_butt);
-  group->addButton(stop_butt);
-  Label1 = new QLabel("Current Block: ", this);
-  Label1->setObjectName("Label1");
-  Label2 = new QLabel(this);
-  Label2->setObjectName("Label2");
-  Label2->setMinimumWidth(Label2->fontMetrics().horizontalAdvance("0000000 (gone)"));
+  group->addButton(play_);
+  group->addButton(stop_);
+  numberCaption_ = new QLabel("Current Block: ", this);
+  numberCaption_->setObjectName("Label1");
+  number_ = new QLabel(this);
+  number_->setObjectName("Label2");
+  number_->setMinimumWidth(number_->fontMetrics().horizontalAdvance("0000000 (gone)"));
 
   scroll_ = new QTimer(this);
   scroll_->setInterval(0);
-  connect(scroll_, &QTimer::timeout, this, &Tetc_form::ScrollStep);
-  connect(prev_butt, &QPushButton::clicked, this, &Tetc_form::prev_buttClick);
-  connect(next_butt, &QPushButton::clicked, this, &Tetc_form::next_buttClick);
-  connect(play_butt, &QToolButton::toggled, this, &Tetc_form::play_buttClick);
-  connect(blocktext, &QPlainTextEdit::textChanged, this, &Tetc_form::blocktextChange);
+  connect(scroll_, &QTimer::timeout, this, &BlockViewer::scrollStep);
+  connect(previous_, &QPushButton::clicked, this, &BlockViewer::showPrevious);
+  connect(next_, &QPushButton::clicked, this, &BlockViewer::showNext);
+  connect(play_, &QToolButton::toggled, this, &BlockViewer::setScrolling);
+  connect(text_, &QPlainTextEdit::textChanged, this, &BlockViewer::writeBlockText);
 
   resize(kStartWidth, kStartHeight);
-  LayOut();
+  layOut();
 }
 
-bool Tetc_form::TextMode() const { return !blocktext->isHidden(); }
+bool BlockViewer::isTextMode() const { return !text_->isHidden(); }
 
-bool Tetc_form::Scrolling() const { return scroll_->isActive(); }
+bool BlockViewer::isScrolling() const { return scroll_->isActive(); }
 
-std::int64_t Tetc_form::ActiveEntries() {
+std::int64_t BlockViewer::activeEntries() {
   const StripState& active = host_.ActiveStrip();
   return active.HasDemo() ? active.Entries() : 0;
 }
 
-void Tetc_form::LayOut() {
+void BlockViewer::layOut() {
   const int row = kMargin + kButtonHeight + kMargin;
-  zoomed_image->setGeometry(rect());
+  picture_->setGeometry(rect());
   int x = kMargin;
-  for (QWidget* button : std::initializer_list<QWidget*>{prev_butt, next_butt, play_butt, stop_butt}) {
+  for (QWidget* button : std::initializer_list<QWidget*>{previous_, next_, play_, stop_}) {
     button->setGeometry(x, kMargin, 33, kButtonHeight);
     x += 33 + kMargin;
   }
-  Label2->adjustSize();
-  const int labelsWidth = Label1->sizeHint().width() + Label2->width();
+  number_->adjustSize();
+  const int labelsWidth = numberCaption_->sizeHint().width() + number_->width();
   const int labelsX = std::max(x + kMargin, width() - kMargin - labelsWidth);
-  Label1->setGeometry(labelsX, kMargin, Label1->sizeHint().width(), kButtonHeight);
-  Label2->setGeometry(labelsX + Label1->width(), kMargin, Label2->width(), kButtonHeight);
-  blocktext->setGeometry(kMargin, row, std::max(1, width() - 2 * kMargin), std::max(1, height() - row - kMargin));
-  for (QWidget* top : std::initializer_list<QWidget*>{prev_butt, next_butt, play_butt, stop_butt, Label1, Label2}) {
+  numberCaption_->setGeometry(labelsX, kMargin, numberCaption_->sizeHint().width(), kButtonHeight);
+  number_->setGeometry(labelsX + numberCaption_->width(), kMargin, number_->width(), kButtonHeight);
+  text_->setGeometry(kMargin, row, std::max(1, width() - 2 * kMargin), std::max(1, height() - row - kMargin));
+  for (QWidget* top : std::initializer_list<QWidget*>{previous_, next_, play_, stop_, numberCaption_, number_}) {
     top->raise();
   }
 }
 
-void Tetc_form::resizeEvent(QResizeEvent* event) {
+void BlockViewer::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
-  LayOut();
+  layOut();
 }
 
-void Tetc_form::Open(std::int64_t block, bool asText) {
-  blocktext->setVisible(asText);
-  zoomed_image->setVisible(!asText);
+void BlockViewer::showBlock(std::int64_t block, bool asText) {
+  text_->setVisible(asText);
+  picture_->setVisible(!asText);
   state_.viewerBlock = block;
-  if (isVisible()) Display();
+  if (isVisible()) display();
   if (!placed_ && !isVisible()) {
     placed_ = true;
     CentreOnScreen(*this);
@@ -148,83 +148,83 @@ void Tetc_form::Open(std::int64_t block, bool asText) {
   activateWindow();
 }
 
-void Tetc_form::showEvent(QShowEvent* event) {
+void BlockViewer::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // Showing a hidden viewer shows its block; coming back from an icon does not.
-  if (!event->spontaneous()) Display();
+  if (!event->spontaneous()) display();
 }
 
-void Tetc_form::hideEvent(QHideEvent* event) {
+void BlockViewer::hideEvent(QHideEvent* event) {
   // A scroll ends with the window that could stop it.
-  if (!event->spontaneous() && play_butt->isChecked()) stop_butt->setChecked(true);
+  if (!event->spontaneous() && play_->isChecked()) stop_->setChecked(true);
   QDialog::hideEvent(event);
 }
 
-void Tetc_form::ShowNumber(bool gone) {
-  Label2->setText(gone ? QString("%1 (gone)").arg(state_.viewerBlock) : QString::number(state_.viewerBlock));
-  LayOut();
+void BlockViewer::showNumber(bool gone) {
+  number_->setText(gone ? QString("%1 (gone)").arg(state_.viewerBlock) : QString::number(state_.viewerBlock));
+  layOut();
 }
 
-void Tetc_form::Display() {
-  ShowNumber();
+void BlockViewer::display() {
+  showNumber();
   StripState& active = host_.ActiveStrip();
-  if (TextMode()) {
+  if (isTextMode()) {
     state_.target = {};
     state_.targetStrip = 0;
     targetLive_ = false;
     const std::int64_t shown = active.HasDemo() ? ShownBlock(state_.viewerBlock, active.Entries()) : -1;
     if (shown < 0) {
-      LoadText(Block());
-      UpdateTextAccess();
+      loadText(Block());
+      updateTextAccess();
       return;
     }
     if (shown != state_.viewerBlock) {
       // The demo became shorter meanwhile: its last block.
       state_.viewerBlock = shown;
-      ShowNumber();
+      showNumber();
     }
     const BlockList& blocks = active.demo.Blocks;
-    LoadText(*blocks[static_cast<std::size_t>(shown)]);
+    loadText(*blocks[static_cast<std::size_t>(shown)]);
     state_.target = RefTo(blocks, static_cast<std::size_t>(shown));
     state_.targetStrip = active.letter;
     targetLive_ = true;
-    UpdateTextAccess();
+    updateTextAccess();
     return;
   }
   const QString path = FromPath(ThumbnailPath(host_.EffectsSettings(), active.letter, state_.viewerBlock));
-  if (QFileInfo::exists(path) && loadPicture) zoomed_image->SetImage(loadPicture(path));
+  if (QFileInfo::exists(path) && loadPicture_) picture_->setImage(loadPicture_(path));
 }
 
-void Tetc_form::LoadText(const Block& block) {
+void BlockViewer::loadText(const Block& block) {
   const std::string text = BlockText(block);
   loading_ = true;
-  blocktext->setPlainText(FromBytes(text));
+  text_->setPlainText(FromBytes(text));
   loading_ = false;
-  textRoundTrips_ = ToBytes(blocktext->toPlainText()) == text;
+  textRoundTrips_ = ToBytes(text_->toPlainText()) == text;
 }
 
-void Tetc_form::UpdateTextAccess() {
-  blocktext->setReadOnly(!(targetLive_ && textRoundTrips_ && !locked_));
+void BlockViewer::updateTextAccess() {
+  text_->setReadOnly(!(targetLive_ && textRoundTrips_ && !locked_));
   if (!textRoundTrips_) {
-    blocktext->setToolTip("This block holds characters the text box cannot keep: it is shown, not edited.");
+    text_->setToolTip("This block holds characters the text box cannot keep: it is shown, not edited.");
   } else if (locked_ && targetLive_) {
-    blocktext->setToolTip("The demo cannot change while screenshots are being taken.");
+    text_->setToolTip("The demo cannot change while screenshots are being taken.");
   } else {
-    blocktext->setToolTip(QString());
+    text_->setToolTip(QString());
   }
 }
 
-void Tetc_form::prev_buttClick() {
+void BlockViewer::showPrevious() {
   state_.viewerBlock = PrevBlock(state_.viewerBlock);
-  Display();
+  display();
 }
 
-void Tetc_form::next_buttClick() {
-  state_.viewerBlock = NextBlock(state_.viewerBlock, ActiveEntries());
-  Display();
+void BlockViewer::showNext() {
+  state_.viewerBlock = NextBlock(state_.viewerBlock, activeEntries());
+  display();
 }
 
-void Tetc_form::play_buttClick(bool down) {
+void BlockViewer::setScrolling(bool down) {
   if (down) {
     scroll_->start();
   } else {
@@ -232,70 +232,70 @@ void Tetc_form::play_buttClick(bool down) {
   }
 }
 
-void Tetc_form::ScrollStep() {
-  if (!play_butt->isChecked()) {
+void BlockViewer::scrollStep() {
+  if (!play_->isChecked()) {
     scroll_->stop();
     return;
   }
-  Display();
-  state_.viewerBlock = ScrollNext(state_.viewerBlock, ActiveEntries());
+  display();
+  state_.viewerBlock = ScrollNext(state_.viewerBlock, activeEntries());
 }
 
-void Tetc_form::blocktextChange() {
-  if (loading_ || !targetLive_ || blocktext->isReadOnly()) return;
+void BlockViewer::writeBlockText() {
+  if (loading_ || !targetLive_ || text_->isReadOnly()) return;
   StripState* strip = host_.StripOf(state_.targetStrip);
-  const std::optional<std::size_t> index = ResolveTarget(strip);
+  const std::optional<std::size_t> index = resolveTarget(strip);
   if (!index) return;
-  const std::string text = ToBytes(blocktext->toPlainText());
+  const std::string text = ToBytes(text_->toPlainText());
   Guarded(this, [&] { WriteBlockText(host_, *strip, *index, text, state_.target); });
 }
 
-void Tetc_form::BlocksChanged(char letter) {
-  if (!TextMode() || state_.targetStrip == 0 || state_.targetStrip != letter) return;
+void BlockViewer::stripBlocksChanged(char letter) {
+  if (!isTextMode() || state_.targetStrip == 0 || state_.targetStrip != letter) return;
   StripState* strip = host_.StripOf(letter);
-  const std::optional<std::size_t> index = ResolveTarget(strip);
+  const std::optional<std::size_t> index = resolveTarget(strip);
   if (!index) return;
   // The block may have moved: the number follows it.
   if (host_.ActiveStrip().letter == letter) state_.viewerBlock = static_cast<std::int64_t>(*index);
   targetLive_ = true;
-  ShowNumber();
+  showNumber();
   const Block& block = *strip->demo.Blocks[*index];
-  if (ToBytes(blocktext->toPlainText()) != BlockText(block)) {
-    const int caret = blocktext->textCursor().position();
-    LoadText(block);
-    QTextCursor cursor = blocktext->textCursor();
-    cursor.setPosition(std::min(caret, blocktext->document()->characterCount() - 1));
-    blocktext->setTextCursor(cursor);
+  if (ToBytes(text_->toPlainText()) != BlockText(block)) {
+    const int caret = text_->textCursor().position();
+    loadText(block);
+    QTextCursor cursor = text_->textCursor();
+    cursor.setPosition(std::min(caret, text_->document()->characterCount() - 1));
+    text_->setTextCursor(cursor);
   }
-  UpdateTextAccess();
+  updateTextAccess();
 }
 
-std::optional<std::size_t> Tetc_form::ResolveTarget(StripState* strip) {
+std::optional<std::size_t> BlockViewer::resolveTarget(StripState* strip) {
   const std::optional<std::size_t> index =
       strip != nullptr && strip->HasDemo() ? Resolve(state_.target, strip->demo.Blocks) : std::optional<std::size_t>();
   if (!index) {
     targetLive_ = false;
-    ShowNumber(true);
-    UpdateTextAccess();
+    showNumber(true);
+    updateTextAccess();
   }
   return index;
 }
 
-void Tetc_form::DemoReplaced(char letter) {
+void BlockViewer::stripDemoReplaced(char letter) {
   if (state_.targetStrip == 0 || state_.targetStrip != letter) return;
   state_.target = {};
   state_.targetStrip = 0;
   targetLive_ = false;
-  if (isVisible() && TextMode()) {
-    Display();
+  if (isVisible() && isTextMode()) {
+    display();
   } else {
-    UpdateTextAccess();
+    updateTextAccess();
   }
 }
 
-void Tetc_form::SetDemoLocked(bool locked) {
+void BlockViewer::setDemoLocked(bool locked) {
   locked_ = locked;
-  UpdateTextAccess();
+  updateTextAccess();
 }
 
 }  // namespace clipvex

@@ -28,8 +28,8 @@ class ViewerPicture : public QWidget {
 
  public:
   explicit ViewerPicture(QWidget* parent);
-  void SetImage(QImage image);
-  const QImage& Image() const { return image_; }
+  void setImage(QImage image);
+  const QImage& image() const { return image_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -38,44 +38,37 @@ class ViewerPicture : public QWidget {
   QImage image_;
 };
 
-class Tetc_form : public ModelessDialog {
+class BlockViewer : public ModelessDialog {
   Q_OBJECT
 
  public:
-  explicit Tetc_form(EffectsHost& host, QWidget* parent = nullptr);
+  explicit BlockViewer(EffectsHost& host, QWidget* parent = nullptr);
 
-  // The strips' ViewText (text mode) and ViewPicture (image mode): the
-  // viewer shows block `block` of the active strip, in front.
-  void Open(std::int64_t block, bool asText);
+  // The strips' View as Text (text mode) and Zoom Thumbnail (image mode):
+  // the viewer shows block `block` of the active strip, in front.
+  void showBlock(std::int64_t block, bool asText);
   // Shows the viewer block: its text, or its thumbnail when there is one
   // (otherwise the picture stays as it was and only the number changes).
-  void Display();
-  bool TextMode() const;
+  void display();
+  bool isTextMode() const;
 
-  // The main window tells about its strips (see Tsearch_form).
-  void BlocksChanged(char letter);
-  void DemoReplaced(char letter);
+  // What the strips' documents tell (see FindTextDialog).
+  void stripBlocksChanged(char letter);
+  void stripDemoReplaced(char letter);
   // While screenshots are taken the demo must not change: the text box is
   // read-only.
-  void SetDemoLocked(bool locked);
+  void setDemoLocked(bool locked);
 
-  const ViewerState& State() const { return state_; }
-  bool Scrolling() const;
+  const ViewerState& state() const { return state_; }
+  bool isScrolling() const;
 
-  // Loads a thumbnail file into a picture (the strips' loader).
-  std::function<QImage(const QString& path)> loadPicture;
+  // What loads a thumbnail file into a picture (the strips' loader).
+  void setPictureLoader(std::function<QImage(const QString& path)> load) { loadPicture_ = std::move(load); }
 
-  ViewerPicture* zoomed_image = nullptr;
-  QPlainTextEdit* blocktext = nullptr;
-  QPushButton* prev_butt = nullptr;
-  QPushButton* next_butt = nullptr;
-  QToolButton* play_butt = nullptr;
-  QToolButton* stop_butt = nullptr;
-  QLabel* Label1 = nullptr;
-  QLabel* Label2 = nullptr;
-
-  void prev_buttClick();
-  void next_buttClick();
+ public slots:
+  // "<" and ">": one block left or right.
+  void showPrevious();
+  void showNext();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -83,19 +76,29 @@ class Tetc_form : public ModelessDialog {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void play_buttClick(bool down);
-  void ScrollStep();
-  void blocktextChange();
-  void LoadText(const Block& block);
-  void ShowNumber(bool gone = false);
-  void UpdateTextAccess();
+  void setScrolling(bool on);
+  void scrollStep();
+  // The text box was typed in: the block it shows takes the text.
+  void writeBlockText();
+  void loadText(const Block& block);
+  void showNumber(bool gone = false);
+  void updateTextAccess();
   // Where the block the text box shows stands in `strip`'s demo now; none
   // once it left the demo (perhaps back with an undo), and from then on the
   // box shows it without writing to it.
-  std::optional<std::size_t> ResolveTarget(StripState* strip);
-  void LayOut();
-  std::int64_t ActiveEntries();
+  std::optional<std::size_t> resolveTarget(StripState* strip);
+  void layOut();
+  std::int64_t activeEntries();
 
+  ViewerPicture* picture_;  // "zoomed_image"
+  QPlainTextEdit* text_;    // "blocktext"
+  QPushButton* previous_;   // "prev_butt"
+  QPushButton* next_;       // "next_butt"
+  QToolButton* play_;       // "play_butt"
+  QToolButton* stop_;       // "stop_butt"
+  QLabel* numberCaption_;   // "Label1"
+  QLabel* number_;          // "Label2"
+  std::function<QImage(const QString&)> loadPicture_;
   EffectsHost& host_;
   ViewerState state_;
   QTimer* scroll_ = nullptr;

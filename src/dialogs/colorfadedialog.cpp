@@ -71,6 +71,14 @@ QGroupBox* EndGroup(const char* title, ColorSwatch* swatch, QPushButton* clear, 
   return group;
 }
 
+QPushButton* ClearButton(const char* name, QWidget* parent) {
+  auto* button = new QPushButton(kClear, parent);
+  button->setObjectName(name);
+  button->setToolTip("Set color to clear");
+  button->setAutoDefault(false);
+  return button;
+}
+
 QLineEdit* NumberBox(const char* name, const char* text, QWidget* parent) {
   auto* box = new QLineEdit(text, parent);
   box->setObjectName(name);
@@ -88,12 +96,12 @@ ColorSwatch::ColorSwatch(QWidget* parent) : QFrame(parent) {
   setMinimumSize(120, 40);
 }
 
-void ColorSwatch::SetColor(const QColor& color) {
+void ColorSwatch::setColor(const QColor& color) {
   color_ = color;
   update();
 }
 
-void ColorSwatch::SetCaption(const QString& caption) {
+void ColorSwatch::setCaption(const QString& caption) {
   caption_ = caption;
   update();
 }
@@ -113,59 +121,54 @@ void ColorSwatch::paintEvent(QPaintEvent* event) {
 }
 
 void ColorSwatch::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit Clicked(this);
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked(this);
   QFrame::mouseReleaseEvent(event);
 }
 
-Tcolor_form::Tcolor_form(QWidget* parent) : RangeEffectDialog(parent) {
+ColorFadeDialog::ColorFadeDialog(QWidget* parent) : RangeEffectDialog(parent) {
   setObjectName("color_form");
   setWindowTitle("Color Fade");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setAttribute(Qt::WA_AlwaysShowToolTips);
 
-  st_panel = new ColorSwatch(this);
-  st_panel->setObjectName("st_panel");
-  st_panel->setToolTip("Color to start from");
-  st_panel->SetColor(QColor(kFreshStart.color.r, kFreshStart.color.g, kFreshStart.color.b));
-  st_panel->SetCaption(kClear);
-  SpeedButton1 = new QPushButton(kClear, this);
-  SpeedButton1->setObjectName("SpeedButton1");
-  SpeedButton1->setToolTip("Set color to clear");
-  SpeedButton1->setAutoDefault(false);
-  st_op = OpacitySlider("st_op", kFreshStart.opacity, this);
+  startSwatch_ = new ColorSwatch(this);
+  startSwatch_->setObjectName("st_panel");
+  startSwatch_->setToolTip("Color to start from");
+  startSwatch_->setColor(QColor(kFreshStart.color.r, kFreshStart.color.g, kFreshStart.color.b));
+  startSwatch_->setCaption(kClear);
+  QPushButton* clearStart = ClearButton("SpeedButton1", this);
+  startOpacity_ = OpacitySlider("st_op", kFreshStart.opacity, this);
 
-  end_panel = new ColorSwatch(this);
-  end_panel->setObjectName("end_panel");
-  end_panel->setToolTip("Color to end on");
-  end_panel->SetColor(QColor(kFreshEnd.color.r, kFreshEnd.color.g, kFreshEnd.color.b));
-  SpeedButton2 = new QPushButton(kClear, this);
-  SpeedButton2->setObjectName("SpeedButton2");
-  SpeedButton2->setToolTip("Set color to clear");
-  SpeedButton2->setAutoDefault(false);
-  end_op = OpacitySlider("end_op", kFreshEnd.opacity, this);
+  endSwatch_ = new ColorSwatch(this);
+  endSwatch_->setObjectName("end_panel");
+  endSwatch_->setToolTip("Color to end on");
+  endSwatch_->setColor(QColor(kFreshEnd.color.r, kFreshEnd.color.g, kFreshEnd.color.b));
+  QPushButton* clearEnd = ClearButton("SpeedButton2", this);
+  endOpacity_ = OpacitySlider("end_op", kFreshEnd.opacity, this);
 
-  st_block = NumberBox("st_block", "0", this);
-  end_block = NumberBox("end_block", "9999999", this);
+  QLineEdit* from = NumberBox("st_block", "0", this);
+  QLineEdit* to = NumberBox("end_block", "9999999", this);
+  setRangeBoxes(from, to);
   auto* fromLabel = new QLabel("From:", this);
-  fromLabel->setBuddy(st_block);
+  fromLabel->setBuddy(from);
   auto* toLabel = new QLabel("To:", this);
-  toLabel->setBuddy(end_block);
+  toLabel->setBuddy(to);
 
-  MakeButtons();
+  makeButtons();
 
   auto* ends = new QHBoxLayout;
-  ends->addWidget(EndGroup("Start", st_panel, SpeedButton1, st_op, this));
-  ends->addWidget(EndGroup("End", end_panel, SpeedButton2, end_op, this));
+  ends->addWidget(EndGroup("Start", startSwatch_, clearStart, startOpacity_, this));
+  ends->addWidget(EndGroup("End", endSwatch_, clearEnd, endOpacity_, this));
 
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(fromLabel);
-  bottom->addWidget(st_block);
+  bottom->addWidget(from);
   bottom->addSpacing(8);
   bottom->addWidget(toLabel);
-  bottom->addWidget(end_block);
+  bottom->addWidget(to);
   bottom->addStretch(1);
-  bottom->addWidget(Button1);
-  bottom->addWidget(Button2);
+  bottom->addWidget(okButton());
+  bottom->addWidget(cancelButton());
 
   auto* column = new QVBoxLayout(this);
   column->addLayout(ends);
@@ -173,44 +176,38 @@ Tcolor_form::Tcolor_form(QWidget* parent) : RangeEffectDialog(parent) {
   // A fixed size, the one its contents need.
   column->setSizeConstraint(QLayout::SetFixedSize);
 
-  connect(st_panel, &ColorSwatch::Clicked, this, &Tcolor_form::st_panelClick);
-  connect(end_panel, &ColorSwatch::Clicked, this, &Tcolor_form::st_panelClick);
-  connect(SpeedButton1, &QPushButton::clicked, this, &Tcolor_form::SpeedButton1Click);
-  connect(SpeedButton2, &QPushButton::clicked, this, &Tcolor_form::SpeedButton2Click);
+  connect(startSwatch_, &ColorSwatch::clicked, this, &ColorFadeDialog::chooseColor);
+  connect(endSwatch_, &ColorSwatch::clicked, this, &ColorFadeDialog::chooseColor);
+  connect(clearStart, &QPushButton::clicked, this, [this] { clearSwatch(startSwatch_, startOpacity_); });
+  connect(clearEnd, &QPushButton::clicked, this, [this] { clearSwatch(endSwatch_, endOpacity_); });
 }
 
-ColorFadeInput Tcolor_form::Input() const {
+ColorFadeInput ColorFadeDialog::input() const {
   ColorFadeInput input;
-  input.from = ToBytes(st_block->text());
-  input.to = ToBytes(end_block->text());
-  input.start = FadeSwatch{RgbOf(st_panel->Color()), st_panel->Clear(), st_op->value()};
-  input.end = FadeSwatch{RgbOf(end_panel->Color()), end_panel->Clear(), end_op->value()};
+  input.from = ToBytes(fromEdit()->text());
+  input.to = ToBytes(toEdit()->text());
+  input.start = FadeSwatch{RgbOf(startSwatch_->color()), startSwatch_->isClear(), startOpacity_->value()};
+  input.end = FadeSwatch{RgbOf(endSwatch_->color()), endSwatch_->isClear(), endOpacity_->value()};
   return input;
 }
 
-void Tcolor_form::st_panelClick(ColorSwatch* swatch) {
+void ColorFadeDialog::chooseColor(ColorSwatch* swatch) {
   const std::optional<QColor> chosen = ChooseColor(this, lastChosen_);
   if (!chosen || !chosen->isValid()) return;
   lastChosen_ = *chosen;
-  swatch->SetColor(*chosen);
-  swatch->SetCaption(QString());
+  swatch->setColor(*chosen);
+  swatch->setCaption(QString());
 }
 
-void Tcolor_form::SpeedButton1Click() {
-  st_panel->SetCaption(kClear);
-  st_panel->SetColor(Qt::white);
-  st_op->setValue(0);
+void ColorFadeDialog::clearSwatch(ColorSwatch* swatch, QSlider* opacity) {
+  swatch->setCaption(kClear);
+  swatch->setColor(Qt::white);
+  opacity->setValue(0);
 }
 
-void Tcolor_form::SpeedButton2Click() {
-  end_panel->SetCaption(kClear);
-  end_panel->SetColor(Qt::white);
-  end_op->setValue(0);
-}
-
-void Tcolor_form::Apply() {
-  const ColorFadeInput input = Input();
-  if (onApply) onApply(input);
+void ColorFadeDialog::apply() {
+  const ColorFadeInput typed = input();
+  if (apply_) apply_(typed);
 }
 
 }  // namespace clipvex

@@ -33,15 +33,15 @@ class ColorSwatch : public QFrame {
  public:
   explicit ColorSwatch(QWidget* parent);
 
-  void SetColor(const QColor& color);
-  QColor Color() const { return color_; }
+  void setColor(const QColor& color);
+  QColor color() const { return color_; }
   // The caption: "Clear" when clear, empty once a colour was picked.
-  void SetCaption(const QString& caption);
-  QString Caption() const { return caption_; }
-  bool Clear() const { return caption_ == "Clear"; }
+  void setCaption(const QString& caption);
+  QString caption() const { return caption_; }
+  bool isClear() const { return caption_ == "Clear"; }
 
  signals:
-  void Clicked(ColorSwatch* swatch);
+  void clicked(ColorSwatch* swatch);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -52,33 +52,32 @@ class ColorSwatch : public QFrame {
   QString caption_;
 };
 
-class Tcolor_form : public RangeEffectDialog {
+class ColorFadeDialog : public RangeEffectDialog {
   Q_OBJECT
 
  public:
-  explicit Tcolor_form(QWidget* parent = nullptr);
+  explicit ColorFadeDialog(QWidget* parent = nullptr);
 
-  // OK: applies the fade; raises the error of a fade that cannot be made
-  // (the dialog then stays open and shows it).
-  std::function<void(const ColorFadeInput& input)> onApply;
+  // What OK does with the dialog's input: applies the fade, or raises the
+  // error of a fade that cannot be made (the dialog then stays open and
+  // shows it).
+  void setApplyHandler(std::function<void(const ColorFadeInput& input)> apply) { apply_ = std::move(apply); }
 
-  ColorFadeInput Input() const;
-
-  ColorSwatch* st_panel = nullptr;
-  QPushButton* SpeedButton1 = nullptr;
-  QSlider* st_op = nullptr;
-  ColorSwatch* end_panel = nullptr;
-  QPushButton* SpeedButton2 = nullptr;
-  QSlider* end_op = nullptr;
+  ColorFadeInput input() const;
 
  protected:
-  void Apply() override;
+  void apply() override;
 
  private:
-  void st_panelClick(ColorSwatch* swatch);
-  void SpeedButton1Click();
-  void SpeedButton2Click();
+  void chooseColor(ColorSwatch* swatch);
+  // A Clear button: its swatch clear, white, and not opaque at all.
+  void clearSwatch(ColorSwatch* swatch, QSlider* opacity);
 
+  ColorSwatch* startSwatch_;  // "st_panel", with its Clear button "SpeedButton1"
+  QSlider* startOpacity_;     // "st_op"
+  ColorSwatch* endSwatch_;    // "end_panel", with its Clear button "SpeedButton2"
+  QSlider* endOpacity_;       // "end_op"
+  std::function<void(const ColorFadeInput&)> apply_;
   QColor lastChosen_ = Qt::white;  // where the chooser starts
 };
 

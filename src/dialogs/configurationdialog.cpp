@@ -66,24 +66,25 @@ QToolButton* NewBrowseButton(const char* name, QWidget* parent) {
 
 }  // namespace
 
-Tdircfg_form::Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog_form& dirDialog, QWidget* parent)
-    : ModelessDialog(parent), settings_(settings), store_(store), dirDialog_(dirDialog) {
+ConfigurationDialog::ConfigurationDialog(Settings& settings, SettingsStore& store,
+                                         SelectDirectoryDialog& selectDirectory, QWidget* parent)
+    : ModelessDialog(parent), settings_(settings), store_(store), selectDirectory_(selectDirectory) {
   setObjectName("dircfg_form");
   setWindowTitle("Configuration");
   setWindowFlag(Qt::WindowStaysOnTopHint);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-  MakeOkCancel(*this, ok_butt, cancel_butt);
+  MakeOkCancel(*this, ok_, cancel_);
 
-  addparams = NewBox("addparams", this);
+  addParams_ = NewBox("addparams", this);
   auto* directories = new QGroupBox("   Directories   ", this);
-  winqpath = NewBox("winqpath", directories);
-  lmpcpath = NewBox("lmpcpath", directories);
-  dempath = NewBox("dempath", directories);
-  SpeedButton1 = NewBrowseButton("SpeedButton1", directories);
-  SpeedButton2 = NewBrowseButton("SpeedButton2", directories);
-  fast_box = new QCheckBox("Fast Preview", this);
-  fast_box->setObjectName("fast_box");
+  gameFolder_ = NewBox("winqpath", directories);
+  converterFolder_ = NewBox("lmpcpath", directories);
+  gameDirectory_ = NewBox("dempath", directories);
+  QToolButton* browseGame = NewBrowseButton("SpeedButton1", directories);
+  QToolButton* browseConverter = NewBrowseButton("SpeedButton2", directories);
+  fastPreview_ = new QCheckBox("Fast Preview", this);
+  fastPreview_->setObjectName("fast_box");
 
   reason_ = new QLabel(this);
   reason_->setObjectName("reason");
@@ -92,9 +93,9 @@ Tdircfg_form::Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog
   reason_->setMargin(6);
   reason_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   reason_->hide();
-  winqpathNote_ = NewNote("winqpath_note", directories);
-  lmpcpathNote_ = NewNote("lmpcpath_note", directories);
-  dempathNote_ = NewNote("dempath_note", directories);
+  gameFolderNote_ = NewNote("winqpath_note", directories);
+  converterFolderNote_ = NewNote("lmpcpath_note", directories);
+  gameDirectoryNote_ = NewNote("dempath_note", directories);
 
   auto* note =
       new QLabel("Must be a subdirectory of  Quake, WinQuake will be run with -game <this directory>", directories);
@@ -105,11 +106,11 @@ Tdircfg_form::Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog
   note->setWordWrap(true);
 
   // Wide enough for the built-in parameters.
-  addparams->setMinimumWidth(addparams->fontMetrics().horizontalAdvance(kDefaultAddParams) + 24);
+  addParams_->setMinimumWidth(addParams_->fontMetrics().horizontalAdvance(kDefaultAddParams) + 24);
   auto* top = new QFormLayout;
   auto* addparamsLabel = new QLabel("Additional WinQuake Parameters", this);
-  addparamsLabel->setBuddy(addparams);
-  top->addRow(addparamsLabel, addparams);
+  addparamsLabel->setBuddy(addParams_);
+  top->addRow(addparamsLabel, addParams_);
 
   auto* grid = new QGridLayout(directories);
   const auto label = [directories](const char* text, QLineEdit* buddy) {
@@ -117,25 +118,25 @@ Tdircfg_form::Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog
     l->setBuddy(buddy);
     return l;
   };
-  grid->addWidget(label("Winquake Path", winqpath), 0, 0);
-  grid->addWidget(winqpath, 0, 1);
-  grid->addWidget(SpeedButton1, 0, 2);
-  grid->addWidget(winqpathNote_, 1, 1, 1, 2);
-  grid->addWidget(label("LMPC Path", lmpcpath), 2, 0);
-  grid->addWidget(lmpcpath, 2, 1);
-  grid->addWidget(SpeedButton2, 2, 2);
-  grid->addWidget(lmpcpathNote_, 3, 1, 1, 2);
-  grid->addWidget(label("Defualt DEM Dir", dempath), 4, 0);
-  grid->addWidget(dempath, 4, 1);
-  grid->addWidget(dempathNote_, 5, 1, 1, 2);
+  grid->addWidget(label("Winquake Path", gameFolder_), 0, 0);
+  grid->addWidget(gameFolder_, 0, 1);
+  grid->addWidget(browseGame, 0, 2);
+  grid->addWidget(gameFolderNote_, 1, 1, 1, 2);
+  grid->addWidget(label("LMPC Path", converterFolder_), 2, 0);
+  grid->addWidget(converterFolder_, 2, 1);
+  grid->addWidget(browseConverter, 2, 2);
+  grid->addWidget(converterFolderNote_, 3, 1, 1, 2);
+  grid->addWidget(label("Defualt DEM Dir", gameDirectory_), 4, 0);
+  grid->addWidget(gameDirectory_, 4, 1);
+  grid->addWidget(gameDirectoryNote_, 5, 1, 1, 2);
   grid->addWidget(note, 6, 1, 1, 2);
   grid->setColumnStretch(1, 1);
 
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(fast_box);
+  buttons->addWidget(fastPreview_);
   buttons->addStretch(1);
-  buttons->addWidget(ok_butt);
-  buttons->addWidget(cancel_butt);
+  buttons->addWidget(ok_);
+  buttons->addWidget(cancel_);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(reason_);
@@ -144,77 +145,77 @@ Tdircfg_form::Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
-  setTabOrder(ok_butt, cancel_butt);
-  setTabOrder(cancel_butt, addparams);
-  setTabOrder(addparams, winqpath);
-  setTabOrder(winqpath, lmpcpath);
-  setTabOrder(lmpcpath, dempath);
-  setTabOrder(dempath, fast_box);
+  setTabOrder(ok_, cancel_);
+  setTabOrder(cancel_, addParams_);
+  setTabOrder(addParams_, gameFolder_);
+  setTabOrder(gameFolder_, converterFolder_);
+  setTabOrder(converterFolder_, gameDirectory_);
+  setTabOrder(gameDirectory_, fastPreview_);
 
-  connect(ok_butt, &QPushButton::clicked, this, &Tdircfg_form::ok_buttClick);
-  connect(cancel_butt, &QPushButton::clicked, this, &Tdircfg_form::cancel_buttClick);
-  connect(SpeedButton1, &QToolButton::clicked, this, &Tdircfg_form::SpeedButton1Click);
-  connect(SpeedButton2, &QToolButton::clicked, this, &Tdircfg_form::SpeedButton2Click);
+  connect(ok_, &QPushButton::clicked, this, &ConfigurationDialog::applyAndClose);
+  connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
+  connect(browseGame, &QToolButton::clicked, this, [this] { browse(gameFolder_); });
+  connect(browseConverter, &QToolButton::clicked, this, [this] { browse(converterFolder_); });
   // A note speaks of the text it was made for: a change, typed or browsed,
   // takes it away. The subdirectory is looked for in the game folder, so
   // that note goes with the game folder's.
-  connect(winqpath, &QLineEdit::textChanged, this, [this] {
-    SetNote(winqpathNote_, {});
-    SetNote(dempathNote_, {});
+  connect(gameFolder_, &QLineEdit::textChanged, this, [this] {
+    SetNote(gameFolderNote_, {});
+    SetNote(gameDirectoryNote_, {});
   });
-  connect(lmpcpath, &QLineEdit::textChanged, this, [this] { SetNote(lmpcpathNote_, {}); });
-  connect(dempath, &QLineEdit::textChanged, this, [this] { SetNote(dempathNote_, {}); });
+  connect(converterFolder_, &QLineEdit::textChanged, this, [this] { SetNote(converterFolderNote_, {}); });
+  connect(gameDirectory_, &QLineEdit::textChanged, this, [this] { SetNote(gameDirectoryNote_, {}); });
 
   DircfgValues values = DefaultDircfgValues(ToPath(QDir::homePath()));
   ReadDircfgValues(store_, values);
-  SetBoxValues(values);
+  setBoxValues(values);
 
   if (settings_.configpending) {
-    ShowModeless();
+    showModeless();
     settings_.configpending = false;
   }
 }
 
-DircfgValues Tdircfg_form::BoxValues() const {
+DircfgValues ConfigurationDialog::boxValues() const {
   DircfgValues values;
-  values.winqpath = ToPath(winqpath->text());
-  values.lmpcpath = ToPath(lmpcpath->text());
-  values.dempath = ToPath(dempath->text());
-  values.addparams = ToPath(addparams->text());
-  values.fast = fast_box->isChecked();
+  values.winqpath = ToPath(gameFolder_->text());
+  values.lmpcpath = ToPath(converterFolder_->text());
+  values.dempath = ToPath(gameDirectory_->text());
+  values.addparams = ToPath(addParams_->text());
+  values.fast = fastPreview_->isChecked();
   return values;
 }
 
-void Tdircfg_form::SetBoxValues(const DircfgValues& values) {
-  SetBoxText(winqpath, values.winqpath);
-  SetBoxText(lmpcpath, values.lmpcpath);
-  SetBoxText(dempath, values.dempath);
-  SetBoxText(addparams, values.addparams);
-  fast_box->setChecked(values.fast);
+void ConfigurationDialog::setBoxValues(const DircfgValues& values) {
+  SetBoxText(gameFolder_, values.winqpath);
+  SetBoxText(converterFolder_, values.lmpcpath);
+  SetBoxText(gameDirectory_, values.dempath);
+  SetBoxText(addParams_, values.addparams);
+  fastPreview_->setChecked(values.fast);
 }
 
-void Tdircfg_form::UpdateReason() {
+void ConfigurationDialog::updateReason() {
   const std::string problem = ConfigurationProblem(store_);
   reason_->setText(FromPath(problem));
   reason_->setVisible(!problem.empty());
 }
 
-void Tdircfg_form::ShowNotes(const DircfgProblems& problems) {
-  SetNote(winqpathNote_, problems.winqpath);
-  SetNote(lmpcpathNote_, problems.lmpcpath);
-  SetNote(dempathNote_, problems.dempath);
+void ConfigurationDialog::showNotes(const DircfgProblems& problems) {
+  SetNote(gameFolderNote_, problems.winqpath);
+  SetNote(converterFolderNote_, problems.lmpcpath);
+  SetNote(gameDirectoryNote_, problems.dempath);
 }
 
-void Tdircfg_form::ShowModeless() {
-  UpdateReason();
-  ShowInFront();
+void ConfigurationDialog::showModeless() {
+  updateReason();
+  showInFront();
 }
 
-void Tdircfg_form::ok_buttClick() {
-  DircfgValues values = BoxValues();
+void ConfigurationDialog::applyAndClose() {
+  DircfgValues values = boxValues();
   if (!PrepareDircfgValues(values)) return;
-  SetBoxText(winqpath, values.winqpath);
-  SetBoxText(lmpcpath, values.lmpcpath);
+  SetBoxText(gameFolder_, values.winqpath);
+  SetBoxText(converterFolder_, values.lmpcpath);
 
   std::string failed;
   bool usable = false;
@@ -223,28 +224,22 @@ void Tdircfg_form::ok_buttClick() {
     usable = LoadSettings(settings_, store_, {});
   });
   if (usable) {
-    ShowNotes({});
+    showNotes({});
     close();
   } else {
     // Values that are still unusable keep the dialog open, and each box
     // that is to blame says why right under it.
-    ShowNotes(CheckDircfgValues(values));
-    ShowModeless();
+    showNotes(CheckDircfgValues(values));
+    showModeless();
   }
   if (done && !failed.empty()) {
     ShowMessage(isVisible() ? this : parentWidget(), "Clipvex", FromBytes("Failed to set data for '" + failed + "'"));
   }
 }
 
-void Tdircfg_form::cancel_buttClick() { close(); }
-
-void Tdircfg_form::Browse(QLineEdit* target) {
-  dirDialog_.SetTarget(target);
-  dirDialog_.ShowModeless();
+void ConfigurationDialog::browse(QLineEdit* target) {
+  selectDirectory_.setTarget(target);
+  selectDirectory_.showModeless();
 }
-
-void Tdircfg_form::SpeedButton1Click() { Browse(winqpath); }
-
-void Tdircfg_form::SpeedButton2Click() { Browse(lmpcpath); }
 
 }  // namespace clipvex

@@ -17,51 +17,50 @@ class QToolButton;
 
 namespace clipvex {
 
-class Tdir_dialog_form;
+class SelectDirectoryDialog;
 
-class Tdircfg_form : public ModelessDialog {
+class ConfigurationDialog : public ModelessDialog {
   Q_OBJECT
 
  public:
   // Shows itself at once when `settings.configpending` is set (and clears
-  // it). `settings`, `store` and `dirDialog` must outlive the dialog.
-  Tdircfg_form(Settings& settings, SettingsStore& store, Tdir_dialog_form& dirDialog, QWidget* parent = nullptr);
+  // it). `settings`, `store` and `selectDirectory` must outlive the dialog.
+  ConfigurationDialog(Settings& settings, SettingsStore& store, SelectDirectoryDialog& selectDirectory,
+                      QWidget* parent = nullptr);
 
   // Shows the dialog without blocking, in front and active, with whatever
   // its boxes hold; centred on the screen the first time.
-  void ShowModeless();
+  void showModeless();
 
  private:
-  void ok_buttClick();
-  void cancel_buttClick();
-  void SpeedButton1Click();
-  void SpeedButton2Click();
-  void Browse(QLineEdit* target);
+  // OK: writes the boxes and loads the configuration again; values that
+  // cannot be used keep the dialog open.
+  void applyAndClose();
+  // The browse buttons: the Select Directory dialog fills `target`.
+  void browse(QLineEdit* target);
 
-  DircfgValues BoxValues() const;
-  void SetBoxValues(const DircfgValues& values);
+  DircfgValues boxValues() const;
+  void setBoxValues(const DircfgValues& values);
   // The line at the top saying why the stored configuration is not usable.
-  void UpdateReason();
+  void updateReason();
   // The red notes under the folder boxes; empty texts hide them.
-  void ShowNotes(const DircfgProblems& problems);
+  void showNotes(const DircfgProblems& problems);
 
   Settings& settings_;
   SettingsStore& store_;
-  Tdir_dialog_form& dirDialog_;
+  SelectDirectoryDialog& selectDirectory_;
 
-  QPushButton* ok_butt;
-  QPushButton* cancel_butt;
-  QLineEdit* addparams;
-  QLineEdit* winqpath;
-  QLineEdit* lmpcpath;
-  QLineEdit* dempath;
-  QToolButton* SpeedButton1;
-  QToolButton* SpeedButton2;
-  QCheckBox* fast_box;
+  QPushButton* ok_;             // "ok_butt"
+  QPushButton* cancel_;         // "cancel_butt"
+  QLineEdit* addParams_;        // "addparams"
+  QLineEdit* gameFolder_;       // "winqpath", browsed with "SpeedButton1"
+  QLineEdit* converterFolder_;  // "lmpcpath", browsed with "SpeedButton2"
+  QLineEdit* gameDirectory_;    // "dempath"
+  QCheckBox* fastPreview_;      // "fast_box"
   QLabel* reason_;
-  QLabel* winqpathNote_;
-  QLabel* lmpcpathNote_;
-  QLabel* dempathNote_;
+  QLabel* gameFolderNote_;
+  QLabel* converterFolderNote_;
+  QLabel* gameDirectoryNote_;
 };
 
 }  // namespace clipvex

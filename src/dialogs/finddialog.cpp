@@ -52,136 +52,134 @@ QLabel* Note(const char* text, QWidget* parent) {
 
 }  // namespace
 
-Tsearch_form::Tsearch_form(EffectsHost& host, QWidget* parent) : ModelessDialog(parent), host_(host) {
+FindTextDialog::FindTextDialog(EffectsHost& host, QWidget* parent) : ModelessDialog(parent), host_(host) {
   setObjectName("search_form");
   setWindowTitle("Find Text");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
   auto* queryLabel = new QLabel("Text to Find:", this);
-  searchq = new QLineEdit(this);
-  searchq->setObjectName("searchq");
-  queryLabel->setBuddy(searchq);
-  find_butt = new QPushButton(kFindCaption, this);
-  find_butt->setObjectName("find_butt");
-  find_butt->setDefault(true);
+  query_ = new QLineEdit(this);
+  query_->setObjectName("searchq");
+  queryLabel->setBuddy(query_);
+  find_ = new QPushButton(kFindCaption, this);
+  find_->setObjectName("find_butt");
+  find_->setDefault(true);
   // Wide enough for each of its captions.
-  find_butt->setMinimumWidth(find_butt->fontMetrics().horizontalAdvance(kFindNextCaption) + 24);
-  findall_butt = new QPushButton("Find All", this);
-  findall_butt->setObjectName("findall_butt");
-  findall_butt->setAutoDefault(false);
-  Button1 = new QPushButton("Close", this);
-  Button1->setObjectName("Button1");
-  Button1->setAutoDefault(false);
-  ProgressBar1 = new QProgressBar(this);
-  ProgressBar1->setObjectName("ProgressBar1");
-  ProgressBar1->setTextVisible(false);
-  ListBox1 = new QListWidget(this);
-  ListBox1->setObjectName("ListBox1");
-  ListBox1->setUniformItemSizes(true);
-  ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-  Memo1 = new QPlainTextEdit(this);
-  Memo1->setObjectName("Memo1");
-  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Memo1->setReadOnly(true);
+  find_->setMinimumWidth(find_->fontMetrics().horizontalAdvance(kFindNextCaption) + 24);
+  findAll_ = new QPushButton("Find All", this);
+  findAll_->setObjectName("findall_butt");
+  findAll_->setAutoDefault(false);
+  close_ = new QPushButton("Close", this);
+  close_->setObjectName("Button1");
+  close_->setAutoDefault(false);
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName("ProgressBar1");
+  progress_->setTextVisible(false);
+  results_ = new QListWidget(this);
+  results_->setObjectName("ListBox1");
+  results_->setUniformItemSizes(true);
+  results_->setSelectionMode(QAbstractItemView::SingleSelection);
+  blockText_ = new QPlainTextEdit(this);
+  blockText_->setObjectName("Memo1");
+  blockText_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  blockText_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  blockText_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  blockText_->setReadOnly(true);
   QFont fixed("Monospace");
   fixed.setStyleHint(QFont::TypeWriter);
   fixed.setPointSize(font().pointSize());
-  Memo1->setFont(fixed);
-  Memo1->setMinimumSize(360, 300);
+  blockText_->setFont(fixed);
+  blockText_->setMinimumSize(360, 300);
 
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(find_butt);
-  buttons->addWidget(findall_butt);
+  buttons->addWidget(find_);
+  buttons->addWidget(findAll_);
   buttons->addStretch(1);
-  buttons->addWidget(Button1);
+  buttons->addWidget(close_);
 
   auto* left = new QVBoxLayout;
   left->addWidget(queryLabel);
-  left->addWidget(searchq);
+  left->addWidget(query_);
   left->addLayout(buttons);
-  left->addWidget(ProgressBar1);
+  left->addWidget(progress_);
   left->addWidget(Note("Single Click to view block text", this));
   left->addWidget(Note("Double Click to Goto Frame in Filmstrip", this));
-  left->addWidget(ListBox1, 1);
+  left->addWidget(results_, 1);
 
   auto* row = new QHBoxLayout(this);
   row->addLayout(left);
-  row->addWidget(Memo1, 1);
+  row->addWidget(blockText_, 1);
   row->setSizeConstraint(QLayout::SetFixedSize);
 
   slice_ = new QTimer(this);
   slice_->setInterval(0);
-  connect(slice_, &QTimer::timeout, this, &Tsearch_form::RunSlice);
-  connect(searchq, &QLineEdit::textChanged, this, &Tsearch_form::FormShow);
-  connect(find_butt, &QPushButton::clicked, this, &Tsearch_form::find_buttClick);
-  connect(findall_butt, &QPushButton::clicked, this, &Tsearch_form::findall_buttClick);
-  connect(Button1, &QPushButton::clicked, this, &Tsearch_form::Button1Click);
-  connect(ListBox1, &QListWidget::itemClicked, this,
-          [this](QListWidgetItem* item) { ListBox1Click(ListBox1->row(item)); });
-  connect(ListBox1, &QListWidget::itemDoubleClicked, this,
-          [this](QListWidgetItem* item) { ListBox1DblClick(ListBox1->row(item)); });
-  connect(Memo1, &QPlainTextEdit::textChanged, this, &Tsearch_form::Memo1Change);
-  FormShow();
+  connect(slice_, &QTimer::timeout, this, &FindTextDialog::runSlice);
+  connect(query_, &QLineEdit::textChanged, this, &FindTextDialog::reset);
+  connect(find_, &QPushButton::clicked, this, &FindTextDialog::findNext);
+  connect(findAll_, &QPushButton::clicked, this, &FindTextDialog::findAll);
+  connect(close_, &QPushButton::clicked, this, &QWidget::hide);
+  connect(results_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { showResult(results_->row(item)); });
+  connect(results_, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { goToResult(results_->row(item)); });
+  connect(blockText_, &QPlainTextEdit::textChanged, this, &FindTextDialog::writeBlockText);
+  reset();
 }
 
-void Tsearch_form::Open() {
-  if (!isVisible()) FormShow();
-  ShowInFront();
-  searchq->setFocus(Qt::OtherFocusReason);
+void FindTextDialog::showModeless() {
+  if (!isVisible()) reset();
+  showInFront();
+  query_->setFocus(Qt::OtherFocusReason);
 }
 
-void Tsearch_form::FormShow() {
+void FindTextDialog::reset() {
   const StripState& active = host_.ActiveStrip();
   strip_ = active.letter;
   session_.Reset(static_cast<std::size_t>(std::max(active.Entries(), 0)));
   slice_->stop();
-  ListBox1->clear();
-  ClearMemo(QString());
-  SyncControls();
+  results_->clear();
+  clearBlockText(QString());
+  syncControls();
 }
 
-const BlockList* Tsearch_form::Blocks() const {
+const BlockList* FindTextDialog::searchedBlocks() const {
   StripState* strip = host_.StripOf(strip_);
   return strip != nullptr && strip->HasDemo() ? &strip->demo.Blocks : nullptr;
 }
 
-void Tsearch_form::hideEvent(QHideEvent* event) {
+void FindTextDialog::hideEvent(QHideEvent* event) {
   // A search does not go on out of sight; what it found stays listed.
   session_.Stop();
-  SyncControls();
+  syncControls();
   QDialog::hideEvent(event);
 }
 
-void Tsearch_form::BindToActiveStrip() {
-  if (!session_.Searching() && host_.ActiveStrip().letter != strip_) FormShow();
+void FindTextDialog::bindToActiveStrip() {
+  if (!session_.Searching() && host_.ActiveStrip().letter != strip_) reset();
 }
 
-void Tsearch_form::find_buttClick() {
-  if (!find_butt->isEnabled()) return;
-  BindToActiveStrip();
-  const QString query = searchq->text();
+void FindTextDialog::findNext() {
+  if (!find_->isEnabled()) return;
+  bindToActiveStrip();
+  const QString query = query_->text();
   session_.PressFind(ToBytes(query), IsLatin1(query));
-  RunSlice();
+  runSlice();
 }
 
-void Tsearch_form::findall_buttClick() {
-  if (!findall_butt->isEnabled()) return;
-  BindToActiveStrip();
-  const QString query = searchq->text();
+void FindTextDialog::findAll() {
+  if (!findAll_->isEnabled()) return;
+  bindToActiveStrip();
+  const QString query = query_->text();
   session_.PressFindAll(ToBytes(query), IsLatin1(query));
-  RunSlice();
+  runSlice();
 }
 
-void Tsearch_form::Button1Click() { hide(); }
-
-void Tsearch_form::RunSlice() {
+void FindTextDialog::runSlice() {
   if (session_.Running()) {
-    SliceClock clock(sliceMilliseconds);
-    session_.Advance(Blocks(), clock);
+    SliceClock clock(sliceMilliseconds_);
+    session_.Advance(searchedBlocks(), clock);
   }
-  SyncControls();
+  syncControls();
   if (session_.Running()) {
     if (!slice_->isActive()) slice_->start();
   } else {
@@ -189,26 +187,26 @@ void Tsearch_form::RunSlice() {
   }
 }
 
-void Tsearch_form::SyncControls() {
-  find_butt->setText(session_.FindCaption());
-  find_butt->setEnabled(session_.FindEnabled());
-  findall_butt->setEnabled(session_.FindAllEnabled());
-  ProgressBar1->setRange(session_.ProgressMinimum(), std::max(session_.ProgressMinimum(), session_.ProgressMaximum()));
-  ProgressBar1->setValue(session_.Progress());
+void FindTextDialog::syncControls() {
+  find_->setText(session_.FindCaption());
+  find_->setEnabled(session_.FindEnabled());
+  findAll_->setEnabled(session_.FindAllEnabled());
+  progress_->setRange(session_.ProgressMinimum(), std::max(session_.ProgressMinimum(), session_.ProgressMaximum()));
+  progress_->setValue(session_.Progress());
   const std::vector<SearchResult>& results = session_.Results();
-  const auto listed = static_cast<std::size_t>(ListBox1->count());
+  const auto listed = static_cast<std::size_t>(results_->count());
   if (listed < results.size()) {
     QStringList added;
     added.reserve(static_cast<qsizetype>(results.size() - listed));
     for (std::size_t i = listed; i < results.size(); ++i) added.push_back(ResultText(results[i]));
-    ListBox1->addItems(added);
+    results_->addItems(added);
   }
 }
 
-void Tsearch_form::SyncListTexts() {
+void FindTextDialog::syncListTexts() {
   const std::vector<SearchResult>& results = session_.Results();
-  for (int row = 0; row < ListBox1->count() && static_cast<std::size_t>(row) < results.size(); ++row) {
-    QListWidgetItem* item = ListBox1->item(row);
+  for (int row = 0; row < results_->count() && static_cast<std::size_t>(row) < results.size(); ++row) {
+    QListWidgetItem* item = results_->item(row);
     const SearchResult& result = results[static_cast<std::size_t>(row)];
     const QString text = ResultText(result);
     if (item->text() != text) item->setText(text);
@@ -217,32 +215,32 @@ void Tsearch_form::SyncListTexts() {
   }
 }
 
-void Tsearch_form::ListBox1Click(int row) {
+void FindTextDialog::showResult(int row) {
   if (row < 0) return;
-  const BlockList* blocks = Blocks();
+  const BlockList* blocks = searchedBlocks();
   const std::size_t picked = static_cast<std::size_t>(row);
   const std::optional<std::size_t> index = session_.Pick(picked, blocks);
   if (!index) {
     // Its block left the demo: the entry goes, and nothing is shown.
-    delete ListBox1->takeItem(row);
+    delete results_->takeItem(row);
     session_.memoTarget = {};
-    ClearMemo("That block is no longer in the demo.");
+    clearBlockText("That block is no longer in the demo.");
     return;
   }
-  if (QListWidgetItem* item = ListBox1->item(row)) item->setText(ResultText(session_.Results()[picked]));
+  if (QListWidgetItem* item = results_->item(row)) item->setText(ResultText(session_.Results()[picked]));
   session_.memoTarget = RefTo(*blocks, *index);
-  LoadMemo(*(*blocks)[*index]);
+  loadBlockText(*(*blocks)[*index]);
 }
 
-void Tsearch_form::ListBox1DblClick(int row) {
+void FindTextDialog::goToResult(int row) {
   if (row < 0) return;
-  const BlockList* blocks = Blocks();
+  const BlockList* blocks = searchedBlocks();
   const std::optional<std::size_t> index = session_.Pick(static_cast<std::size_t>(row), blocks);
   if (!index) {
-    delete ListBox1->takeItem(row);
+    delete results_->takeItem(row);
     return;
   }
-  if (QListWidgetItem* item = ListBox1->item(row)) {
+  if (QListWidgetItem* item = results_->item(row)) {
     item->setText(ResultText(session_.Results()[static_cast<std::size_t>(row)]));
   }
   if (StripState* strip = host_.StripOf(strip_)) {
@@ -250,94 +248,94 @@ void Tsearch_form::ListBox1DblClick(int row) {
   }
 }
 
-void Tsearch_form::LoadMemo(const Block& block) {
+void FindTextDialog::loadBlockText(const Block& block) {
   const std::string text = BlockText(block);
   session_.memoWriteBack = false;
-  loadingMemo_ = true;
-  Memo1->setPlainText(FromBytes(text));
-  loadingMemo_ = false;
+  loadingText_ = true;
+  blockText_->setPlainText(FromBytes(text));
+  loadingText_ = false;
   // A text the box cannot hold byte for byte is shown, never written back.
-  memoRoundTrips_ = ToBytes(Memo1->toPlainText()) == text;
-  Memo1->setPlaceholderText(QString());
-  memoShowing_ = true;
+  textRoundTrips_ = ToBytes(blockText_->toPlainText()) == text;
+  blockText_->setPlaceholderText(QString());
+  textShowing_ = true;
   session_.memoWriteBack = true;
-  UpdateMemoAccess();
+  updateTextAccess();
 }
 
-void Tsearch_form::ClearMemo(const QString& note) {
+void FindTextDialog::clearBlockText(const QString& note) {
   session_.memoWriteBack = false;
-  loadingMemo_ = true;
-  Memo1->clear();
-  loadingMemo_ = false;
-  memoRoundTrips_ = true;
-  memoShowing_ = false;
-  Memo1->setPlaceholderText(note);
-  UpdateMemoAccess();
+  loadingText_ = true;
+  blockText_->clear();
+  loadingText_ = false;
+  textRoundTrips_ = true;
+  textShowing_ = false;
+  blockText_->setPlaceholderText(note);
+  updateTextAccess();
 }
 
-void Tsearch_form::UpdateMemoAccess() {
-  const bool writable = session_.memoWriteBack && memoRoundTrips_ && !locked_;
-  Memo1->setReadOnly(!writable);
-  if (!memoRoundTrips_) {
-    Memo1->setToolTip("This block holds characters the text box cannot keep: it is shown, not edited.");
+void FindTextDialog::updateTextAccess() {
+  const bool writable = session_.memoWriteBack && textRoundTrips_ && !locked_;
+  blockText_->setReadOnly(!writable);
+  if (!textRoundTrips_) {
+    blockText_->setToolTip("This block holds characters the text box cannot keep: it is shown, not edited.");
   } else if (locked_ && session_.memoWriteBack) {
-    Memo1->setToolTip("The demo cannot change while screenshots are being taken.");
+    blockText_->setToolTip("The demo cannot change while screenshots are being taken.");
   } else {
-    Memo1->setToolTip(QString());
+    blockText_->setToolTip(QString());
   }
 }
 
-void Tsearch_form::Memo1Change() {
-  if (loadingMemo_ || !session_.memoWriteBack || Memo1->isReadOnly()) return;
+void FindTextDialog::writeBlockText() {
+  if (loadingText_ || !session_.memoWriteBack || blockText_->isReadOnly()) return;
   StripState* strip = host_.StripOf(strip_);
-  const BlockList* blocks = Blocks();
+  const BlockList* blocks = searchedBlocks();
   const std::optional<std::size_t> index =
       blocks != nullptr ? Resolve(session_.memoTarget, *blocks) : std::optional<std::size_t>();
   if (strip == nullptr || !index) {
     session_.memoWriteBack = false;
-    UpdateMemoAccess();
+    updateTextAccess();
     return;
   }
-  const std::string text = ToBytes(Memo1->toPlainText());
+  const std::string text = ToBytes(blockText_->toPlainText());
   Guarded(this, [&] { WriteBlockText(host_, *strip, *index, text, session_.memoTarget); });
 }
 
-void Tsearch_form::BlocksChanged(char letter) {
+void FindTextDialog::stripBlocksChanged(char letter) {
   if (letter != strip_) return;
-  const BlockList* blocks = Blocks();
-  if (session_.Follow(blocks)) SyncListTexts();
-  if (!memoShowing_) return;
+  const BlockList* blocks = searchedBlocks();
+  if (session_.Follow(blocks)) syncListTexts();
+  if (!textShowing_) return;
   const std::optional<std::size_t> index =
       blocks != nullptr ? Resolve(session_.memoTarget, *blocks) : std::optional<std::size_t>();
   if (!index) {
     // Out of the demo (perhaps back with an undo): shown, not written.
     session_.memoWriteBack = false;
-    UpdateMemoAccess();
+    updateTextAccess();
     return;
   }
   const Block& block = *(*blocks)[*index];
-  if (ToBytes(Memo1->toPlainText()) == BlockText(block)) {
+  if (ToBytes(blockText_->toPlainText()) == BlockText(block)) {
     if (!session_.memoWriteBack) {
       session_.memoWriteBack = true;
-      UpdateMemoAccess();
+      updateTextAccess();
     }
     return;
   }
   // Changed by something else (an undo): shown anew, the caret kept.
-  const int caret = Memo1->textCursor().position();
-  LoadMemo(block);
-  QTextCursor cursor = Memo1->textCursor();
-  cursor.setPosition(std::min(caret, Memo1->document()->characterCount() - 1));
-  Memo1->setTextCursor(cursor);
+  const int caret = blockText_->textCursor().position();
+  loadBlockText(block);
+  QTextCursor cursor = blockText_->textCursor();
+  cursor.setPosition(std::min(caret, blockText_->document()->characterCount() - 1));
+  blockText_->setTextCursor(cursor);
 }
 
-void Tsearch_form::DemoReplaced(char letter) {
-  if (letter == strip_) FormShow();
+void FindTextDialog::stripDemoReplaced(char letter) {
+  if (letter == strip_) reset();
 }
 
-void Tsearch_form::SetDemoLocked(bool locked) {
+void FindTextDialog::setDemoLocked(bool locked) {
   locked_ = locked;
-  UpdateMemoAccess();
+  updateTextAccess();
 }
 
 }  // namespace clipvex

@@ -21,72 +21,76 @@ class QTimer;
 
 namespace clipvex {
 
-class Tsearch_form : public ModelessDialog {
+class FindTextDialog : public ModelessDialog {
   Q_OBJECT
 
  public:
-  explicit Tsearch_form(EffectsHost& host, QWidget* parent = nullptr);
+  explicit FindTextDialog(EffectsHost& host, QWidget* parent = nullptr);
 
-  // Find1Click: a hidden dialog is reset (FormShow); then it is shown in
-  // front, centred the first time.
-  void Open();
-  // The reset: the search starts over on the active strip, the results and
-  // the text box are cleared.
-  void FormShow();
+  // Edit > Find...: a hidden dialog is reset; then it is shown in front,
+  // centred the first time.
+  void showModeless();
+  // The reset (its FormShow): the search starts over on the active strip,
+  // the results and the text box are cleared.
+  void reset();
 
-  // The main window tells about its strips: blocks of strip `letter`
-  // changed (an edit, an undo, a redo), or its demo was closed or replaced.
-  void BlocksChanged(char letter);
-  void DemoReplaced(char letter);
+  // What the strips' documents tell: blocks of strip `letter` changed (an
+  // edit, an undo, a redo), or its demo was closed or replaced.
+  void stripBlocksChanged(char letter);
+  void stripDemoReplaced(char letter);
   // While screenshots are taken the demo must not change: the text box is
   // read-only.
-  void SetDemoLocked(bool locked);
+  void setDemoLocked(bool locked);
 
-  const SearchSession& Session() const { return session_; }
+  const SearchSession& session() const { return session_; }
   // The strip the search and its results belong to.
-  char StripLetter() const { return strip_; }
+  char stripLetter() const { return strip_; }
 
   // How long a slice of a search runs before the window gets its turn.
-  int sliceMilliseconds = 8;
+  void setSliceMilliseconds(int milliseconds) { sliceMilliseconds_ = milliseconds; }
 
-  QLineEdit* searchq = nullptr;
-  QPushButton* find_butt = nullptr;
-  QPushButton* findall_butt = nullptr;
-  QPushButton* Button1 = nullptr;
-  QProgressBar* ProgressBar1 = nullptr;
-  QListWidget* ListBox1 = nullptr;
-  QPlainTextEdit* Memo1 = nullptr;
-
-  // Event handlers (also reachable from tests).
-  void find_buttClick();
-  void findall_buttClick();
-  void Button1Click();
-  void ListBox1Click(int row);
-  void ListBox1DblClick(int row);
+ public slots:
+  // Find (Find Next once it found one) and Find All.
+  void findNext();
+  void findAll();
+  // A click on a listed block shows its text; a double click moves the
+  // strip to it.
+  void showResult(int row);
+  void goToResult(int row);
 
  protected:
   void hideEvent(QHideEvent* event) override;
 
  private:
-  void Memo1Change();
+  // The text box was typed in: the block it shows takes the text.
+  void writeBlockText();
   // Before Find and Find All: a search of another strip starts afresh.
-  void BindToActiveStrip();
-  void RunSlice();
-  void SyncControls();
-  void SyncListTexts();
-  void LoadMemo(const Block& block);
-  void ClearMemo(const QString& note);
-  void UpdateMemoAccess();
-  const BlockList* Blocks() const;
+  void bindToActiveStrip();
+  void runSlice();
+  void syncControls();
+  void syncListTexts();
+  void loadBlockText(const Block& block);
+  void clearBlockText(const QString& note);
+  void updateTextAccess();
+  const BlockList* searchedBlocks() const;
+
+  QLineEdit* query_;           // "searchq"
+  QPushButton* find_;          // "find_butt"
+  QPushButton* findAll_;       // "findall_butt"
+  QPushButton* close_;         // "Button1"
+  QProgressBar* progress_;     // "ProgressBar1"
+  QListWidget* results_;       // "ListBox1"
+  QPlainTextEdit* blockText_;  // "Memo1"
 
   EffectsHost& host_;
+  int sliceMilliseconds_ = 8;
   SearchSession session_;
   char strip_ = 'M';
   QTimer* slice_ = nullptr;
   bool locked_ = false;
-  bool loadingMemo_ = false;
-  bool memoRoundTrips_ = true;
-  bool memoShowing_ = false;  // the text box shows a listed block
+  bool loadingText_ = false;
+  bool textRoundTrips_ = true;
+  bool textShowing_ = false;  // the text box shows a listed block
 };
 
 }  // namespace clipvex

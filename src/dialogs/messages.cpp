@@ -73,6 +73,10 @@ bool Guarded(QWidget* parent, const std::function<void()>& command) {
   return false;
 }
 
+void MessageBoxNotifier::ShowError(std::string_view text) {
+  ShowMessage(parent_, "Error", QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
 QString FromBytes(const std::string& bytes) {
   return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+#include "document/notifier.h"
+
 class QWidget;
 
 namespace clipvex {
@@ -39,6 +41,17 @@ SaveAnswer AskSaveChanges(QWidget* parent, const QString& title, const QString& 
 // with the exception's text, and the command ends where it stood. Returns
 // whether the command finished without an error.
 bool Guarded(QWidget* parent, const std::function<void()>& command);
+
+// Problems that leave usable data ("Error parsing input file"): a box
+// captioned "Error" over `parent`.
+class MessageBoxNotifier : public Notifier {
+ public:
+  explicit MessageBoxNotifier(QWidget* parent) : parent_(parent) {}
+  void ShowError(std::string_view text) override;
+
+ private:
+  QWidget* parent_;
+};
 
 // Text of the editor's own byte strings (Latin-1, every byte kept) and back.
 QString FromBytes(const std::string& bytes);

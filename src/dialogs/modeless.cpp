@@ -25,8 +25,7 @@ void ShowModeless(QDialog& dialog, bool& centred) {
   dialog.activateWindow();
 }
 
-void MakeOkCancel(QDialog& dialog, QPushButton*& ok, QPushButton*& cancel, const char* okName,
-                  const char* cancelName) {
+void MakeOkCancel(QDialog& dialog, QPushButton*& ok, QPushButton*& cancel, const char* okName, const char* cancelName) {
   ok = new QPushButton("OK", &dialog);
   ok->setObjectName(okName);
   ok->setDefault(true);
@@ -36,7 +35,7 @@ void MakeOkCancel(QDialog& dialog, QPushButton*& ok, QPushButton*& cancel, const
 }
 
 bool ModelessDialog::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate && onActivate) onActivate();
+  if (event->type() == QEvent::WindowActivate) emit activated();
   return QDialog::event(event);
 }
 

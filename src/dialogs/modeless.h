@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
 
 class QEvent;
 class QPushButton;
@@ -32,14 +31,15 @@ class ModelessDialog : public QDialog {
  public:
   explicit ModelessDialog(QWidget* parent = nullptr) : QDialog(parent) {}
 
-  // Called whenever the dialog becomes the active window.
-  std::function<void()> onActivate;
+ signals:
+  // The dialog became the active window.
+  void activated();
 
  protected:
   bool event(QEvent* event) override;
   // Shows the dialog without blocking, raised and active; the first time it
   // is sized to its contents and centred on its screen.
-  void ShowInFront() { ShowModeless(*this, centred_); }
+  void showInFront() { ShowModeless(*this, centred_); }
 
  private:
   bool centred_ = false;

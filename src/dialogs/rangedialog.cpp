@@ -12,30 +12,35 @@ constexpr const char* kLockedHint = "The demo cannot change while screenshots ar
 
 }  // namespace
 
-void RangeEffectDialog::Open(std::int32_t inMark, std::int32_t outMark) {
-  if (!isVisible()) FormShow(inMark, outMark);
-  ShowInFront();
+void RangeEffectDialog::showForMarks(std::int32_t inMark, std::int32_t outMark) {
+  if (!isVisible()) reset(inMark, outMark);
+  showInFront();
 }
 
-void RangeEffectDialog::FormShow(std::int32_t inMark, std::int32_t outMark) {
-  st_block->setText(QString::number(inMark));
-  end_block->setText(QString::number(outMark));
+void RangeEffectDialog::reset(std::int32_t inMark, std::int32_t outMark) {
+  from_->setText(QString::number(inMark));
+  to_->setText(QString::number(outMark));
 }
 
-void RangeEffectDialog::SetDemoLocked(bool locked) {
-  Button1->setEnabled(!locked);
-  Button1->setToolTip(locked ? kLockedHint : QString());
+void RangeEffectDialog::setDemoLocked(bool locked) {
+  ok_->setEnabled(!locked);
+  ok_->setToolTip(locked ? kLockedHint : QString());
 }
 
-void RangeEffectDialog::MakeButtons() {
-  MakeOkCancel(*this, Button1, Button2, "Button1", "Button2");
-  connect(Button1, &QPushButton::clicked, this, &RangeEffectDialog::Button1Click);
-  connect(Button2, &QPushButton::clicked, this, &QWidget::hide);
+void RangeEffectDialog::setRangeBoxes(QLineEdit* from, QLineEdit* to) {
+  from_ = from;
+  to_ = to;
 }
 
-void RangeEffectDialog::Button1Click() {
-  if (!Button1->isEnabled()) return;
-  if (Guarded(this, [this] { Apply(); })) hide();
+void RangeEffectDialog::makeButtons() {
+  MakeOkCancel(*this, ok_, cancel_, "Button1", "Button2");
+  connect(ok_, &QPushButton::clicked, this, &RangeEffectDialog::applyAndHide);
+  connect(cancel_, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void RangeEffectDialog::applyAndHide() {
+  if (!ok_->isEnabled()) return;
+  if (Guarded(this, [this] { apply(); })) hide();
 }
 
 }  // namespace clipvex

@@ -18,32 +18,39 @@ class RangeEffectDialog : public ModelessDialog {
   Q_OBJECT
 
  public:
-  // A hidden dialog is reset from the strip's marks (FormShow); then it is
-  // shown in front, centred the first time.
-  void Open(std::int32_t inMark, std::int32_t outMark);
+  // A hidden dialog is reset from the strip's marks (its FormShow); then it
+  // is shown in front, centred the first time.
+  void showForMarks(std::int32_t inMark, std::int32_t outMark);
   // From and To the marks.
-  virtual void FormShow(std::int32_t inMark, std::int32_t outMark);
+  virtual void reset(std::int32_t inMark, std::int32_t outMark);
 
   // While screenshots are taken the demo must not change: OK is disabled.
-  void SetDemoLocked(bool locked);
-
-  QLineEdit* st_block = nullptr;
-  QLineEdit* end_block = nullptr;
-  QPushButton* Button1 = nullptr;  // OK
-  QPushButton* Button2 = nullptr;  // Cancel
+  void setDemoLocked(bool locked);
 
  protected:
   explicit RangeEffectDialog(QWidget* parent) : ModelessDialog(parent) {}
 
-  // Makes OK and Cancel (where the dialog's layout wants them made) and
-  // connects them.
-  void MakeButtons();
+  // From and To, as the dialog made them ("st_block", "end_block").
+  void setRangeBoxes(QLineEdit* from, QLineEdit* to);
+  // Makes OK and Cancel ("Button1", "Button2") where the dialog's layout
+  // wants them made, and connects them.
+  void makeButtons();
   // What OK applies: the dialog's input handed on; throws the error of a
   // change that cannot be made.
-  virtual void Apply() = 0;
+  virtual void apply() = 0;
+
+  QLineEdit* fromEdit() const { return from_; }
+  QLineEdit* toEdit() const { return to_; }
+  QPushButton* okButton() const { return ok_; }
+  QPushButton* cancelButton() const { return cancel_; }
 
  private:
-  void Button1Click();
+  void applyAndHide();
+
+  QLineEdit* from_ = nullptr;
+  QLineEdit* to_ = nullptr;
+  QPushButton* ok_ = nullptr;
+  QPushButton* cancel_ = nullptr;
 };
 
 }  // namespace clipvex

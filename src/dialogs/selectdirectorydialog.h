@@ -15,40 +15,40 @@ class QTreeView;
 
 namespace clipvex {
 
-class Tdir_dialog_form : public ModelessDialog {
+class SelectDirectoryDialog : public ModelessDialog {
   Q_OBJECT
 
  public:
-  explicit Tdir_dialog_form(QWidget* parent = nullptr);
+  explicit SelectDirectoryDialog(QWidget* parent = nullptr);
 
   // Shows the dialog without blocking, in front and active; centred on the
   // screen the first time.
-  void ShowModeless();
+  void showModeless();
 
   // The box OK fills; the latest one set counts.
-  void SetTarget(QLineEdit* box) { target_ = box; }
-  QLineEdit* Target() const { return target_; }
+  void setTarget(QLineEdit* box) { target_ = box; }
+  QLineEdit* target() const { return target_; }
 
   // Selects `path` in the tree, switching the volume when it lies outside
   // the one shown. False when it is not an existing directory.
-  bool SelectDirectory(const QString& path);
+  bool selectDirectory(const QString& path);
   // The full path of the selected directory (the volume's root when nothing
   // is selected), in the platform's notation.
-  QString SelectedDirectory() const;
+  QString selectedDirectory() const;
 
  private:
-  void ok_buttClick();
-  void cancel_buttClick();
-  void DriveComboBox1Change(int index);
-  void FillDrives();
-  int DriveIndexFor(const QString& path) const;  // the entry holding `path`, or -1
-  QString RootPath() const;
+  // OK: the selected directory goes into the target box.
+  void fillTargetAndClose();
+  void showVolume(int index);
+  void fillVolumes();
+  int volumeIndexFor(const QString& path) const;  // the entry holding `path`, or -1
+  QString rootPath() const;
 
   QFileSystemModel* model_;
-  QTreeView* DirectoryListBox1;
-  QComboBox* DriveComboBox1;
-  QPushButton* ok_butt;
-  QPushButton* cancel_butt;
+  QTreeView* tree_;      // "DirectoryListBox1"
+  QComboBox* volumes_;   // "DriveComboBox1"
+  QPushButton* ok_;      // "ok_butt"
+  QPushButton* cancel_;  // "cancel_butt"
   QPointer<QLineEdit> target_;
 };
 

@@ -31,7 +31,7 @@ QLineEdit* NumberBox(const char* name, QWidget* parent) {
 
 }  // namespace
 
-Tspeed_form::Tspeed_form(QWidget* parent) : RangeEffectDialog(parent) {
+SpeedDialog::SpeedDialog(QWidget* parent) : RangeEffectDialog(parent) {
   setObjectName("speed_form");
   setWindowTitle("Modify Speed");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -39,15 +39,15 @@ Tspeed_form::Tspeed_form(QWidget* parent) : RangeEffectDialog(parent) {
 
   auto* caption = new QLabel("Percent of Original Speed", this);
   caption->setObjectName("Label1");
-  TrackBar1 = new QSlider(Qt::Horizontal, this);
-  TrackBar1->setObjectName("TrackBar1");
-  TrackBar1->setRange(kPercentMin, kPercentMax);
-  TrackBar1->setSingleStep(kSmallStep);
-  TrackBar1->setPageStep(kPageStep);
-  TrackBar1->setTickInterval(kTickEvery);
-  TrackBar1->setTickPosition(QSlider::TicksBothSides);
-  TrackBar1->setValue(kPercentStart);
-  TrackBar1->setMinimumWidth(300);
+  trackBar_ = new QSlider(Qt::Horizontal, this);
+  trackBar_->setObjectName("TrackBar1");
+  trackBar_->setRange(kPercentMin, kPercentMax);
+  trackBar_->setSingleStep(kSmallStep);
+  trackBar_->setPageStep(kPageStep);
+  trackBar_->setTickInterval(kTickEvery);
+  trackBar_->setTickPosition(QSlider::TicksBothSides);
+  trackBar_->setValue(kPercentStart);
+  trackBar_->setMinimumWidth(300);
 
   // "0", "100" and "300" under the places of the track bar they stand for.
   auto* scale = new QWidget(this);
@@ -61,45 +61,46 @@ Tspeed_form::Tspeed_form(QWidget* parent) : RangeEffectDialog(parent) {
     if (stretch > 0) scaleRow->addStretch(stretch);
   }
 
-  percent_edit = new QLineEdit("100", this);
-  percent_edit->setObjectName("percent_edit");
-  QFont large = percent_edit->font();
+  percent_ = new QLineEdit("100", this);
+  percent_->setObjectName("percent_edit");
+  QFont large = percent_->font();
   large.setBold(true);
   large.setPointSize(std::max(14, large.pointSize() * 2));
-  percent_edit->setFont(large);
-  percent_edit->setAlignment(Qt::AlignRight);
-  percent_edit->setMaximumWidth(QFontMetrics(large).horizontalAdvance("88888") + 16);
+  percent_->setFont(large);
+  percent_->setAlignment(Qt::AlignRight);
+  percent_->setMaximumWidth(QFontMetrics(large).horizontalAdvance("88888") + 16);
   auto* percentSign = new QLabel("%", this);
   percentSign->setObjectName("Label5");
   percentSign->setFont(large);
 
   auto* mode = new QGroupBox(this);
   mode->setObjectName("mode_group");
-  const_butt = new QRadioButton("Constant", mode);
-  const_butt->setObjectName("const_butt");
-  const_butt->setChecked(true);
-  fade_butt = new QRadioButton("Fade", mode);
-  fade_butt->setObjectName("fade_butt");
+  constant_ = new QRadioButton("Constant", mode);
+  constant_->setObjectName("const_butt");
+  constant_->setChecked(true);
+  fade_ = new QRadioButton("Fade", mode);
+  fade_->setObjectName("fade_butt");
   auto* modeColumn = new QVBoxLayout(mode);
-  modeColumn->addWidget(const_butt);
-  modeColumn->addWidget(fade_butt);
+  modeColumn->addWidget(constant_);
+  modeColumn->addWidget(fade_);
 
-  st_block = NumberBox("st_block", this);
-  st_block->setText("0");
-  end_block = NumberBox("end_block", this);
-  end_block->setText("9999999");
+  QLineEdit* from = NumberBox("st_block", this);
+  from->setText("0");
+  QLineEdit* to = NumberBox("end_block", this);
+  to->setText("9999999");
+  setRangeBoxes(from, to);
   auto* fromLabel = new QLabel("From:", this);
   fromLabel->setObjectName("Label6");
-  fromLabel->setBuddy(st_block);
+  fromLabel->setBuddy(from);
   auto* toLabel = new QLabel("To:", this);
   toLabel->setObjectName("Label7");
-  toLabel->setBuddy(end_block);
+  toLabel->setBuddy(to);
 
-  MakeButtons();
+  makeButtons();
 
   auto* percentRow = new QHBoxLayout;
   percentRow->addStretch(1);
-  percentRow->addWidget(percent_edit);
+  percentRow->addWidget(percent_);
   percentRow->addWidget(percentSign);
   percentRow->addSpacing(16);
   percentRow->addWidget(mode);
@@ -107,65 +108,65 @@ Tspeed_form::Tspeed_form(QWidget* parent) : RangeEffectDialog(parent) {
 
   auto* range = new QGridLayout;
   range->addWidget(fromLabel, 0, 0);
-  range->addWidget(st_block, 0, 1);
+  range->addWidget(from, 0, 1);
   range->addWidget(toLabel, 0, 2);
-  range->addWidget(end_block, 0, 3);
+  range->addWidget(to, 0, 3);
   range->setColumnStretch(4, 1);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(Button1);
-  buttons->addWidget(Button2);
+  buttons->addWidget(okButton());
+  buttons->addWidget(cancelButton());
 
   auto* column = new QVBoxLayout(this);
   column->addWidget(caption);
-  column->addWidget(TrackBar1);
+  column->addWidget(trackBar_);
   column->addWidget(scale);
   column->addLayout(percentRow);
   column->addLayout(range);
   column->addStretch(1);
   column->addLayout(buttons);
 
-  connect(TrackBar1, &QSlider::valueChanged, this, &Tspeed_form::TrackBar1Change);
-  connect(percent_edit, &QLineEdit::textChanged, this, &Tspeed_form::percent_editChange);
+  connect(trackBar_, &QSlider::valueChanged, this, &SpeedDialog::trackBarMoved);
+  connect(percent_, &QLineEdit::textChanged, this, &SpeedDialog::percentTyped);
 }
 
-void Tspeed_form::FormShow(std::int32_t inMark, std::int32_t outMark) {
+void SpeedDialog::reset(std::int32_t inMark, std::int32_t outMark) {
   trackBarGuard_ = false;
-  TrackBar1->setValue(kPercentStart);
-  percent_edit->setText(QString::number(kPercentStart));
-  RangeEffectDialog::FormShow(inMark, outMark);
+  trackBar_->setValue(kPercentStart);
+  percent_->setText(QString::number(kPercentStart));
+  RangeEffectDialog::reset(inMark, outMark);
 }
 
-SpeedInput Tspeed_form::Input() const {
+SpeedInput SpeedDialog::input() const {
   SpeedInput input;
-  input.from = ToBytes(st_block->text());
-  input.to = ToBytes(end_block->text());
-  input.percent = ToBytes(percent_edit->text());
-  input.mode = fade_butt->isChecked() ? SpeedMode::Fade : SpeedMode::Constant;
+  input.from = ToBytes(fromEdit()->text());
+  input.to = ToBytes(toEdit()->text());
+  input.percent = ToBytes(percent_->text());
+  input.mode = fade_->isChecked() ? SpeedMode::Fade : SpeedMode::Constant;
   return input;
 }
 
-void Tspeed_form::TrackBar1Change(int position) {
+void SpeedDialog::trackBarMoved(int position) {
   // Moved by the box: the box keeps what was typed (500 stays 500).
   if (boxGuard_) return;
   trackBarGuard_ = true;
-  percent_edit->setText(QString::number(position));
+  percent_->setText(QString::number(position));
   trackBarGuard_ = false;
 }
 
-void Tspeed_form::percent_editChange() {
+void SpeedDialog::percentTyped() {
   if (trackBarGuard_) return;
-  const std::optional<int> position = TrackBarPosition(ToBytes(percent_edit->text()));
+  const std::optional<int> position = TrackBarPosition(ToBytes(percent_->text()));
   if (!position) return;
   boxGuard_ = true;
-  TrackBar1->setValue(*position);
+  trackBar_->setValue(*position);
   boxGuard_ = false;
 }
 
-void Tspeed_form::Apply() {
-  const SpeedInput input = Input();
-  if (onApply) onApply(input);
+void SpeedDialog::apply() {
+  const SpeedInput typed = input();
+  if (apply_) apply_(typed);
 }
 
 }  // namespace clipvex

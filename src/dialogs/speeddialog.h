@@ -15,34 +15,36 @@ class QSlider;
 
 namespace clipvex {
 
-class Tspeed_form : public RangeEffectDialog {
+class SpeedDialog : public RangeEffectDialog {
   Q_OBJECT
 
  public:
-  explicit Tspeed_form(QWidget* parent = nullptr);
+  explicit SpeedDialog(QWidget* parent = nullptr);
 
-  // FormShow (ChangeSpeed1Click opening a hidden dialog): track bar and
-  // percentage 100, From and To the marks. The Constant/Fade choice stays.
-  void FormShow(std::int32_t inMark, std::int32_t outMark) override;
+  // The reset of Change Speed opening a hidden dialog (its FormShow): track
+  // bar and percentage 100, From and To the marks. The Constant/Fade choice
+  // stays.
+  void reset(std::int32_t inMark, std::int32_t outMark) override;
 
-  // OK: applies the change; raises the error of a change that cannot be
-  // made (the dialog then stays open and shows it).
-  std::function<void(const SpeedInput& input)> onApply;
+  // What OK does with the dialog's input: applies the change, or raises the
+  // error of a change that cannot be made (the dialog then stays open and
+  // shows it).
+  void setApplyHandler(std::function<void(const SpeedInput& input)> apply) { apply_ = std::move(apply); }
 
-  SpeedInput Input() const;
-
-  QSlider* TrackBar1 = nullptr;
-  QLineEdit* percent_edit = nullptr;
-  QRadioButton* const_butt = nullptr;
-  QRadioButton* fade_butt = nullptr;
+  SpeedInput input() const;
 
  protected:
-  void Apply() override;
+  void apply() override;
 
  private:
-  void TrackBar1Change(int position);
-  void percent_editChange();
+  void trackBarMoved(int position);
+  void percentTyped();
 
+  QSlider* trackBar_;       // "TrackBar1"
+  QLineEdit* percent_;      // "percent_edit"
+  QRadioButton* constant_;  // "const_butt"
+  QRadioButton* fade_;      // "fade_butt"
+  std::function<void(const SpeedInput&)> apply_;
   bool trackBarGuard_ = false;  // the track bar is writing into the box
   bool boxGuard_ = false;       // the box is moving the track bar
 };

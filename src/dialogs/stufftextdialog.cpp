@@ -15,7 +15,7 @@ constexpr int kLineEditMaximum = 32767;
 
 }  // namespace
 
-Tstuff_form::Tstuff_form(QWidget* parent) : ModelessDialog(parent) {
+StuffTextDialog::StuffTextDialog(QWidget* parent) : ModelessDialog(parent) {
   setObjectName("stuff_form");
   setWindowTitle("Stufftext");
   // A fixed border with the close box only.
@@ -25,44 +25,42 @@ Tstuff_form::Tstuff_form(QWidget* parent) : ModelessDialog(parent) {
   small.setPointSize(8);
   setFont(small);
 
-  Label1 = new QLabel("Text to insert at console:", this);
-  Label1->setObjectName("Label1");
-  Label1->move(8, 8);
-  Label1->adjustSize();
+  prompt_ = new QLabel("Text to insert at console:", this);
+  prompt_->setObjectName("Label1");
+  prompt_->move(8, 8);
+  prompt_->adjustSize();
 
-  text2insert = new QLineEdit("text2insert", this);
-  text2insert->setObjectName("text2insert");
-  text2insert->setGeometry(24, 32, 281, text2insert->sizeHint().height());
-  Label1->setBuddy(text2insert);
+  text_ = new QLineEdit("text2insert", this);
+  text_->setObjectName("text2insert");
+  text_->setGeometry(24, 32, 281, text_->sizeHint().height());
+  prompt_->setBuddy(text_);
 
-  MakeOkCancel(*this, ok_butt, cancel_butt);
-  ok_butt->setGeometry(144, 64, 75, 25);
-  cancel_butt->setGeometry(232, 64, 75, 25);
-  connect(ok_butt, &QPushButton::clicked, this, &Tstuff_form::ok_buttClick);
-  connect(cancel_butt, &QPushButton::clicked, this, &Tstuff_form::cancel_buttClick);
+  MakeOkCancel(*this, ok_, cancel_);
+  ok_->setGeometry(144, 64, 75, 25);
+  cancel_->setGeometry(232, 64, 75, 25);
+  connect(ok_, &QPushButton::clicked, this, &StuffTextDialog::insertAndHide);
+  connect(cancel_, &QPushButton::clicked, this, &QWidget::hide);
 
   setFixedSize(325, 93);
 }
 
-void Tstuff_form::Setup(StuffKind kind) {
+void StuffTextDialog::showFor(StuffKind kind) {
   state_.Choose(kind);
   const StuffSetup setup = SetupOf(kind);
-  Label1->setText(setup.prompt);
-  Label1->adjustSize();
-  text2insert->setMaxLength(state_.maxLength == kNoLengthLimit ? kLineEditMaximum : state_.maxLength);
-  text2insert->setText(setup.text);
-  text2insert->deselect();
-  text2insert->setCursorPosition(setup.caret);
-  ShowInFront();
-  text2insert->setFocus(Qt::OtherFocusReason);
+  prompt_->setText(setup.prompt);
+  prompt_->adjustSize();
+  text_->setMaxLength(state_.maxLength == kNoLengthLimit ? kLineEditMaximum : state_.maxLength);
+  text_->setText(setup.text);
+  text_->deselect();
+  text_->setCursorPosition(setup.caret);
+  showInFront();
+  text_->setFocus(Qt::OtherFocusReason);
 }
 
-void Tstuff_form::ok_buttClick() {
-  const std::string line = BuildStuffLine(state_.stuff_kind, ToBytes(text2insert->text()));
-  if (onInsert) onInsert(line);
+void StuffTextDialog::insertAndHide() {
+  const std::string line = BuildStuffLine(state_.stuff_kind, ToBytes(text_->text()));
+  if (insert_) insert_(line);
   hide();
 }
-
-void Tstuff_form::cancel_buttClick() { hide(); }
 
 }  // namespace clipvex

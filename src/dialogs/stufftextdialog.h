@@ -16,32 +16,30 @@ class QPushButton;
 
 namespace clipvex {
 
-class Tstuff_form : public ModelessDialog {
+class StuffTextDialog : public ModelessDialog {
   Q_OBJECT
 
  public:
-  explicit Tstuff_form(QWidget* parent = nullptr);
+  explicit StuffTextDialog(QWidget* parent = nullptr);
 
-  // What Sound1Click, PrintMessage1Click, CenterPrint1Click and
-  // ConsoleCommand1Click do: record the command, set the prompt, the text,
-  // the caret and the length limit as the command wants, and show the
+  // What the Insert commands do: record the command, set the prompt, the
+  // text, the caret and the length limit as the command wants, and show the
   // dialog in front with the edit box focused.
-  void Setup(StuffKind kind);
+  void showFor(StuffKind kind);
 
-  const StuffState& State() const { return state_; }
+  const StuffState& state() const { return state_; }
 
-  // Called by OK with the line to insert, before the dialog hides.
-  std::function<void(const std::string& line)> onInsert;
-
-  QLabel* Label1 = nullptr;
-  QLineEdit* text2insert = nullptr;
-  QPushButton* ok_butt = nullptr;
-  QPushButton* cancel_butt = nullptr;
+  // What OK does with the line to insert, before the dialog hides.
+  void setInsertHandler(std::function<void(const std::string& line)> insert) { insert_ = std::move(insert); }
 
  private:
-  void ok_buttClick();
-  void cancel_buttClick();
+  void insertAndHide();
 
+  QLabel* prompt_;       // "Label1"
+  QLineEdit* text_;      // "text2insert"
+  QPushButton* ok_;      // "ok_butt"
+  QPushButton* cancel_;  // "cancel_butt"
+  std::function<void(const std::string&)> insert_;
   StuffState state_;
 };
 

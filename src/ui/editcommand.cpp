@@ -3,56 +3,56 @@
 #include <exception>
 #include <new>
 
-#include "ui/filmstripwidget.h"
+#include "ui/stripdocument.h"
 
 namespace clipvex {
+namespace {
 
-EditCommand::EditCommand(TFilmStrip& strip, EditStep step, EditHost& host)
-    : strip_(strip), step_(std::move(step)), host_(host) {
+// The id of text edits in the undo stack; other steps never merge.
+constexpr int kTextEditId = 1;
+
+}  // namespace
+
+EditCommand::EditCommand(StripDocument& document, EditStep step) : document_(document), step_(std::move(step)) {
   setText(QString::fromStdString(step_.Name()));
 }
 
-bool EditCommand::Do() {
-  const bool changed = step_.Do(strip_.State(), host_.EditSettings(), host_.EditFeedback());
+bool EditCommand::runFirst() {
+  const bool changed = step_.Do(document_.state(), document_.settings_, document_.feedback_);
   done_ = true;
   return changed;
 }
 
-namespace {
-// The id of text edits in the undo stack; other steps never merge.
-constexpr int kTextEditId = 1;
-}  // namespace
-
-void EditCommand::SetTextEdit(std::weak_ptr<Block> block) { textBlock_ = std::move(block); }
+void EditCommand::setTextEdit(std::weak_ptr<Block> block) { textBlock_ = std::move(block); }
 
 int EditCommand::id() const { return textBlock_.expired() ? -1 : kTextEditId; }
 
 bool EditCommand::mergeWith(const QUndoCommand* other) {
   auto* newer = dynamic_cast<const EditCommand*>(other);
-  if (newer == nullptr || &newer->strip_ != &strip_) return false;
+  if (newer == nullptr || &newer->document_ != &document_) return false;
   const std::shared_ptr<Block> mine = textBlock_.lock();
   if (!mine || mine != newer->textBlock_.lock()) return false;
   step_.Absorb(newer->step_);
   // Typed away again: the step changes nothing and leaves the history.
-  if (step_.Unchanged(strip_.State())) setObsolete(true);
+  if (step_.Unchanged(document_.state())) setObsolete(true);
   return true;
 }
 
-void EditCommand::Guard(const std::function<void()>& action) {
+void EditCommand::guard(const std::function<void()>& action) {
   QString error;
   try {
     action();
-    host_.StripEdited(&strip_);
     return;
   } catch (const std::bad_alloc&) {
     error = "Out of memory";
   } catch (const std::exception& e) {
     error = QString::fromUtf8(e.what());
   }
-  // The step has taken back what it did; it leaves the history.
+  // The step has taken back what it did; it leaves the history. What it
+  // touched on the way is not known: the whole demo may have changed.
   setObsolete(true);
-  host_.StripEdited(&strip_);
-  host_.EditFailed(error);
+  document_.announceChange(BlockSpan{0, 0, true, false});
+  document_.announceFailure(error);
 }
 
 void EditCommand::redo() {
@@ -60,13 +60,19 @@ void EditCommand::redo() {
     done_ = false;
     return;
   }
-  Guard([this] { step_.Redo(strip_.State(), host_.EditSettings(), host_.EditFeedback()); });
+  guard([this] {
+    step_.Redo(document_.state(), document_.settings_, document_.feedback_);
+    document_.announceChange(step_.Span());
+  });
 }
 
 void EditCommand::undo() {
-  Guard([this] {
-    step_.Undo(strip_.State(), host_.EditSettings(), host_.EditFeedback());
-    host_.EditFeedback().Status("Done");
+  guard([this] {
+    // The journal is spent by the undo: what it touched is read first.
+    const BlockSpan span = step_.Span();
+    step_.Undo(document_.state(), document_.settings_, document_.feedback_);
+    document_.feedback_.Status("Done");
+    document_.announceChange(span);
   });
 }
 

@@ -94,26 +94,26 @@ std::optional<MouseButton> StripButton(Qt::MouseButton button) {
 
 StripImage::StripImage(QWidget* parent) : QWidget(parent), bitmap_(WhiteImage(kBlankWidth, kBlankHeight)) {}
 
-void StripImage::SetBitmap(QImage bitmap) {
+void StripImage::setBitmap(QImage bitmap) {
   fill_ = Fill::Bitmap;
   bitmap_ = std::move(bitmap);
   update();
 }
 
-void StripImage::ShowPlaceholder(const QString& name, bool pastEnd, bool crossed) {
+void StripImage::showPlaceholder(const QString& name, bool pastEnd, bool crossed) {
   fill_ = Fill::Placeholder;
   placeholderName_ = name;
   pastEnd_ = pastEnd;
   crossed_ = crossed;
-  Render();
+  render();
 }
 
-void StripImage::ShowWhite() {
+void StripImage::showWhite() {
   fill_ = Fill::White;
-  Render();
+  render();
 }
 
-void StripImage::Render() {
+void StripImage::render() {
   if (fill_ == Fill::Placeholder) {
     bitmap_ = Placeholder(size(), placeholderName_, pastEnd_, logicalDpiY());
     if (crossed_) DrawCross(bitmap_);
@@ -123,7 +123,7 @@ void StripImage::Render() {
   update();
 }
 
-QRect StripImage::PictureRect() const {
+QRect StripImage::pictureRect() const {
   if (bitmap_.isNull() || bitmap_.width() <= 0 || bitmap_.height() <= 0) return rect();
   const double scale =
       std::min(static_cast<double>(width()) / bitmap_.width(), static_cast<double>(height()) / bitmap_.height());
@@ -136,38 +136,38 @@ void StripImage::paintEvent(QPaintEvent*) {
   if (bitmap_.isNull()) return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(PictureRect(), bitmap_);
+  painter.drawImage(pictureRect(), bitmap_);
 }
 
 void StripImage::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  if (fill_ != Fill::Bitmap) Render();
+  if (fill_ != Fill::Bitmap) render();
 }
 
 void StripImage::mousePressEvent(QMouseEvent* event) {
   event->accept();
-  emit MouseDown(this, event->button(), event->modifiers());
+  emit mouseDown(this, event->button(), event->modifiers());
 }
 
 StripCaption::StripCaption(QWidget* parent) : QLabel(parent) {}
 
 void StripCaption::mousePressEvent(QMouseEvent* event) {
   event->accept();
-  emit Clicked(this);
+  emit clicked(this);
 }
 
-TFilmStrip::TFilmStrip(const QString& name, int top, StripHost& host, QWidget* parent)
-    : QFrame(parent), host_(host), state_(name.isEmpty() ? 'M' : name.at(0).toLatin1()) {
+FilmStripWidget::FilmStripWidget(const QString& name, int top, StripState& state, StripHost& host, QWidget* parent)
+    : QFrame(parent), host_(host), state_(state) {
   setObjectName(name);
   setGeometry(kStripLeft, top, kStripWidth, kFormStripHeight);
   setCursor(Qt::ArrowCursor);
   setLineWidth(kBevelWidth);
-  SetLowered(name == QLatin1String("MasterPanel"));
+  setLowered(name == QLatin1String("MasterPanel"));
 
   for (int i = 1; i <= kFrames; ++i) {
     auto* image = new StripImage(this);
     image->setObjectName(QString("i%1").arg(i));
-    connect(image, &StripImage::MouseDown, this, &TFilmStrip::ImagesMouseDown);
+    connect(image, &StripImage::mouseDown, this, &FilmStripWidget::imagePressed);
     image->installEventFilter(this);
     images_[static_cast<std::size_t>(i - 1)] = image;
 
@@ -176,14 +176,14 @@ TFilmStrip::TFilmStrip(const QString& name, int top, StripHost& host, QWidget* p
     caption->setAlignment(Qt::AlignCenter);
     caption->setTextFormat(Qt::PlainText);
     SetCaptionColor(caption, Qt::black);
-    connect(caption, &StripCaption::Clicked, this, &TFilmStrip::LabelClick);
+    connect(caption, &StripCaption::clicked, this, &FilmStripWidget::captionClicked);
     caption->installEventFilter(this);
     captions_[static_cast<std::size_t>(i - 1)] = caption;
   }
-  PlaceFrames();
+  placeFrames();
 }
 
-void TFilmStrip::PlaceFrames() {
+void FilmStripWidget::placeFrames() {
   const FrameBoxes boxes = LayOutFrames(width(), height());
   const auto rect = [](const clipvex::Box& box) { return QRect(box.x, box.y, box.width, box.height); };
   for (std::size_t i = 0; i < kFrames; ++i) {
@@ -192,12 +192,12 @@ void TFilmStrip::PlaceFrames() {
   }
 }
 
-void TFilmStrip::resizeEvent(QResizeEvent* event) {
+void FilmStripWidget::resizeEvent(QResizeEvent* event) {
   QFrame::resizeEvent(event);
-  PlaceFrames();
+  placeFrames();
 }
 
-bool TFilmStrip::eventFilter(QObject* watched, QEvent* event) {
+bool FilmStripWidget::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Wheel && watched != this) {
     wheelEvent(static_cast<QWheelEvent*>(event));
     return true;
@@ -205,7 +205,7 @@ bool TFilmStrip::eventFilter(QObject* watched, QEvent* event) {
   return QFrame::eventFilter(watched, event);
 }
 
-void TFilmStrip::wheelEvent(QWheelEvent* event) {
+void FilmStripWidget::wheelEvent(QWheelEvent* event) {
   event->accept();
   // The larger of the two wheels counts; up and left are back.
   const QPoint angle = event->angleDelta();
@@ -213,21 +213,21 @@ void TFilmStrip::wheelEvent(QWheelEvent* event) {
   const std::int64_t total = wheelAngle_ + delta;
   const std::int64_t notches = total / kWheelNotch;
   wheelAngle_ = static_cast<int>(total % kWheelNotch);
-  if (notches != 0) emit WheelScrolled(this, static_cast<int>(-notches));
+  if (notches != 0) emit wheelScrolled(this, static_cast<int>(-notches));
 }
 
-void TFilmStrip::SetLowered(bool lowered) {
+void FilmStripWidget::setLowered(bool lowered) {
   setFrameStyle(QFrame::Panel | (lowered ? QFrame::Sunken : QFrame::Raised));
 }
 
-bool TFilmStrip::Lowered() const { return frameShadow() == QFrame::Sunken; }
+bool FilmStripWidget::isLowered() const { return frameShadow() == QFrame::Sunken; }
 
-void TFilmStrip::Redraw(int labelMode, const Settings& settings) {
+void FilmStripWidget::redraw(int labelMode, const Settings& settings) {
   const std::array<FrameView, kFrames> frames = DescribeFrames(state_, labelMode);
   for (int i = 1; i <= kFrames; ++i) {
     const FrameView& frame = frames[static_cast<std::size_t>(i - 1)];
-    StripCaption* caption = Caption(i);
-    StripImage* image = Image(i);
+    StripCaption* caption = this->caption(i);
+    StripImage* image = this->image(i);
     caption->setText(FromBytes(frame.caption));
 
     SetCaptionColor(caption, frame.selected ? kMarkRed : QColor(Qt::black));
@@ -238,33 +238,33 @@ void TFilmStrip::Redraw(int labelMode, const Settings& settings) {
     if (!frame.pastEnd && QFileInfo::exists(path)) {
       QImage bitmap = NViewLibLoad(path);
       if (!frame.selected) DrawCross(bitmap);
-      image->SetBitmap(std::move(bitmap));
+      image->setBitmap(std::move(bitmap));
     } else {
-      image->ShowPlaceholder(FromBytes(ThumbnailName(state_.letter, frame.block)), frame.pastEnd, !frame.selected);
+      image->showPlaceholder(FromBytes(ThumbnailName(state_.letter, frame.block)), frame.pastEnd, !frame.selected);
     }
   }
 }
 
-void TFilmStrip::PaintWhite() {
-  for (StripImage* image : images_) image->ShowWhite();
+void FilmStripWidget::paintWhite() {
+  for (StripImage* image : images_) image->showWhite();
 }
 
-void TFilmStrip::PanelClick() { host_.MakeActive(this); }
+void FilmStripWidget::stripPressed() { host_.makeActive(this); }
 
-void TFilmStrip::LabelClick(StripCaption*) {
-  if (!host_.IsActive(this)) {
+void FilmStripWidget::captionClicked(StripCaption*) {
+  if (!host_.isActive(this)) {
     // Making the strip active already refreshes it.
-    host_.MakeActive(this);
+    host_.makeActive(this);
     return;
   }
-  host_.ToggleLabelMode();
-  host_.Refresh();
+  host_.toggleLabelMode();
+  host_.requestRefresh();
 }
 
-void TFilmStrip::ImagesMouseDown(StripImage* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift) {
+void FilmStripWidget::imagePressed(StripImage* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift) {
   // The first press on the other strip only makes it the active one.
-  if (!host_.IsActive(this)) {
-    host_.MakeActive(this);
+  if (!host_.isActive(this)) {
+    host_.makeActive(this);
     return;
   }
   if (!state_.HasDemo() || sender == nullptr) return;
@@ -275,15 +275,15 @@ void TFilmStrip::ImagesMouseDown(StripImage* sender, Qt::MouseButton button, Qt:
   const int frame = sender->objectName().mid(1).toInt(&numbered);
   if (!numbered || frame < 1 || frame > kFrames) return;
 
-  const FrameAction action = ToolAction(host_.CurrentTool(), *stripButton, shift.testFlag(Qt::ShiftModifier));
+  const FrameAction action = ToolAction(host_.currentTool(), *stripButton, shift.testFlag(Qt::ShiftModifier));
   const FrameOutcome outcome = PressFrame(state_, frame, action);
-  if (outcome.openViewer) host_.OpenViewer(outcome.viewerBlock, outcome.viewerAsText);
-  if (outcome.refresh) host_.Refresh();
+  if (outcome.openViewer) host_.openViewer(outcome.viewerBlock, outcome.viewerAsText);
+  if (outcome.refresh) host_.requestRefresh();
 }
 
-void TFilmStrip::mousePressEvent(QMouseEvent* event) {
+void FilmStripWidget::mousePressEvent(QMouseEvent* event) {
   event->accept();
-  PanelClick();
+  stripPressed();
 }
 
 }  // namespace clipvex

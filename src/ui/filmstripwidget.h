@@ -1,6 +1,7 @@
 // The film strip control: nine frames (a caption above a thumbnail) showing
 // a run of blocks of the demo the strip holds. Its rules live in
-// StripState; the widget draws it and turns mouse presses into them.
+// StripState (strip/); the widget draws it and turns mouse presses into
+// them.
 #pragma once
 
 #include <QFrame>
@@ -12,20 +13,20 @@
 
 namespace clipvex {
 
-class TFilmStrip;
+class FilmStripWidget;
 
 // What a strip needs of the window that owns both strips: the program-wide
-// strip state (activeStrip, labelMode, the tool that is down) and the
-// commands a press can lead to.
+// strip state (which strip is active, the label mode, the tool that is
+// down) and the commands a press can lead to.
 class StripHost {
  public:
   virtual ~StripHost() = default;
-  virtual bool IsActive(const TFilmStrip* strip) const = 0;
-  virtual void MakeActive(TFilmStrip* strip) = 0;  // activeStrip := strip, then Refresh_buttClick
-  virtual void ToggleLabelMode() = 0;              // labelMode 0 <-> 1 (no refresh)
-  virtual void Refresh() = 0;                      // Refresh_buttClick
-  virtual Tool CurrentTool() const = 0;
-  virtual void OpenViewer(std::int64_t block, bool asText) = 0;
+  virtual bool isActive(const FilmStripWidget* strip) const = 0;
+  virtual void makeActive(FilmStripWidget* strip) = 0;  // then a redraw
+  virtual void toggleLabelMode() = 0;                   // block numbers <-> times (no redraw)
+  virtual void requestRefresh() = 0;                    // a redraw (Refresh)
+  virtual Tool currentTool() const = 0;
+  virtual void openViewer(std::int64_t block, bool asText) = 0;
 };
 
 // One picture control of a strip: holds its own bitmap and paints it over
@@ -35,21 +36,21 @@ class StripImage : public QWidget {
 
  public:
   explicit StripImage(QWidget* parent);
-  QImage& Bitmap() { return bitmap_; }
-  const QImage& Bitmap() const { return bitmap_; }
+  QImage& bitmap() { return bitmap_; }
+  const QImage& bitmap() const { return bitmap_; }
   // A picture of its own size (a thumbnail, the blank bitmap of a new strip).
-  void SetBitmap(QImage bitmap);
+  void setBitmap(QImage bitmap);
   // Drawn at the control's size, and drawn again when the control changes
   // size: the grey placeholder of a block without a thumbnail (white past
   // the demo's end) naming the missing file, crossed when not selected;
   // or all white.
-  void ShowPlaceholder(const QString& name, bool pastEnd, bool crossed);
-  void ShowWhite();
+  void showPlaceholder(const QString& name, bool pastEnd, bool crossed);
+  void showWhite();
   // Where the bitmap is painted inside the control.
-  QRect PictureRect() const;
+  QRect pictureRect() const;
 
  signals:
-  void MouseDown(StripImage* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift);
+  void mouseDown(StripImage* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -58,7 +59,7 @@ class StripImage : public QWidget {
 
  private:
   enum class Fill { Bitmap, Placeholder, White };
-  void Render();
+  void render();
 
   QImage bitmap_;
   Fill fill_ = Fill::Bitmap;
@@ -75,48 +76,43 @@ class StripCaption : public QLabel {
   explicit StripCaption(QWidget* parent);
 
  signals:
-  void Clicked(StripCaption* sender);
+  void clicked(StripCaption* sender);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
 };
 
-class TFilmStrip : public QFrame {
+class FilmStripWidget : public QFrame {
   Q_OBJECT
 
  public:
-  // Builds the strip: `name` is "MasterPanel" or "FinalPanel" (its first
-  // letter is the strip letter of the thumbnail files), placed at `top`.
-  // A strip given another size lays its nine frames out across it.
-  TFilmStrip(const QString& name, int top, StripHost& host, QWidget* parent);
+  // Builds the strip named `name` ("MasterPanel" or "FinalPanel"), placed
+  // at `top`, showing `state` (the strip's, which outlives the widget). A
+  // strip given another size lays its nine frames out across it.
+  FilmStripWidget(const QString& name, int top, StripState& state, StripHost& host, QWidget* parent);
 
-  StripState& State() { return state_; }
-  const StripState& State() const { return state_; }
-  char Letter() const { return state_.letter; }
+  StripState& state() { return state_; }
+  const StripState& state() const { return state_; }
+  char letter() const { return state_.letter; }
 
-  StripImage* Image(int frame) const { return images_[frame - 1]; }        // frame 1 to 9
-  StripCaption* Caption(int frame) const { return captions_[frame - 1]; }  // frame 1 to 9
+  StripImage* image(int frame) const { return images_[frame - 1]; }        // frame 1 to 9
+  StripCaption* caption(int frame) const { return captions_[frame - 1]; }  // frame 1 to 9
 
   // Outer bevel: lowered marks the active strip.
-  void SetLowered(bool lowered);
-  bool Lowered() const;
+  void setLowered(bool lowered);
+  bool isLowered() const;
 
-  // Redraws captions and pictures from the state (the per-strip part of
-  // Refresh_buttClick); thumbnails are read from `settings.previewpath`.
-  void Redraw(int labelMode, const Settings& settings);
+  // Redraws captions and pictures from the state (the strip's part of a
+  // refresh); thumbnails are read from `settings.previewpath`.
+  void redraw(int labelMode, const Settings& settings);
 
   // After closing a demo: every frame's bitmap white at the frame's size.
-  void PaintWhite();
-
-  // Event methods (also reachable from tests).
-  void PanelClick();
-  void LabelClick(StripCaption* sender);
-  void ImagesMouseDown(StripImage* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift);
+  void paintWhite();
 
  signals:
   // The mouse wheel over the strip: `frames` notches, negative back (wheel
   // up or left), positive forward.
-  void WheelScrolled(TFilmStrip* strip, int frames);
+  void wheelScrolled(FilmStripWidget* strip, int frames);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -126,10 +122,14 @@ class TFilmStrip : public QFrame {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void PlaceFrames();  // the nine frames across the strip's width
+  void placeFrames();  // the nine frames across the strip's width
+  // A press on the strip, on a caption, on a picture.
+  void stripPressed();
+  void captionClicked(StripCaption* sender);
+  void imagePressed(StripImage* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift);
 
   StripHost& host_;
-  StripState state_;
+  StripState& state_;
   std::array<StripImage*, kFrames> images_{};
   std::array<StripCaption*, kFrames> captions_{};
   int wheelAngle_ = 0;  // eighths of a degree not yet a whole notch

@@ -10,8 +10,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationDisplayName("Clipvex");
   clipvex::QtSettingsStore store;
   clipvex::QtFileChooser chooser;
-  clipvex::Tclipvex_form window(store, chooser);
+  clipvex::MainWindow window(store, chooser);
   window.show();
-  window.CreateForms();
+  window.createDialogs();
   return QApplication::exec();
 }

@@ -33,10 +33,10 @@ class DircfgReasonTest : public ::testing::Test {
     store_.Put("fastpre", std::int32_t{0});
   }
   // Made the way the program makes it: the settings loaded first.
-  std::unique_ptr<Tdircfg_form> Make() {
+  std::unique_ptr<ConfigurationDialog> Make() {
     settings_.configpending = false;
     LoadSettings(settings_, store_, [this] { settings_.configpending = true; });
-    auto form = std::make_unique<Tdircfg_form>(settings_, store_, dirDialog_);
+    auto form = std::make_unique<ConfigurationDialog>(settings_, store_, dirDialog_);
     reason_ = Child<QLabel>(*form, "reason");
     for (const char* name : {"winqpath", "lmpcpath", "dempath"}) {
       boxes_[name] = Child<QLineEdit>(*form, name);
@@ -60,7 +60,7 @@ class DircfgReasonTest : public ::testing::Test {
   test::RecordedMessages messages_;
   Settings settings_;
   MemorySettingsStore store_;
-  Tdir_dialog_form dirDialog_;
+  SelectDirectoryDialog dirDialog_;
   QLabel* reason_ = nullptr;
   std::map<std::string, QLineEdit*> boxes_;
   std::map<std::string, QLabel*> notes_;
@@ -88,7 +88,7 @@ TEST_F(DircfgReasonTest, OpenedFromTheMenuWithGoodSettingsSaysNothing) {
   PutComplete(game_);
   auto form = Make();
   EXPECT_FALSE(form->isVisible());
-  form->ShowModeless();
+  form->showModeless();
   EXPECT_FALSE(reason_->isVisible());
   EXPECT_TRUE(Notes().empty());
 }
@@ -96,7 +96,7 @@ TEST_F(DircfgReasonTest, OpenedFromTheMenuWithGoodSettingsSaysNothing) {
 TEST_F(DircfgReasonTest, OkWithUnusableFoldersStaysOpenWithNotesUnderTheBoxes) {
   PutComplete(game_);
   auto form = Make();
-  form->ShowModeless();
+  form->showModeless();
   int hides = 0;
   QObject::connect(form.get(), &QDialog::finished, [&hides] { ++hides; });
   boxes_["winqpath"]->setText(Q(temp_.Path() + "nothing"));
@@ -118,7 +118,7 @@ TEST_F(DircfgReasonTest, OkWithUnusableFoldersStaysOpenWithNotesUnderTheBoxes) {
   EXPECT_EQ(Notes(), (std::vector<std::string>{"lmpcpath: This folder does not exist.",
                                                "winqpath: This folder does not exist."}));
   QTest::mouseClick(Child<QToolButton>(*form, "SpeedButton2"), Qt::LeftButton);
-  ASSERT_TRUE(dirDialog_.SelectDirectory(Q(lmpc_)));
+  ASSERT_TRUE(dirDialog_.selectDirectory(Q(lmpc_)));
   QTest::mouseClick(Child<QPushButton>(dirDialog_, "ok_butt"), Qt::LeftButton);
   EXPECT_EQ(Notes(), std::vector<std::string>{"winqpath: This folder does not exist."});
 
@@ -135,7 +135,7 @@ TEST_F(DircfgReasonTest, OkWithUnusableFoldersStaysOpenWithNotesUnderTheBoxes) {
   Ok(*form);
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(settings_.dempath, "id1");
-  form->ShowModeless();
+  form->showModeless();
   EXPECT_TRUE(Notes().empty());
   EXPECT_FALSE(reason_->isVisible());
 }

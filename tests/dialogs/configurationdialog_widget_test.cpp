@@ -25,8 +25,8 @@ class DircfgFormTest : public ::testing::Test {
     std::filesystem::create_directories(game_ + "/lmpc");
   }
 
-  std::unique_ptr<Tdircfg_form> Make() {
-    auto form = std::make_unique<Tdircfg_form>(settings_, store_, dirDialog_);
+  std::unique_ptr<ConfigurationDialog> Make() {
+    auto form = std::make_unique<ConfigurationDialog>(settings_, store_, dirDialog_);
     ok_ = Child<QPushButton>(*form, "ok_butt");
     cancel_ = Child<QPushButton>(*form, "cancel_butt");
     winqpath_ = Child<QLineEdit>(*form, "winqpath");
@@ -47,7 +47,7 @@ class DircfgFormTest : public ::testing::Test {
   test::RecordedMessages messages_;
   Settings settings_;
   MemorySettingsStore store_;
-  Tdir_dialog_form dirDialog_;
+  SelectDirectoryDialog dirDialog_;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QLineEdit* winqpath_ = nullptr;
@@ -100,7 +100,7 @@ TEST_F(DircfgFormTest, BoxesAreFilledFromTheStoreOnlyWhenMade) {
   EXPECT_TRUE(fast_->isChecked());
 
   store_.Put("WinQuakePath", std::string("/other/"));
-  form->ShowModeless();
+  form->showModeless();
   EXPECT_EQ(winqpath_->text(), "/g/");
 }
 
@@ -133,7 +133,7 @@ TEST_F(DircfgFormTest, OkStoresFoldersWithSeparatorAndLoadsThem) {
 
 TEST_F(DircfgFormTest, OkWithUnusableFoldersBringsTheDialogBack) {
   auto form = Make();
-  form->ShowModeless();
+  form->showModeless();
   winqpath_->setText(Q(temp_.Path() + "nothing"));
   lmpcpath_->setText(Q(game_ + "/lmpc"));
   QTest::mouseClick(ok_, Qt::LeftButton);
@@ -149,7 +149,7 @@ TEST_F(DircfgFormTest, OkWithUnusableFoldersBringsTheDialogBack) {
 
 TEST_F(DircfgFormTest, OkWithAnEmptyFolderDoesNothing) {
   auto form = Make();
-  form->ShowModeless();
+  form->showModeless();
   for (QLineEdit* emptied : {lmpcpath_, winqpath_}) {
     winqpath_->setText(Q(game_));
     lmpcpath_->setText(Q(game_ + "/lmpc"));
@@ -166,7 +166,7 @@ TEST_F(DircfgFormTest, OkWithAnEmptyFolderDoesNothing) {
 TEST_F(DircfgFormTest, CancelKeepsTypedTextAndWritesNothing) {
   store_.Put("dempath", std::string("stored"));
   auto form = Make();
-  form->ShowModeless();
+  form->showModeless();
   dempath_->setText("typed");
   winqpath_->setText("/typed/game");
   QTest::mouseClick(cancel_, Qt::LeftButton);
@@ -174,7 +174,7 @@ TEST_F(DircfgFormTest, CancelKeepsTypedTextAndWritesNothing) {
   EXPECT_EQ(store_.writes(), 0);
   EXPECT_EQ(Stored("dempath"), "stored");
 
-  form->ShowModeless();
+  form->showModeless();
   EXPECT_EQ(dempath_->text(), "typed");
   EXPECT_EQ(winqpath_->text(), "/typed/game");  // no separator either
 }
@@ -182,7 +182,7 @@ TEST_F(DircfgFormTest, CancelKeepsTypedTextAndWritesNothing) {
 TEST_F(DircfgFormTest, RefusedWriteClosesReloadsAndReports) {
   store_.SetWritable(false);
   auto form = Make();
-  form->ShowModeless();
+  form->showModeless();
   winqpath_->setText(Q(game_));
   lmpcpath_->setText(Q(game_ + "/lmpc"));
   QTest::mouseClick(ok_, Qt::LeftButton);
@@ -194,13 +194,13 @@ TEST_F(DircfgFormTest, RefusedWriteClosesReloadsAndReports) {
 
 TEST_F(DircfgFormTest, BrowseButtonsFillTheirBoxWithTheSelectedDirectory) {
   auto form = Make();
-  form->ShowModeless();
+  form->showModeless();
   const QString picked = Q(game_ + "/lmpc");
   const QString before = lmpcpath_->text();
 
   QTest::mouseClick(Child<QToolButton>(*form, "SpeedButton1"), Qt::LeftButton);
   EXPECT_TRUE(dirDialog_.isVisible());
-  ASSERT_TRUE(dirDialog_.SelectDirectory(picked));
+  ASSERT_TRUE(dirDialog_.selectDirectory(picked));
   QTest::mouseClick(Child<QPushButton>(dirDialog_, "ok_butt"), Qt::LeftButton);
   EXPECT_FALSE(dirDialog_.isVisible());
   EXPECT_EQ(winqpath_->text(), picked);
@@ -210,15 +210,15 @@ TEST_F(DircfgFormTest, BrowseButtonsFillTheirBoxWithTheSelectedDirectory) {
   // still shows the earlier choice.
   QTest::mouseClick(Child<QToolButton>(*form, "SpeedButton1"), Qt::LeftButton);
   QTest::mouseClick(Child<QToolButton>(*form, "SpeedButton2"), Qt::LeftButton);
-  EXPECT_EQ(dirDialog_.SelectedDirectory(), picked);
-  ASSERT_TRUE(dirDialog_.SelectDirectory(Q(game_)));
+  EXPECT_EQ(dirDialog_.selectedDirectory(), picked);
+  ASSERT_TRUE(dirDialog_.selectDirectory(Q(game_)));
   QTest::mouseClick(Child<QPushButton>(dirDialog_, "ok_butt"), Qt::LeftButton);
   EXPECT_EQ(lmpcpath_->text(), Q(game_));
   EXPECT_EQ(winqpath_->text(), picked);
 
   // Cancel leaves the box.
   QTest::mouseClick(Child<QToolButton>(*form, "SpeedButton1"), Qt::LeftButton);
-  ASSERT_TRUE(dirDialog_.SelectDirectory(Q(temp_.Path())));
+  ASSERT_TRUE(dirDialog_.selectDirectory(Q(temp_.Path())));
   QTest::mouseClick(Child<QPushButton>(dirDialog_, "cancel_butt"), Qt::LeftButton);
   EXPECT_FALSE(dirDialog_.isVisible());
   EXPECT_EQ(winqpath_->text(), picked);
@@ -232,8 +232,8 @@ TEST_F(DircfgFormTest, BrowseButtonsFillTheirBoxWithTheSelectedDirectory) {
 TEST_F(DircfgFormTest, ActivationIsReported) {
   auto form = Make();
   int activations = 0;
-  form->onActivate = [&activations] { ++activations; };
-  form->ShowModeless();
+  QObject::connect(form.get(), &ModelessDialog::activated, [&activations] { ++activations; });
+  form->showModeless();
   ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
   EXPECT_GE(activations, 1);
   const int before = activations;

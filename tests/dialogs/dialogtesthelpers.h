@@ -10,6 +10,7 @@
 #include <QString>
 #include <QWidget>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,12 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << tex
 
 namespace clipvex::test {
 
+// The control named `name` (its described name) of the kind T; a test that
+// asks for one the window does not have fails.
 template <typename T>
-T* Child(const QWidget& parent, const char* name) {
+T* Child(const QObject& parent, const char* name) {
   T* child = parent.findChild<T*>(name);
-  EXPECT_NE(child, nullptr) << name;
+  if (child == nullptr) throw std::runtime_error(std::string("no control named ") + name);
   return child;
 }
 

@@ -65,15 +65,15 @@ class EffectsOracleTest : public test::MainWindowFixture {
   }
 
   void Marks(std::int32_t in, std::int32_t out) {
-    window_->FinalPanel->State().inMark = in;
-    window_->FinalPanel->State().outMark = out;
+    window_->finalStrip()->state().inMark = in;
+    window_->finalStrip()->state().outMark = out;
   }
   void Speed(bool fade, const char* percent) {
     Trigger("ChangeSpeed1");
-    Tspeed_form* speed = window_->SpeedDialog();
-    (fade ? speed->fade_butt : speed->const_butt)->click();
-    speed->percent_edit->setText(percent);
-    speed->Button1->click();
+    SpeedDialog* speed = window_->effects().speedDialog();
+    (fade ? test::Child<QRadioButton>(*speed, "fade_butt") : test::Child<QRadioButton>(*speed, "const_butt"))->click();
+    test::Child<QLineEdit>(*speed, "percent_edit")->setText(percent);
+    test::Child<QPushButton>(*speed, "Button1")->click();
     ASSERT_FALSE(speed->isVisible());
   }
 
@@ -85,14 +85,14 @@ TEST_F(EffectsOracleTest, ASpeedRampAndFadesSurviveASaveAndPlay) {
   Choose(fixture);
   Trigger("Open1");
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
-  window_->MasterPanel->State().inMark = 100;
-  window_->MasterPanel->State().outMark = 699;
+  window_->sourceStrip()->state().inMark = 100;
+  window_->sourceStrip()->state().outMark = 699;
   Click("copy_butt");
   Click("fBF_butt");
   Choose(dir_.File("effects.dem"));
   Trigger("New1");
   Click("paste_butt");
-  const TDemFile& demo = window_->FinalPanel->State().demo;
+  const TDemFile& demo = window_->finalStrip()->state().demo;
   ASSERT_EQ(demo.Blocks.size(), 605u);
 
   // Slow motion fading in over 20 to 200, double speed over 300 to 400.
@@ -104,17 +104,17 @@ TEST_F(EffectsOracleTest, ASpeedRampAndFadesSurviveASaveAndPlay) {
   // (its start swatch cleared again) from 450 to the end.
   Marks(50, 150);
   Click("SpeedButton3");
-  Tcolor_form* color = window_->ColorDialog();
-  QTest::mouseClick(color->end_panel, Qt::LeftButton);
-  color->end_op->setValue(200);
-  color->Button1->click();
+  ColorFadeDialog* color = window_->effects().colorFadeDialog();
+  QTest::mouseClick(test::Child<ColorSwatch>(*color, "end_panel"), Qt::LeftButton);
+  test::Child<QSlider>(*color, "end_op")->setValue(200);
+  test::Child<QPushButton>(*color, "Button1")->click();
   Marks(450, kMarkEnd);
   Click("SpeedButton3");
-  color->end_panel->SetColor(Qt::black);
-  color->end_op->setValue(255);
-  color->Button1->click();
+  test::Child<ColorSwatch>(*color, "end_panel")->setColor(Qt::black);
+  test::Child<QSlider>(*color, "end_op")->setValue(255);
+  test::Child<QPushButton>(*color, "Button1")->click();
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
-  EXPECT_EQ(window_->UndoStack(window_->FinalPanel)->count(), 5);
+  EXPECT_EQ(window_->editor().finalDocument().undoStack()->count(), 5);
 
   // Time lines: the running sum of the durations, block by block.
   long double sum = 0;

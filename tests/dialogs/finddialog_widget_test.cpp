@@ -33,46 +33,53 @@ TDemFile DemoWithHits(int blocks = 60) {
 
 class SearchFormTest : public ::testing::Test {
  protected:
+  QLineEdit* searchq() const { return test::Child<QLineEdit>(*form_, "searchq"); }
+  QPushButton* find_butt() const { return test::Child<QPushButton>(*form_, "find_butt"); }
+  QPushButton* findall_butt() const { return test::Child<QPushButton>(*form_, "findall_butt"); }
+  QPushButton* Button1() const { return test::Child<QPushButton>(*form_, "Button1"); }
+  QProgressBar* ProgressBar1() const { return test::Child<QProgressBar>(*form_, "ProgressBar1"); }
+  QListWidget* ListBox1() const { return test::Child<QListWidget>(*form_, "ListBox1"); }
+  QPlainTextEdit* Memo1() const { return test::Child<QPlainTextEdit>(*form_, "Memo1"); }
   SearchFormTest() {
     host_.master = test::StripHolding(DemoWithHits(), 'M', "master.dem");
-    form_ = std::make_unique<Tsearch_form>(host_);
+    form_ = std::make_unique<FindTextDialog>(host_);
   }
   QStringList Listed() const {
     QStringList rows;
-    for (int i = 0; i < form_->ListBox1->count(); ++i) rows << form_->ListBox1->item(i)->text();
+    for (int i = 0; i < ListBox1()->count(); ++i) rows << ListBox1()->item(i)->text();
     return rows;
   }
   void Query(const QString& text) {
-    form_->searchq->clear();
-    QTest::keyClicks(form_->searchq, text);
+    searchq()->clear();
+    QTest::keyClicks(searchq(), text);
   }
   // Lets the window run until the search ends.
   void Finish() {
     QElapsedTimer clock;
     clock.start();
-    while (form_->Session().Running() && clock.elapsed() < 20000) QApplication::processEvents();
-    ASSERT_FALSE(form_->Session().Running());
+    while (form_->session().Running() && clock.elapsed() < 20000) QApplication::processEvents();
+    ASSERT_FALSE(form_->session().Running());
   }
   std::string BlockTextOf(std::size_t b) { return BlockText(*host_.master.demo.Blocks[b]); }
 
   FakeEffectsHost host_;
-  std::unique_ptr<Tsearch_form> form_;
+  std::unique_ptr<FindTextDialog> form_;
   RecordedMessages boxes_;
 };
 
 TEST_F(SearchFormTest, IsBuiltHiddenWithItsControls) {
   EXPECT_FALSE(form_->isVisible());
   EXPECT_EQ(form_->windowTitle(), "Find Text");
-  EXPECT_EQ(form_->find_butt->text(), "Find");
-  EXPECT_TRUE(form_->find_butt->isDefault());
-  EXPECT_EQ(form_->findall_butt->text(), "Find All");
-  EXPECT_EQ(form_->Button1->text(), "Close");
-  EXPECT_EQ(form_->searchq->text(), "");
-  EXPECT_EQ(form_->ListBox1->count(), 0);
-  EXPECT_EQ(form_->Memo1->toPlainText(), "");
-  EXPECT_EQ(form_->ProgressBar1->minimum(), 1);
-  EXPECT_EQ(form_->ProgressBar1->maximum(), 64);
-  EXPECT_EQ(form_->ProgressBar1->value(), 1);
+  EXPECT_EQ(find_butt()->text(), "Find");
+  EXPECT_TRUE(find_butt()->isDefault());
+  EXPECT_EQ(findall_butt()->text(), "Find All");
+  EXPECT_EQ(Button1()->text(), "Close");
+  EXPECT_EQ(searchq()->text(), "");
+  EXPECT_EQ(ListBox1()->count(), 0);
+  EXPECT_EQ(Memo1()->toPlainText(), "");
+  EXPECT_EQ(ProgressBar1()->minimum(), 1);
+  EXPECT_EQ(ProgressBar1()->maximum(), 64);
+  EXPECT_EQ(ProgressBar1()->value(), 1);
   QStringList labels;
   for (const QLabel* label : form_->findChildren<QLabel*>()) labels << label->text();
   for (const char* text : {"Text to Find:", "Single Click to view block text", "Double Click to Goto Frame in Filmstrip"}) {
@@ -81,79 +88,79 @@ TEST_F(SearchFormTest, IsBuiltHiddenWithItsControls) {
 }
 
 TEST_F(SearchFormTest, FindFindNextAndTheEndOfTheSearch) {
-  form_->Open();
+  form_->showModeless();
   ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
   Query("Quad");
-  QTest::keyClick(form_->searchq, Qt::Key_Return);
+  QTest::keyClick(searchq(), Qt::Key_Return);
   Finish();
   EXPECT_EQ(Listed(), QStringList{"7"});
-  EXPECT_EQ(form_->find_butt->text(), "Find Next");
-  form_->find_butt->click();
+  EXPECT_EQ(find_butt()->text(), "Find Next");
+  find_butt()->click();
   Finish();
-  form_->find_butt->click();
+  find_butt()->click();
   Finish();
   EXPECT_EQ(Listed(), (QStringList{"7", "9", "40"}));
-  form_->find_butt->click();
+  find_butt()->click();
   Finish();
-  EXPECT_FALSE(form_->find_butt->isEnabled());
-  EXPECT_EQ(form_->find_butt->text(), "Find");
+  EXPECT_FALSE(find_butt()->isEnabled());
+  EXPECT_EQ(find_butt()->text(), "Find");
   // Editing the query resets it all.
-  QTest::keyClick(form_->searchq, Qt::Key_Backspace);
-  EXPECT_TRUE(form_->find_butt->isEnabled());
-  EXPECT_EQ(form_->ListBox1->count(), 0);
+  QTest::keyClick(searchq(), Qt::Key_Backspace);
+  EXPECT_TRUE(find_butt()->isEnabled());
+  EXPECT_EQ(ListBox1()->count(), 0);
   // Another letter case: no hit.
   Query("quad");
-  form_->find_butt->click();
+  find_butt()->click();
   Finish();
-  EXPECT_EQ(form_->ListBox1->count(), 0);
-  EXPECT_FALSE(form_->find_butt->isEnabled());
+  EXPECT_EQ(ListBox1()->count(), 0);
+  EXPECT_FALSE(find_butt()->isEnabled());
 }
 
 TEST_F(SearchFormTest, FindAllListsEveryHitInOrderAndLeavesTheBarAtItsStart) {
-  form_->Open();
+  form_->showModeless();
   Query("Quad");
-  form_->findall_butt->click();
+  findall_butt()->click();
   Finish();
   EXPECT_EQ(Listed(), (QStringList{"7", "9", "40"}));
-  EXPECT_EQ(form_->ProgressBar1->value(), 1);
-  EXPECT_TRUE(form_->findall_butt->isEnabled());
+  EXPECT_EQ(ProgressBar1()->value(), 1);
+  EXPECT_TRUE(findall_butt()->isEnabled());
 }
 
 TEST_F(SearchFormTest, AClickShowsTheBlockAndEditsGoIntoItAsOneStepPerBlock) {
-  form_->Open();
+  form_->showModeless();
   Query("Quad");
-  form_->findall_butt->click();
+  findall_butt()->click();
   Finish();
-  EXPECT_TRUE(form_->Memo1->isReadOnly()) << "nothing to write into yet";
-  form_->ListBox1Click(1);
-  EXPECT_EQ(ToBytes(form_->Memo1->toPlainText()), BlockTextOf(9));
-  EXPECT_FALSE(form_->Memo1->isReadOnly());
+  EXPECT_TRUE(Memo1()->isReadOnly()) << "nothing to write into yet";
+  form_->showResult(1);
+  EXPECT_EQ(ToBytes(Memo1()->toPlainText()), BlockTextOf(9));
+  EXPECT_FALSE(Memo1()->isReadOnly());
 
   // Typed at the end of the print line: the block changes at once, the
   // caret stays where it is.
-  QTextCursor cursor(form_->Memo1->document()->findBlockByNumber(3));
+  QTextCursor cursor(Memo1()->document()->findBlockByNumber(3));
   cursor.movePosition(QTextCursor::EndOfBlock);
-  form_->Memo1->setTextCursor(cursor);
+  Memo1()->setTextCursor(cursor);
   const int caret = cursor.position();
-  QTest::keyClicks(form_->Memo1, " //x");
+  QTest::keyClicks(Memo1(), " //x");
   EXPECT_EQ(std::string((*host_.master.demo.Blocks[9])[3]), " print \"Quad Damage\"; //x");
-  EXPECT_EQ(form_->Memo1->textCursor().position(), caret + 4);
+  EXPECT_EQ(Memo1()->textCursor().position(), caret + 4);
   EXPECT_EQ(host_.StepNames(), std::vector<std::string>{"Edit Block 9"});
 
   // Another block: a second step. Undone, the text box shows it again.
-  form_->ListBox1Click(2);
-  QTest::keyClicks(form_->Memo1, "!!");
+  form_->showResult(2);
+  QTest::keyClicks(Memo1(), "!!");
   EXPECT_EQ(host_.StepNames(), (std::vector<std::string>{"Edit Block 9", "Edit Block 40"}));
   host_.Undo();
-  form_->BlocksChanged('M');
-  EXPECT_EQ(ToBytes(form_->Memo1->toPlainText()), BlockTextOf(40));
+  form_->stripBlocksChanged('M');
+  EXPECT_EQ(ToBytes(Memo1()->toPlainText()), BlockTextOf(40));
   EXPECT_EQ(BlockTextOf(40).find("!!"), std::string::npos);
 
   // While screenshots are taken the text box is read-only.
-  form_->SetDemoLocked(true);
-  EXPECT_TRUE(form_->Memo1->isReadOnly());
-  form_->SetDemoLocked(false);
-  EXPECT_FALSE(form_->Memo1->isReadOnly());
+  form_->setDemoLocked(true);
+  EXPECT_TRUE(Memo1()->isReadOnly());
+  form_->setDemoLocked(false);
+  EXPECT_FALSE(Memo1()->isReadOnly());
 }
 
 TEST_F(SearchFormTest, ADoubleClickPutsTheBlockIntoTheMiddleFrame) {
@@ -162,44 +169,44 @@ TEST_F(SearchFormTest, ADoubleClickPutsTheBlockIntoTheMiddleFrame) {
   demo.Blocks[500]->Insert(3, " print \"Quad\";");
   host_.master = test::StripHolding(std::move(demo), 'M');
   host_.active = 'F';
-  form_->Open();
+  form_->showModeless();
   Query("Quad");
-  form_->findall_butt->click();
+  findall_butt()->click();
   Finish();
   EXPECT_EQ(Listed(), QStringList{}) << "the final strip, which holds no demo, was searched";
   host_.active = 'M';
-  form_->findall_butt->click();
+  findall_butt()->click();
   Finish();
   ASSERT_EQ(Listed(), (QStringList{"6", "500"}));
-  form_->ListBox1DblClick(0);
-  form_->ListBox1DblClick(1);
+  form_->goToResult(0);
+  form_->goToResult(1);
   EXPECT_EQ(host_.moves, (std::vector<std::int32_t>{4, 372}));
 }
 
 TEST_F(SearchFormTest, StaleResultsAreFollowedOrDroppedNeverUsed) {
-  form_->Open();
+  form_->showModeless();
   Query("Quad");
-  form_->findall_butt->click();
+  findall_butt()->click();
   Finish();
-  form_->ListBox1Click(2);
+  form_->showResult(2);
   // Block 40 deleted (kept alive by the undo history): its entry shows it
   // is gone and the text box no longer writes.
   host_.master.inMark = 40;
   host_.master.outMark = 40;
   host_.RunEffect(host_.master, "Delete", DeleteBlocks, {});
-  form_->BlocksChanged('M');
+  form_->stripBlocksChanged('M');
   EXPECT_EQ(Listed(), (QStringList{"7", "9", "40 (gone)"}));
-  EXPECT_TRUE(form_->Memo1->isReadOnly());
+  EXPECT_TRUE(Memo1()->isReadOnly());
   // Undone: back in the list and writable.
   host_.Undo();
-  form_->BlocksChanged('M');
+  form_->stripBlocksChanged('M');
   EXPECT_EQ(Listed(), (QStringList{"7", "9", "40"}));
-  EXPECT_FALSE(form_->Memo1->isReadOnly());
+  EXPECT_FALSE(Memo1()->isReadOnly());
   // Deleted again, then clicked: the entry goes, nothing is shown.
   host_.RunEffect(host_.master, "Delete", DeleteBlocks, {});
-  form_->ListBox1Click(2);
+  form_->showResult(2);
   EXPECT_EQ(Listed(), (QStringList{"7", "9"}));
-  EXPECT_EQ(form_->Memo1->toPlainText(), "");
+  EXPECT_EQ(Memo1()->toPlainText(), "");
   // A block pasted in front of 9: clicking its entry finds it at 10.
   host_.master.inMark = 4;
   host_.master.outMark = 4;
@@ -207,18 +214,18 @@ TEST_F(SearchFormTest, StaleResultsAreFollowedOrDroppedNeverUsed) {
   const ClipboardPtr clip = CopyBlocks(host_.master, silent);
   host_.master.inMark = 8;
   host_.RunEffect(host_.master, "Paste", [clip](StripEdit& e) { PasteBlocks(e, *clip); }, {});
-  form_->ListBox1Click(1);
+  form_->showResult(1);
   EXPECT_EQ(Listed(), (QStringList{"7", "10"}));
-  EXPECT_EQ(ToBytes(form_->Memo1->toPlainText()), BlockTextOf(10));
+  EXPECT_EQ(ToBytes(Memo1()->toPlainText()), BlockTextOf(10));
   // The demo closed: the list and the text box are emptied.
   host_.done.clear();
   host_.master.demo = TDemFile{};
   host_.master.fileName.clear();
-  form_->DemoReplaced('M');
-  EXPECT_EQ(form_->ListBox1->count(), 0);
-  EXPECT_EQ(form_->Memo1->toPlainText(), "");
-  form_->ListBox1Click(0);
-  form_->ListBox1DblClick(0);
+  form_->stripDemoReplaced('M');
+  EXPECT_EQ(ListBox1()->count(), 0);
+  EXPECT_EQ(Memo1()->toPlainText(), "");
+  form_->showResult(0);
+  form_->goToResult(0);
   EXPECT_TRUE(host_.moves.empty());
 }
 
@@ -227,29 +234,29 @@ TEST_F(SearchFormTest, ALongSearchLetsTheWindowRunAndStops) {
   demo.Blocks[3990]->Insert(3, " print \"needle\";");
   host_.master = test::StripHolding(std::move(demo), 'M');
   // Slices as short as they get: a few blocks each.
-  form_->sliceMilliseconds = 0;
-  form_->Open();
+  form_->setSliceMilliseconds(0);
+  form_->showModeless();
   Query("needle");
-  form_->find_butt->click();
-  EXPECT_TRUE(form_->Session().Running()) << "the first slice did not reach the end";
-  EXPECT_EQ(form_->find_butt->text(), "Stop");
-  EXPECT_FALSE(form_->ListBox1->count());
+  find_butt()->click();
+  EXPECT_TRUE(form_->session().Running()) << "the first slice did not reach the end";
+  EXPECT_EQ(find_butt()->text(), "Stop");
+  EXPECT_FALSE(ListBox1()->count());
   // The window gets its turns: the bar moves; Stop ends the search.
   QElapsedTimer clock;
   clock.start();
-  while (form_->ProgressBar1->value() == 1 && clock.elapsed() < 10000) QApplication::processEvents();
-  EXPECT_GT(form_->ProgressBar1->value(), 1);
-  EXPECT_TRUE(form_->Session().Running());
-  form_->find_butt->click();
-  EXPECT_FALSE(form_->Session().Running());
-  EXPECT_EQ(form_->find_butt->text(), "Find");
-  EXPECT_EQ(form_->ListBox1->count(), 0);
+  while (ProgressBar1()->value() == 1 && clock.elapsed() < 10000) QApplication::processEvents();
+  EXPECT_GT(ProgressBar1()->value(), 1);
+  EXPECT_TRUE(form_->session().Running());
+  find_butt()->click();
+  EXPECT_FALSE(form_->session().Running());
+  EXPECT_EQ(find_butt()->text(), "Find");
+  EXPECT_EQ(ListBox1()->count(), 0);
   // Closing the dialog ends a search as well.
-  form_->findall_butt->click();
-  EXPECT_TRUE(form_->Session().Running());
-  form_->Button1->click();
-  EXPECT_FALSE(form_->Session().Running());
-  EXPECT_TRUE(form_->findall_butt->isEnabled());
+  findall_butt()->click();
+  EXPECT_TRUE(form_->session().Running());
+  Button1()->click();
+  EXPECT_FALSE(form_->session().Running());
+  EXPECT_TRUE(findall_butt()->isEnabled());
 }
 
 TEST_F(SearchFormTest, ABlockTheTextBoxCannotHoldByteForByteIsShownButNeverWritten) {
@@ -257,22 +264,22 @@ TEST_F(SearchFormTest, ABlockTheTextBoxCannotHoldByteForByteIsShownButNeverWritt
   demo.Blocks[5]->Insert(3, " print \"zz caf\xe9 \x7f\";");  // Latin-1 survives the box
   demo.Blocks[7]->Insert(3, std::string(" print \"zz a\rb\0c\";", 19));
   host_.master = test::StripHolding(std::move(demo), 'M');
-  form_->Open();
+  form_->showModeless();
   Query("zz");
-  form_->findall_butt->click();
+  findall_butt()->click();
   Finish();
   ASSERT_EQ(Listed(), (QStringList{"5", "7"}));
-  form_->ListBox1Click(0);
-  EXPECT_FALSE(form_->Memo1->isReadOnly());
-  QTest::keyClicks(form_->Memo1, "x");
+  form_->showResult(0);
+  EXPECT_FALSE(Memo1()->isReadOnly());
+  QTest::keyClicks(Memo1(), "x");
   EXPECT_EQ(std::string((*host_.master.demo.Blocks[5])[0]), "xblock {");
   EXPECT_EQ(std::string((*host_.master.demo.Blocks[5])[3]), " print \"zz caf\xe9 \x7f\";");
 
   const std::string before = BlockTextOf(7);
-  form_->ListBox1Click(1);
-  EXPECT_TRUE(form_->Memo1->isReadOnly());
-  EXPECT_FALSE(form_->Memo1->toolTip().isEmpty());
-  QTest::keyClicks(form_->Memo1, "x");
+  form_->showResult(1);
+  EXPECT_TRUE(Memo1()->isReadOnly());
+  EXPECT_FALSE(Memo1()->toolTip().isEmpty());
+  QTest::keyClicks(Memo1(), "x");
   EXPECT_EQ(BlockTextOf(7), before);
   EXPECT_EQ(host_.StepNames(), std::vector<std::string>{"Edit Block 5"});
 }

@@ -50,16 +50,16 @@ class EditingOracleTest : public test::MainWindowFixture {
     window_ = MakeWindow();
   }
 
-  void Marks(TFilmStrip* strip, std::int32_t in, std::int32_t out) {
-    strip->State().inMark = in;
-    strip->State().outMark = out;
+  void Marks(FilmStripWidget* strip, std::int32_t in, std::int32_t out) {
+    strip->state().inMark = in;
+    strip->state().outMark = out;
   }
   void Insert(const char* command, const QString& text) {
     Trigger(command);
-    Tstuff_form* stuff = window_->StuffDialog();
-    stuff->text2insert->clear();
-    QTest::keyClicks(stuff->text2insert, text);
-    stuff->ok_butt->click();
+    StuffTextDialog* stuff = window_->editing().stuffTextDialog();
+    test::Child<QLineEdit>(*stuff, "text2insert")->clear();
+    QTest::keyClicks(test::Child<QLineEdit>(*stuff, "text2insert"), text);
+    test::Child<QPushButton>(*stuff, "ok_butt")->click();
   }
 };
 
@@ -72,7 +72,7 @@ TEST_F(EditingOracleTest, ABuiltDemoHoldsItsBlocksInOrderAndPlays) {
   Choose(fixture);
   Trigger("Open1");
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
-  Marks(window_->MasterPanel, 300, 499);
+  Marks(window_->sourceStrip(), 300, 499);
   Click("copy_butt");
 
   // Final strip: a new demo, the stretch pasted into it.
@@ -83,28 +83,28 @@ TEST_F(EditingOracleTest, ABuiltDemoHoldsItsBlocksInOrderAndPlays) {
 
   // Blocks 600 to 699 of the source pasted at the end.
   Click("mBF_butt");
-  Marks(window_->MasterPanel, 600, 699);
+  Marks(window_->sourceStrip(), 600, 699);
   Trigger("Copy1");
   Click("fBF_butt");
-  Marks(window_->FinalPanel, 4, kMarkEnd);
+  Marks(window_->finalStrip(), 4, kMarkEnd);
   Trigger("PasteonEnd1");
 
   // Blocks 54 to 103 of the final demo reversed, one block per frame.
-  window_->FinalPanel->State().step = 1;
-  Marks(window_->FinalPanel, 54, 103);
+  window_->finalStrip()->state().step = 1;
+  Marks(window_->finalStrip(), 54, 103);
   Trigger("Reverse1");
 
   // A centerprint into block 4 and a console command into block 10.
-  Marks(window_->FinalPanel, 4, kMarkEnd);
+  Marks(window_->finalStrip(), 4, kMarkEnd);
   Insert("CenterPrint1", "Welcome to the Tower");
-  Marks(window_->FinalPanel, 10, kMarkEnd);
+  Marks(window_->finalStrip(), 10, kMarkEnd);
   Insert("ConsoleCommand1", "echo \"edited with Clipvex\"");
 
   const std::string built = dir_.File("built from e4m2.dem");
   Choose(built);
   Trigger("SaveAs1");
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
-  EXPECT_FALSE(window_->Changed(window_->FinalPanel));
+  EXPECT_FALSE(window_->editor().finalDocument().isModified());
 
   // The blocks of the demo dump from 1 on are the block list entries from
   // 1 on; leading block 3 got the console reset line when it was read.
@@ -144,7 +144,7 @@ TEST_F(EditingOracleTest, TwoLevelsJoinedByPasteNewLevelPlay) {
   Click("mBF_butt");
   Choose(second);
   Trigger("Open1");
-  Marks(window_->MasterPanel, 4, 600);
+  Marks(window_->sourceStrip(), 4, 600);
   Trigger("Copy1");
   Click("fBF_butt");
   Trigger("PasteNewLevel1");

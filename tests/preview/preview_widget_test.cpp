@@ -24,7 +24,12 @@
 #include "preview/xserver.h"
 #include "settings/settingsstore.h"
 #include "support/testsupport.h"
+#include "ui/editorstate.h"
+#include "ui/effectscontroller.h"
+#include "ui/filmstripwidget.h"
 #include "ui/mainwindow.h"
+#include "ui/previewcontroller.h"
+#include "ui/stripcontroller.h"
 
 namespace clipvex {
 namespace {
@@ -83,7 +88,7 @@ class PreviewWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     if (window_) {
-      window_->Games().TerminateAll();
+      window_->preview().games().TerminateAll();
       window_.reset();
     }
     SetMessageBoxHook(previous_);
@@ -101,20 +106,20 @@ class PreviewWindowTest : public ::testing::Test {
     store_.WriteString("addparams", kFakeGame ? "--log " + log_ + " " + fakeOptions : "+timescale 4");
   }
 
-  Tclipvex_form& MakeWindow() {
-    window_ = std::make_unique<Tclipvex_form>(store_, chooser_);
-    QObject::connect(window_.get(), &Tclipvex_form::StatusChanged,
+  MainWindow& MakeWindow() {
+    window_ = std::make_unique<MainWindow>(store_, chooser_);
+    QObject::connect(window_.get(), &MainWindow::statusChanged,
                      [this](const QString& word) { words_.push_back(word.toStdString()); });
-    window_->previewTiming.settle = std::chrono::milliseconds(kFakeGame ? 0 : 1000);
+    window_->preview().timing().settle = std::chrono::milliseconds(kFakeGame ? 0 : 1000);
     window_->show();
-    window_->CreateForms();
+    window_->createDialogs();
     return *window_;
   }
 
   void Open(const std::string& fixture) {
     chooser_.answers.push_back(QString::fromStdString(kFixtures + fixture));
     window_->findChild<QAction*>("Open1")->trigger();
-    ASSERT_TRUE(window_->activeStrip->State().HasDemo()) << (boxes_.empty() ? "" : boxes_.back().toStdString());
+    ASSERT_TRUE(window_->activeStrip()->state().HasDemo()) << (boxes_.empty() ? "" : boxes_.back().toStdString());
   }
 
   void Click(const char* name) {
@@ -124,18 +129,18 @@ class PreviewWindowTest : public ::testing::Test {
   }
 
   std::string Thumbnail(std::int64_t block, char letter = 'M') const {
-    return window_->settings.previewpath + letter + std::to_string(block) + ".pcx";
+    return window_->editor().settings().previewpath + letter + std::to_string(block) + ".pcx";
   }
 
   // Every frame of the active strip shows the picture of its thumbnail file.
   void ExpectStripShowsThumbnails() {
-    TFilmStrip* strip = window_->activeStrip;
+    FilmStripWidget* strip = window_->activeStrip();
     std::set<std::string> pictures;
     for (int frame = 1; frame <= kFrames; ++frame) {
-      const std::string path = Thumbnail(strip->State().FrameBlock(frame), strip->Letter());
+      const std::string path = Thumbnail(strip->state().FrameBlock(frame), strip->letter());
       ASSERT_TRUE(FileExists(path)) << path;
       const RgbImage file = LoadPcxFile(path);
-      const QImage shown = strip->Image(frame)->Bitmap();
+      const QImage shown = strip->image(frame)->bitmap();
       ASSERT_EQ(shown.size(), QSize(file.width, file.height)) << "frame " << frame;
       EXPECT_EQ(shown.pixelColor(file.width / 2, file.height / 2),
                 QColor(file.pixels[(static_cast<std::size_t>(file.height / 2) * file.width + file.width / 2) * 3],
@@ -156,16 +161,16 @@ class PreviewWindowTest : public ::testing::Test {
   std::string log_ = dir_.File("game.log");
   MemorySettingsStore store_;
   QueuedChooser chooser_;
-  std::unique_ptr<Tclipvex_form> window_;
+  std::unique_ptr<MainWindow> window_;
   std::vector<QString> boxes_;
   std::vector<std::string> words_;
   MessageBoxHook previous_;
 };
 
 TEST_F(PreviewWindowTest, UpdateViewableStartsTheGameAndTheStripShowsItsPictures) {
-  Tclipvex_form& window = MakeWindow();
+  MainWindow& window = MakeWindow();
   Open("p15_introseq_tf107.dem");
-  ASSERT_EQ(window.MasterPanel->State().step, 32);
+  ASSERT_EQ(window.sourceStrip()->state().step, 32);
   Click("update_butt");
 
   EXPECT_EQ(boxes_, (std::vector<QString>{"Clipvex: Press OK when WinQuake is at the Console"}));
@@ -174,10 +179,10 @@ TEST_F(PreviewWindowTest, UpdateViewableStartsTheGameAndTheStripShowsItsPictures
   EXPECT_TRUE(Has("Updating Screenshots"));
   EXPECT_TRUE(Has("Starting WinQuake"));
   EXPECT_TRUE(Has("Updating Screenshots 9 of 9"));
-  EXPECT_EQ(window.StatusWord(), "Done");
-  EXPECT_FALSE(window.PreviewBusy());
+  EXPECT_EQ(window.statusWord(), "Done");
+  EXPECT_FALSE(window.preview().isBusy());
   EXPECT_TRUE(window.findChild<QAbstractButton*>("update_butt")->isEnabled());
-  EXPECT_EQ(window.Games().RunningCount(), 1u);
+  EXPECT_EQ(window.preview().games().RunningCount(), 1u);
   if (kFakeGame) {
     const std::vector<std::string> log = LogLines(log_);
     EXPECT_EQ(log.at(0), "args -game|id1|--log|" + log_);
@@ -187,17 +192,17 @@ TEST_F(PreviewWindowTest, UpdateViewableStartsTheGameAndTheStripShowsItsPictures
   }
 
   // Once more with the game running: no second game, no question.
-  window.MasterPanel->State().firstVisible = 292;
+  window.sourceStrip()->state().firstVisible = 292;
   Click("update_butt");
   EXPECT_EQ(boxes_.size(), 1u);
-  EXPECT_EQ(window.Games().RunningCount(), 1u);
+  EXPECT_EQ(window.preview().games().RunningCount(), 1u);
   ExpectStripShowsThumbnails();
 }
 
 TEST_F(PreviewWindowTest, FullPreviewFillsEveryFrameOfTheDemo) {
-  Tclipvex_form& window = MakeWindow();
+  MainWindow& window = MakeWindow();
   Open(kFakeGame ? "p666_e1m1_smoothme.dem" : "p15_e4m2_id101.dem");
-  StripState& state = window.MasterPanel->State();
+  StripState& state = window.sourceStrip()->state();
   if (kFakeGame) state.step = 4;  // several runs of at most a hundred screenshots
   const std::int64_t step = state.step;
   state.firstVisible = 4 + 2 * step;
@@ -213,7 +218,7 @@ TEST_F(PreviewWindowTest, FullPreviewFillsEveryFrameOfTheDemo) {
   EXPECT_TRUE(Has("Full Preview"));
   EXPECT_TRUE(Has("Full Preview: run 1 of " + std::to_string(runs)));
   EXPECT_TRUE(Has("Full Preview: run " + std::to_string(runs) + " of " + std::to_string(runs)));
-  EXPECT_EQ(window.StatusWord(), "Done");
+  EXPECT_EQ(window.statusWord(), "Done");
   // Scrolled to the end, the last frames show pictures too.
   Click("mFF_butt");
   for (int frame = 1; frame <= kFrames; ++frame) {
@@ -227,12 +232,12 @@ TEST_F(PreviewWindowTest, FullPreviewFillsEveryFrameOfTheDemo) {
 TEST_F(PreviewWindowTest, StopEndsTheWaitOfALongRunAtOnce) {
   if (kFakeGame) Params("--shot-ms 2500");  // nine screenshots over twenty seconds
   store_.WriteInteger("fastpre", 0);
-  Tclipvex_form& window = MakeWindow();
+  MainWindow& window = MakeWindow();
   Open(kFakeGame ? "p15_introseq_tf107.dem" : "p666_swampy_long_nodisconnect.dem");
-  if (!kFakeGame) window.MasterPanel->State().step = 256;  // some thirty seconds of playing
+  if (!kFakeGame) window.sourceStrip()->state().step = 256;  // some thirty seconds of playing
   // The stop button as soon as the first screenshot is in.
   bool pressed = false;
-  QObject::connect(&window, &Tclipvex_form::StatusChanged, [&](const QString& word) {
+  QObject::connect(&window, &MainWindow::statusChanged, [&](const QString& word) {
     if (!pressed && word == "Updating Screenshots 1 of 9") {
       pressed = true;
       QTimer::singleShot(0, [&] { Click("SpeedButton1"); });
@@ -240,19 +245,19 @@ TEST_F(PreviewWindowTest, StopEndsTheWaitOfALongRunAtOnce) {
   });
   Click("update_butt");
   EXPECT_TRUE(pressed);
-  EXPECT_EQ(window.StatusWord(), "Done");
-  const std::int64_t lastFrame = window.MasterPanel->State().FrameBlock(kFrames);
+  EXPECT_EQ(window.statusWord(), "Done");
+  const std::int64_t lastFrame = window.sourceStrip()->state().FrameBlock(kFrames);
   EXPECT_TRUE(FileExists(Thumbnail(4)));
   EXPECT_FALSE(FileExists(Thumbnail(lastFrame))) << "the run did not wait for its last screenshot";
   EXPECT_FALSE(Has("Updating Screenshots 9 of 9"));
-  EXPECT_FALSE(window.PreviewBusy());
+  EXPECT_FALSE(window.preview().isBusy());
   EXPECT_TRUE(boxes_.size() == 1) << "no error: a stop is no failure";
 
   // The main tool bar's stop button does the same.
   words_.clear();
   pressed = false;
-  QObject::disconnect(&window, &Tclipvex_form::StatusChanged, nullptr, nullptr);
-  QObject::connect(&window, &Tclipvex_form::StatusChanged, [&](const QString& word) {
+  QObject::disconnect(&window, &MainWindow::statusChanged, nullptr, nullptr);
+  QObject::connect(&window, &MainWindow::statusChanged, [&](const QString& word) {
     words_.push_back(word.toStdString());
     if (!pressed && word == "Updating Screenshots 1 of 9") {
       pressed = true;
@@ -262,25 +267,25 @@ TEST_F(PreviewWindowTest, StopEndsTheWaitOfALongRunAtOnce) {
   Click("update_butt");
   EXPECT_TRUE(pressed);
   EXPECT_FALSE(Has("Updating Screenshots 9 of 9"));
-  EXPECT_EQ(window.StatusWord(), "Done");
+  EXPECT_EQ(window.statusWord(), "Done");
 }
 
 TEST_F(PreviewWindowTest, PlaySelectionTypesIntoTheRunningGameAndReturns) {
-  Tclipvex_form& window = MakeWindow();
+  MainWindow& window = MakeWindow();
   Open("p666_e1m1_smoothme.dem");
   Click("update_butt");  // starts the game
-  ASSERT_EQ(window.Games().RunningCount(), 1u);
-  StripState& state = window.MasterPanel->State();
+  ASSERT_EQ(window.preview().games().RunningCount(), 1u);
+  StripState& state = window.sourceStrip()->state();
   state.inMark = 100;
   state.outMark = 300;
-  window.stopRequested = true;
+  window.editor().requestStop();
   words_.clear();
   Click("play_butt");
   EXPECT_EQ(words_, (std::vector<std::string>{"Playing Blocks", "Done"}));
-  EXPECT_TRUE(window.stopRequested) << "playing does not touch the stop flag";
+  EXPECT_TRUE(window.editor().stopRequested()) << "playing does not touch the stop flag";
   EXPECT_EQ(boxes_.size(), 1u) << "the running game is used";
-  EXPECT_EQ(window.Games().RunningCount(), 1u);
-  EXPECT_FALSE(window.PreviewBusy());
+  EXPECT_EQ(window.preview().games().RunningCount(), 1u);
+  EXPECT_FALSE(window.preview().isBusy());
   if (kFakeGame) {
     // The game gets the keys after the command has returned.
     EXPECT_TRUE(QTest::qWaitFor([&] { return Count(LogLines(log_), "play tempfilm 0") == 1; }, 10000));
@@ -289,15 +294,15 @@ TEST_F(PreviewWindowTest, PlaySelectionTypesIntoTheRunningGameAndReturns) {
 }
 
 TEST_F(PreviewWindowTest, WithoutADemoNothingStarts) {
-  Tclipvex_form& window = MakeWindow();
+  MainWindow& window = MakeWindow();
   Click("update_butt");
-  EXPECT_EQ(window.StatusWord(), "Updating Screenshots");
+  EXPECT_EQ(window.statusWord(), "Updating Screenshots");
   Click("fullpre_butt");
-  EXPECT_EQ(window.StatusWord(), "Full Preview");
+  EXPECT_EQ(window.statusWord(), "Full Preview");
   words_.clear();
   Click("play_butt");
   EXPECT_TRUE(words_.empty());
-  EXPECT_EQ(window.Games().RunningCount(), 0u);
+  EXPECT_EQ(window.preview().games().RunningCount(), 0u);
   EXPECT_TRUE(boxes_.empty());
 }
 
@@ -312,9 +317,9 @@ class FakeGameWindowTest : public PreviewWindowTest {
 };
 
 TEST_F(FakeGameWindowTest, CommandsAreDisabledWhileARunWaitsAndComeBackAfterItsTimeLimit) {
-  Tclipvex_form& window = MakeWindow();
-  window.previewTiming.shotsBase = std::chrono::milliseconds(1500);
-  window.previewTiming.shotsFactor = 0;
+  MainWindow& window = MakeWindow();
+  window.preview().timing().shotsBase = std::chrono::milliseconds(1500);
+  window.preview().timing().shotsFactor = 0;
   Open("p666_e1m1_smoothme.dem");
   auto enabled = [&](const char* name) {
     if (auto* action = window.findChild<QAction*>(name)) return action->isEnabled();
@@ -332,7 +337,7 @@ TEST_F(FakeGameWindowTest, CommandsAreDisabledWhileARunWaitsAndComeBackAfterItsT
   bool busy = false;
   int openAsked = -1;
   QTimer::singleShot(400, [&] {
-    busy = window.PreviewBusy();
+    busy = window.preview().isBusy();
     for (const char* name : names) during[name] = enabled(name);
     during["Added Later"] = added->isEnabled();
     // Something turning a command back on does not let it run.
@@ -362,37 +367,37 @@ TEST_F(FakeGameWindowTest, CommandsAreDisabledWhileARunWaitsAndComeBackAfterItsT
   for (const char* name : names) EXPECT_TRUE(enabled(name)) << name << " is enabled again";
   EXPECT_TRUE(added->isEnabled());
   EXPECT_FALSE(window.findChild<QAction*>("Undo1")->isEnabled()) << "what was disabled before stays so";
-  EXPECT_FALSE(window.PreviewBusy());
-  EXPECT_EQ(window.StatusWord(), "Done");
+  EXPECT_FALSE(window.preview().isBusy());
+  EXPECT_EQ(window.statusWord(), "Done");
 }
 
 TEST_F(FakeGameWindowTest, CommandsComeBackAfterAnError) {
-  Tclipvex_form& window = MakeWindow();
+  MainWindow& window = MakeWindow();
   Open("p666_e1m1_smoothme.dem");
   std::filesystem::remove(game_ + "winquake");
   Click("update_butt");
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_TRUE(boxes_[0].startsWith("Clipvex: Failed to execute program.  Error Code 2\n")) << boxes_[0].toStdString();
   EXPECT_TRUE(boxes_[0].endsWith("\nSet the game's folder in Options > Directories")) << boxes_[0].toStdString();
-  EXPECT_FALSE(window.PreviewBusy());
+  EXPECT_FALSE(window.preview().isBusy());
   EXPECT_TRUE(window.findChild<QAction*>("Open1")->isEnabled());
   EXPECT_TRUE(window.findChild<QAbstractButton*>("update_butt")->isEnabled());
-  EXPECT_EQ(window.StatusWord(), "Updating Screenshots");
+  EXPECT_EQ(window.statusWord(), "Updating Screenshots");
 }
 
 TEST_F(FakeGameWindowTest, ClosingTheWindowDuringAWaitEndsItAndClearsThePreviewFolder) {
-  Tclipvex_form& window = MakeWindow();
+  MainWindow& window = MakeWindow();
   Open("p666_e1m1_smoothme.dem");
   test::WriteFile(Thumbnail(4), "old");
   QTimer::singleShot(400, [&] {
-    EXPECT_TRUE(window.PreviewBusy());
+    EXPECT_TRUE(window.preview().isBusy());
     window.close();
     EXPECT_TRUE(window.isVisible()) << "the run ends first";
   });
   Click("update_butt");
   QTest::qWait(50);  // the close that was put off
   EXPECT_FALSE(window.isVisible());
-  for (const auto& entry : std::filesystem::directory_iterator(window.settings.previewpath)) {
+  for (const auto& entry : std::filesystem::directory_iterator(window.editor().settings().previewpath)) {
     EXPECT_NE(entry.path().extension(), ".pcx") << entry.path();
   }
   EXPECT_EQ(boxes_.size(), 1u) << "no time-limit message";

@@ -25,19 +25,19 @@ namespace {
 // Records what the strip asks of the window.
 class FakeHost : public StripHost {
  public:
-  bool IsActive(const TFilmStrip* strip) const override { return strip == active; }
-  void MakeActive(TFilmStrip* strip) override {
+  bool isActive(const FilmStripWidget* strip) const override { return strip == active; }
+  void makeActive(FilmStripWidget* strip) override {
     active = strip;
     calls.push_back("MakeActive");
   }
-  void ToggleLabelMode() override { calls.push_back("ToggleLabelMode"); }
-  void Refresh() override { calls.push_back("Refresh"); }
-  Tool CurrentTool() const override { return tool; }
-  void OpenViewer(std::int64_t block, bool asText) override {
+  void toggleLabelMode() override { calls.push_back("ToggleLabelMode"); }
+  void requestRefresh() override { calls.push_back("Refresh"); }
+  Tool currentTool() const override { return tool; }
+  void openViewer(std::int64_t block, bool asText) override {
     calls.push_back("OpenViewer " + std::to_string(block) + (asText ? " text" : " picture"));
   }
 
-  const TFilmStrip* active = nullptr;
+  const FilmStripWidget* active = nullptr;
   Tool tool = Tool::Arrow;
   std::vector<std::string> calls;
 };
@@ -137,8 +137,8 @@ class FilmStripTest : public ::testing::Test {
  protected:
   void SetUp() override {
     window.resize(1030, 340);
-    master = new TFilmStrip("MasterPanel", 32, host, &window);
-    finalStrip = new TFilmStrip("FinalPanel", 220, host, &window);
+    master = new FilmStripWidget("MasterPanel", 32, masterState, host, &window);
+    finalStrip = new FilmStripWidget("FinalPanel", 220, finalState, host, &window);
     window.show();
     settings.previewpath = dir.Path();
   }
@@ -152,61 +152,63 @@ class FilmStripTest : public ::testing::Test {
   test::TempDir dir;
   Settings settings;
   FakeHost host;
+  StripState masterState{'M'};
+  StripState finalState{'F'};
   QWidget window;
-  TFilmStrip* master = nullptr;
-  TFilmStrip* finalStrip = nullptr;
+  FilmStripWidget* master = nullptr;
+  FilmStripWidget* finalStrip = nullptr;
 };
 
 TEST_F(FilmStripTest, BuildsNineFramesAndTheBevel) {
-  for (TFilmStrip* strip : {master, finalStrip}) {
+  for (FilmStripWidget* strip : {master, finalStrip}) {
     const int top = strip == master ? 32 : 220;
     EXPECT_EQ(strip->geometry(), QRect(4, top, 1017, 105));
     EXPECT_EQ(strip->frameShape(), QFrame::Panel);
-    EXPECT_EQ(strip->State().firstVisible, 4);
-    EXPECT_EQ(strip->State().step, 32);
-    EXPECT_EQ(strip->State().inMark, 4);
-    EXPECT_EQ(strip->State().outMark, 100000);
-    EXPECT_FALSE(strip->State().HasDemo());
+    EXPECT_EQ(strip->state().firstVisible, 4);
+    EXPECT_EQ(strip->state().step, 32);
+    EXPECT_EQ(strip->state().inMark, 4);
+    EXPECT_EQ(strip->state().outMark, 100000);
+    EXPECT_FALSE(strip->state().HasDemo());
     for (int i = 1; i <= 9; ++i) {
       const int x = 8 + (i - 1) * 112;
       auto* image = strip->findChild<StripImage*>(QString("i%1").arg(i));
       auto* caption = strip->findChild<StripCaption*>(QString("l%1").arg(i));
       ASSERT_NE(image, nullptr);
       ASSERT_NE(caption, nullptr);
-      EXPECT_EQ(image, strip->Image(i));
-      EXPECT_EQ(caption, strip->Caption(i));
+      EXPECT_EQ(image, strip->image(i));
+      EXPECT_EQ(caption, strip->caption(i));
       EXPECT_EQ(image->geometry(), QRect(x, 20, 107, 80));
       EXPECT_EQ(caption->geometry(), QRect(x, 2, 107, 17));
       EXPECT_EQ(caption->alignment(), Qt::AlignCenter);
       EXPECT_TRUE(caption->text().isEmpty());
-      EXPECT_EQ(image->Bitmap().size(), QSize(320, 240));
-      EXPECT_EQ(Pixel(image->Bitmap(), 160, 120), QColor(Qt::white));
+      EXPECT_EQ(image->bitmap().size(), QSize(320, 240));
+      EXPECT_EQ(Pixel(image->bitmap(), 160, 120), QColor(Qt::white));
     }
   }
-  EXPECT_EQ(master->Letter(), 'M');
-  EXPECT_EQ(finalStrip->Letter(), 'F');
-  EXPECT_TRUE(master->Lowered());
+  EXPECT_EQ(master->letter(), 'M');
+  EXPECT_EQ(finalStrip->letter(), 'F');
+  EXPECT_TRUE(master->isLowered());
   EXPECT_EQ(master->frameShadow(), QFrame::Sunken);
-  EXPECT_FALSE(finalStrip->Lowered());
+  EXPECT_FALSE(finalStrip->isLowered());
   EXPECT_EQ(finalStrip->frameShadow(), QFrame::Raised);
-  finalStrip->SetLowered(true);
-  master->SetLowered(false);
-  EXPECT_TRUE(finalStrip->Lowered());
-  EXPECT_FALSE(master->Lowered());
+  finalStrip->setLowered(true);
+  master->setLowered(false);
+  EXPECT_TRUE(finalStrip->isLowered());
+  EXPECT_FALSE(master->isLowered());
 }
 
 TEST_F(FilmStripTest, FirstPressOnAnInactiveStripOnlyActivatesIt) {
   host.active = finalStrip;
-  master->State() = StripWith(100);
+  master->state() = StripWith(100);
   host.tool = Tool::In;
-  QTest::mouseClick(master->Image(3), Qt::LeftButton);
+  QTest::mouseClick(master->image(3), Qt::LeftButton);
   EXPECT_EQ(host.calls, Calls{"MakeActive"});
   EXPECT_EQ(host.active, master);
-  EXPECT_EQ(master->State().inMark, 4);
+  EXPECT_EQ(master->state().inMark, 4);
 
   host.active = finalStrip;
   host.calls.clear();
-  QTest::mouseClick(master->Caption(3), Qt::LeftButton);
+  QTest::mouseClick(master->caption(3), Qt::LeftButton);
   EXPECT_EQ(host.calls, Calls{"MakeActive"});
 
   host.active = finalStrip;
@@ -218,7 +220,7 @@ TEST_F(FilmStripTest, FirstPressOnAnInactiveStripOnlyActivatesIt) {
 
 TEST_F(FilmStripTest, LabelClickOnTheActiveStripTogglesTheLabels) {
   ActivateMaster();
-  QTest::mouseClick(master->Caption(5), Qt::LeftButton);
+  QTest::mouseClick(master->caption(5), Qt::LeftButton);
   EXPECT_EQ(host.calls, (Calls{"ToggleLabelMode", "Refresh"}));
 }
 
@@ -230,17 +232,17 @@ struct ToolCase {
 
 // Presses frame 2 (blocks 36 to 67 at step 32) of a strip holding a demo of
 // `entries` entries with every tool.
-void PressEveryTool(FakeHost& host, TFilmStrip* strip, std::int32_t entries, const std::vector<ToolCase>& cases) {
+void PressEveryTool(FakeHost& host, FilmStripWidget* strip, std::int32_t entries, const std::vector<ToolCase>& cases) {
   for (const ToolCase& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.tool));
-    strip->State() = StripWith(entries);
+    strip->state() = StripWith(entries);
     host.tool = c.tool;
     host.calls.clear();
-    QTest::mouseClick(strip->Image(2), Qt::LeftButton);
-    EXPECT_EQ(strip->State().inMark, c.inMark);
-    EXPECT_EQ(strip->State().outMark, c.outMark);
-    EXPECT_EQ(strip->State().firstVisible, c.firstVisible);
-    EXPECT_EQ(strip->State().step, c.step);
+    QTest::mouseClick(strip->image(2), Qt::LeftButton);
+    EXPECT_EQ(strip->state().inMark, c.inMark);
+    EXPECT_EQ(strip->state().outMark, c.outMark);
+    EXPECT_EQ(strip->state().firstVisible, c.firstVisible);
+    EXPECT_EQ(strip->state().step, c.step);
     EXPECT_EQ(host.calls, c.calls);
   }
 }
@@ -275,37 +277,37 @@ TEST_F(FilmStripTest, PressWithoutADemoDoesNothing) {
   ActivateMaster();
   for (Tool tool : {Tool::Arrow, Tool::ZoomIn, Tool::ZoomOut, Tool::ZoomImage, Tool::ToText, Tool::In, Tool::Out}) {
     host.tool = tool;
-    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) QTest::mouseClick(master->Image(2), button);
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) QTest::mouseClick(master->image(2), button);
   }
   EXPECT_TRUE(host.calls.empty());
-  EXPECT_EQ(master->State().inMark, 4);
-  EXPECT_EQ(master->State().outMark, 100000);
-  EXPECT_EQ(master->State().firstVisible, 4);
-  EXPECT_EQ(master->State().step, 32);
+  EXPECT_EQ(master->state().inMark, 4);
+  EXPECT_EQ(master->state().outMark, 100000);
+  EXPECT_EQ(master->state().firstVisible, 4);
+  EXPECT_EQ(master->state().step, 32);
 }
 
 TEST_F(FilmStripTest, ButtonsAndShiftReachTheTool) {
   ActivateMaster();
-  master->State() = StripWith(1000);
+  master->state() = StripWith(1000);
   host.tool = Tool::Arrow;
-  QTest::mouseClick(master->Image(9), Qt::LeftButton, Qt::ShiftModifier);
-  EXPECT_EQ(master->State().inMark, 4);
-  EXPECT_EQ(master->State().outMark, 4 + 8 * 32 + 31);
+  QTest::mouseClick(master->image(9), Qt::LeftButton, Qt::ShiftModifier);
+  EXPECT_EQ(master->state().inMark, 4);
+  EXPECT_EQ(master->state().outMark, 4 + 8 * 32 + 31);
 
   host.tool = Tool::ZoomIn;
-  QTest::mouseClick(master->Image(1), Qt::RightButton);
-  EXPECT_EQ(master->State().step, 64);
-  QTest::mouseClick(master->Image(1), Qt::MiddleButton);
-  EXPECT_EQ(master->State().step, 128);
+  QTest::mouseClick(master->image(1), Qt::RightButton);
+  EXPECT_EQ(master->state().step, 64);
+  QTest::mouseClick(master->image(1), Qt::MiddleButton);
+  EXPECT_EQ(master->state().step, 128);
 
   host.tool = Tool::ZoomImage;
   host.calls.clear();
-  QTest::mouseClick(master->Image(4), Qt::RightButton);
+  QTest::mouseClick(master->image(4), Qt::RightButton);
   EXPECT_EQ(host.calls, Calls{"OpenViewer " + std::to_string(4 + 3 * 128) + " text"});
 
   // Buttons beyond the three are no tool press.
   host.calls.clear();
-  QTest::mouseClick(master->Image(4), Qt::BackButton);
+  QTest::mouseClick(master->image(4), Qt::BackButton);
   EXPECT_TRUE(host.calls.empty());
 }
 
@@ -315,40 +317,40 @@ class RedrawTest : public FilmStripTest {
  protected:
   void SetUp() override {
     FilmStripTest::SetUp();
-    master->State() = StripWith(12);
-    master->State().step = 1;
-    master->State().inMark = 6;
-    master->State().outMark = 8;
-    master->State().demo.Blocks[5] = std::make_shared<Block>(Block{"block", " time 1.5s;"});
+    master->state() = StripWith(12);
+    master->state().step = 1;
+    master->state().inMark = 6;
+    master->state().outMark = 8;
+    master->state().demo.Blocks[5] = std::make_shared<Block>(Block{"block", " time 1.5s;"});
   }
-  const QImage& Bitmap(int frame) const { return master->Image(frame)->Bitmap(); }
+  const QImage& Bitmap(int frame) const { return master->image(frame)->bitmap(); }
 };
 
 TEST_F(RedrawTest, CaptionsAndTheirColours) {
-  master->Redraw(0, settings);
+  master->redraw(0, settings);
   for (int i = 1; i <= 9; ++i) {
     SCOPED_TRACE(i);
     const int block = 3 + i;
-    EXPECT_EQ(master->Caption(i)->text(), block < 12 ? QString::number(block) : QString());
+    EXPECT_EQ(master->caption(i)->text(), block < 12 ? QString::number(block) : QString());
     const bool selected = block >= 6 && block <= 8;
-    EXPECT_EQ(CaptionColor(master->Caption(i)), selected ? QColor(255, 0, 0) : QColor(Qt::black));
+    EXPECT_EQ(CaptionColor(master->caption(i)), selected ? QColor(255, 0, 0) : QColor(Qt::black));
   }
 
-  master->Redraw(1, settings);
-  EXPECT_EQ(master->Caption(1)->text(), "");
-  EXPECT_EQ(master->Caption(2)->text(), " 1.5s");
-  EXPECT_EQ(master->Caption(9)->text(), "");
+  master->redraw(1, settings);
+  EXPECT_EQ(master->caption(1)->text(), "");
+  EXPECT_EQ(master->caption(2)->text(), " 1.5s");
+  EXPECT_EQ(master->caption(9)->text(), "");
 
   // A new selection turns the red captions black again.
-  master->State().inMark = 11;
-  master->State().outMark = 100000;
-  master->Redraw(0, settings);
-  EXPECT_EQ(CaptionColor(master->Caption(3)), QColor(Qt::black));
-  EXPECT_EQ(CaptionColor(master->Caption(8)), QColor(255, 0, 0));
+  master->state().inMark = 11;
+  master->state().outMark = 100000;
+  master->redraw(0, settings);
+  EXPECT_EQ(CaptionColor(master->caption(3)), QColor(Qt::black));
+  EXPECT_EQ(CaptionColor(master->caption(8)), QColor(255, 0, 0));
 }
 
 TEST_F(RedrawTest, PlaceholdersAndCrosses) {
-  master->Redraw(0, settings);
+  master->redraw(0, settings);
   const QColor grey(128, 128, 128);
   for (int i = 1; i <= 9; ++i) {
     SCOPED_TRACE(i);
@@ -369,11 +371,11 @@ TEST_F(RedrawTest, PlaceholdersAndCrosses) {
   EXPECT_TRUE(IsRed(Pixel(Bitmap(9), 53, 40)));
 
   // The text names the strip's own file: the Final strip's frame differs.
-  finalStrip->State() = master->State();
-  finalStrip->State().letter = 'F';
-  finalStrip->Redraw(0, settings);
-  EXPECT_NE(finalStrip->Image(3)->Bitmap(), Bitmap(3));
-  EXPECT_EQ(Pixel(finalStrip->Image(3)->Bitmap(), 53, 40), grey);
+  finalStrip->state() = master->state();
+  finalStrip->state().letter = 'F';
+  finalStrip->redraw(0, settings);
+  EXPECT_NE(finalStrip->image(3)->bitmap(), Bitmap(3));
+  EXPECT_EQ(Pixel(finalStrip->image(3)->bitmap(), 53, 40), grey);
 }
 
 TEST_F(RedrawTest, LoadsThumbnailsAndNeverChangesTheirFiles) {
@@ -382,7 +384,7 @@ TEST_F(RedrawTest, LoadsThumbnailsAndNeverChangesTheirFiles) {
   test::WriteFile(dir.File("M5.pcx"), file);   // frame 2, not selected
   test::WriteFile(dir.File("M6.pcx"), file);   // frame 3, selected
   test::WriteFile(dir.File("M12.pcx"), file);  // past the end: not shown
-  master->Redraw(0, settings);
+  master->redraw(0, settings);
 
   const QImage& selected = Bitmap(3);
   ASSERT_EQ(selected.size(), QSize(TestPicture::kWidth, TestPicture::kHeight));
@@ -406,7 +408,7 @@ TEST_F(RedrawTest, ABrokenThumbnailShowsAnEmptyPicture) {
   test::WriteFile(dir.File("M6.pcx"), "not a picture at all");
   test::WriteFile(dir.File("M7.pcx"), file.substr(0, 200));
   test::WriteFile(dir.File("M4.pcx"), "");
-  master->Redraw(0, settings);
+  master->redraw(0, settings);
   EXPECT_TRUE(Bitmap(1).isNull());
   EXPECT_TRUE(Bitmap(3).isNull());
   EXPECT_TRUE(Bitmap(4).isNull());
@@ -418,26 +420,26 @@ TEST_F(RedrawTest, ABrokenThumbnailShowsAnEmptyPicture) {
 
 TEST_F(RedrawTest, PaintWhiteKeepsTheCaptions) {
   test::WriteFile(dir.File("M6.pcx"), TestPicture().File());
-  master->Redraw(0, settings);
-  master->PaintWhite();
+  master->redraw(0, settings);
+  master->paintWhite();
   QImage white(107, 80, QImage::Format_RGB32);
   white.fill(Qt::white);
   for (int i = 1; i <= 9; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(Bitmap(i).convertToFormat(QImage::Format_RGB32), white);
-    EXPECT_EQ(master->Caption(i)->text(), i < 9 ? QString::number(3 + i) : QString());
+    EXPECT_EQ(master->caption(i)->text(), i < 9 ? QString::number(3 + i) : QString());
   }
 }
 
 // The strip on the screen: frames drawn where they belong. Set
 // CLIPVEX_STRIP_SHOT to a file name to keep the picture.
 TEST_F(FilmStripTest, DrawsItsFramesOnTheScreen) {
-  master->State() = StripWith(40);
-  master->State().step = 4;
-  master->State().inMark = 12;
-  master->State().outMark = 27;
+  master->state() = StripWith(40);
+  master->state().step = 4;
+  master->state().inMark = 12;
+  master->state().outMark = 27;
   test::WriteFile(dir.File("M28.pcx"), TestPicture().File());
-  master->Redraw(0, settings);
+  master->redraw(0, settings);
   const QImage shot = master->grab().toImage();
   if (const char* name = std::getenv("CLIPVEX_STRIP_SHOT")) shot.save(QString::fromLocal8Bit(name));
 

@@ -27,7 +27,7 @@ using Words = std::vector<std::string>;
 class EditingWindowTest : public test::MainWindowFixture {
  protected:
   // A new demo `name` in the final strip.
-  void NewFinal(Tclipvex_form& window, const std::string& name) {
+  void NewFinal(MainWindow& window, const std::string& name) {
     window.findChild<QToolButton*>("fBF_butt")->click();
     chooser_.answers = {QString::fromStdString(dir_.File(name))};
     Trigger(window, "New1");
@@ -39,15 +39,15 @@ TEST_F(EditingWindowTest, CopyAndPasteIntoANewDemoWithUndoRedoAndTheTitle) {
   auto window = MakeWindow();
   EXPECT_EQ(ShownTitle(*window), "Clipvex");
   Open(*window, demo);
-  StripState& master = window->MasterPanel->State();
+  StripState& master = window->sourceStrip()->state();
   EXPECT_EQ(ShownTitle(*window), "source.dem - Clipvex");
   master.inMark = 10;
   master.outMark = 19;
   words_.clear();
   Click(*window, "copy_butt");
   EXPECT_EQ(words_, (Words{"Copying Blocks", "Done"}));
-  ASSERT_TRUE(window->Clipboard().Present());
-  EXPECT_EQ(window->Clipboard().clip->CopiedBlocks(), 10u);
+  ASSERT_TRUE(window->editor().clipboard().Present());
+  EXPECT_EQ(window->editor().clipboard().clip->CopiedBlocks(), 10u);
 
   NewFinal(*window, "built.dem");
   EXPECT_EQ(ShownTitle(*window), "built.dem - Clipvex");
@@ -58,7 +58,7 @@ TEST_F(EditingWindowTest, CopyAndPasteIntoANewDemoWithUndoRedoAndTheTitle) {
   words_.clear();
   Trigger(*window, "Paste1");
   EXPECT_EQ(words_, (Words{"Pasting Blocks", "Retiming File", "Done"}));
-  const StripState& final = window->FinalPanel->State();
+  const StripState& final = window->finalStrip()->state();
   ASSERT_EQ(final.Entries(), 15);
   const std::vector<std::string> pastedLines = final.demo.Blocks[4]->Lines();
   const std::vector<std::string> copiedLines = master.demo.Blocks[10]->Lines();
@@ -69,11 +69,11 @@ TEST_F(EditingWindowTest, CopyAndPasteIntoANewDemoWithUndoRedoAndTheTitle) {
     }
   }
   EXPECT_EQ(ShownTitle(*window), "built.dem* - Clipvex");
-  EXPECT_TRUE(window->Changed(window->FinalPanel));
-  EXPECT_FALSE(window->Changed(window->MasterPanel));
+  EXPECT_TRUE(window->editor().finalDocument().isModified());
+  EXPECT_FALSE(window->editor().sourceDocument().isModified());
   EXPECT_TRUE(undo->isEnabled());
   EXPECT_EQ(undo->text(), "&Undo Paste");
-  EXPECT_EQ(window->FinalPanel->Caption(1)->text(), "4");
+  EXPECT_EQ(window->finalStrip()->caption(1)->text(), "4");
 
   const std::string pasted = DumpOf(final.demo);
   Click(*window, "pasteend_butt");
@@ -117,7 +117,7 @@ TEST_F(EditingWindowTest, CutDeleteReverseAndPasteNewLevelAreStepsWithTheirNames
   const std::string demo = Generated("source.dem", 200);
   auto window = MakeWindow();
   Open(*window, demo);
-  StripState& master = window->MasterPanel->State();
+  StripState& master = window->sourceStrip()->state();
   const std::string opened = DumpOf(master.demo);
   const std::int32_t entries = master.Entries();
   QAction* undo = Action(*window, "Undo1");
@@ -171,7 +171,7 @@ TEST_F(EditingWindowTest, CutDeleteReverseAndPasteNewLevelAreStepsWithTheirNames
   for (int i = 0; i < 4; ++i) undo->trigger();
   EXPECT_EQ(DumpOf(master.demo), opened);
   EXPECT_FALSE(undo->isEnabled());
-  EXPECT_FALSE(window->Changed(window->MasterPanel));
+  EXPECT_FALSE(window->editor().sourceDocument().isModified());
   EXPECT_TRUE(boxes_.empty());
 }
 
@@ -182,7 +182,7 @@ TEST_F(EditingWindowTest, TheQuestionBeforeAChangedDemoIsDropped) {
   Click(*window, "copy_butt");
   NewFinal(*window, "built.txt");
   Trigger(*window, "Paste1");
-  const StripState& final = window->FinalPanel->State();
+  const StripState& final = window->finalStrip()->state();
   const std::string changed = DumpOf(final.demo);
 
   // Close, Cancel: everything stays, and the history still undoes exactly.
@@ -207,12 +207,12 @@ TEST_F(EditingWindowTest, TheQuestionBeforeAChangedDemoIsDropped) {
   EXPECT_EQ(final.fileName, dir_.File("built.txt"));
 
   // Save that fails keeps the demo open.
-  window->FinalPanel->State().fileName = dir_.File("no such folder/built.txt");
+  window->finalStrip()->state().fileName = dir_.File("no such folder/built.txt");
   answers_ = {SaveAnswer::Save};
   Trigger(*window, "Close1");
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_TRUE(final.HasDemo());
-  window->FinalPanel->State().fileName = dir_.File("built.txt");
+  window->finalStrip()->state().fileName = dir_.File("built.txt");
 
   // Save writes the demo, then New goes on.
   answers_ = {SaveAnswer::Save};
@@ -248,18 +248,18 @@ TEST_F(EditingWindowTest, TheClipboardOutlivesClosingBothStrips) {
   const std::string demo = Generated("source.dem", 100);
   auto window = MakeWindow();
   Open(*window, demo);
-  window->MasterPanel->State().inMark = 8;
-  window->MasterPanel->State().outMark = 9;
+  window->sourceStrip()->state().inMark = 8;
+  window->sourceStrip()->state().outMark = 9;
   Trigger(*window, "Copy1");
   Trigger(*window, "Close1");
   NewFinal(*window, "a.dem");
   Trigger(*window, "Close1");
-  EXPECT_FALSE(window->MasterPanel->State().HasDemo());
-  EXPECT_FALSE(window->FinalPanel->State().HasDemo());
-  ASSERT_TRUE(window->Clipboard().Present());
+  EXPECT_FALSE(window->sourceStrip()->state().HasDemo());
+  EXPECT_FALSE(window->finalStrip()->state().HasDemo());
+  ASSERT_TRUE(window->editor().clipboard().Present());
   NewFinal(*window, "b.dem");
   Trigger(*window, "Paste1");
-  EXPECT_EQ(window->FinalPanel->State().Entries(), 7);
+  EXPECT_EQ(window->finalStrip()->state().Entries(), 7);
 
   // Without a demo, the commands do nothing and show nothing.
   Click(*window, "mBF_butt");
@@ -276,30 +276,30 @@ TEST_F(EditingWindowTest, InsertCommandsUseTheStufftextDialogOnTheStripActiveAtO
   const std::string demo = Generated("source.dem", 100);
   auto window = MakeWindow();
   Open(*window, demo);
-  Tstuff_form* stuff = window->StuffDialog();
+  StuffTextDialog* stuff = window->editing().stuffTextDialog();
   ASSERT_NE(stuff, nullptr);
   EXPECT_FALSE(stuff->isVisible());
 
   Trigger(*window, "CenterPrint1");
   EXPECT_TRUE(stuff->isVisible());
-  EXPECT_EQ(stuff->Label1->text(), "Message to Print");
+  EXPECT_EQ(test::Child<QLabel>(*stuff, "Label1")->text(), "Message to Print");
   Trigger(*window, "ConsoleCommand1");
-  EXPECT_EQ(stuff->Label1->text(), "Text to insert at console:");
-  EXPECT_EQ(stuff->text2insert->maxLength(), 80) << "Center Print's limit lasts";
-  stuff->text2insert->setText("echo hello");
+  EXPECT_EQ(test::Child<QLabel>(*stuff, "Label1")->text(), "Text to insert at console:");
+  EXPECT_EQ(test::Child<QLineEdit>(*stuff, "text2insert")->maxLength(), 80) << "Center Print's limit lasts";
+  test::Child<QLineEdit>(*stuff, "text2insert")->setText("echo hello");
 
   // The final strip becomes active while the dialog is open, and its
   // in-mark moves to block 5: OK inserts there.
-  window->MasterPanel->State().inMark = 5;
-  window->MasterPanel->State().outMark = 6;
+  window->sourceStrip()->state().inMark = 5;
+  window->sourceStrip()->state().outMark = 6;
   Trigger(*window, "Copy1");
   NewFinal(*window, "built.dem");
   Trigger(*window, "Paste1");
-  ASSERT_EQ(window->FinalPanel->State().Entries(), 7);
-  window->FinalPanel->State().inMark = 5;
-  stuff->ok_butt->click();
+  ASSERT_EQ(window->finalStrip()->state().Entries(), 7);
+  window->finalStrip()->state().inMark = 5;
+  test::Child<QPushButton>(*stuff, "ok_butt")->click();
   EXPECT_FALSE(stuff->isVisible());
-  const Block& block = *window->FinalPanel->State().demo.Blocks[5];
+  const Block& block = *window->finalStrip()->state().demo.Blocks[5];
   EXPECT_EQ(block[3], " stufftext \"echo hello\\n\";");
   EXPECT_EQ(Action(*window, "Undo1")->text(), "&Undo Console Command");
   Trigger(*window, "Undo1");
@@ -307,14 +307,15 @@ TEST_F(EditingWindowTest, InsertCommandsUseTheStufftextDialogOnTheStripActiveAtO
 
   // The tool bar buttons open the dialog for Sound and Print Message.
   Click(*window, "SpeedButton5");
-  EXPECT_EQ(stuff->text2insert->text(), "play ");
+  EXPECT_EQ(test::Child<QLineEdit>(*stuff, "text2insert")->text(), "play ");
   Click(*window, "SpeedButton7");
-  EXPECT_EQ(stuff->Label1->text(), "Message to Print");
-  EXPECT_EQ(stuff->text2insert->maxLength(), 32767);
+  EXPECT_EQ(test::Child<QLabel>(*stuff, "Label1")->text(), "Message to Print");
+  EXPECT_EQ(test::Child<QLineEdit>(*stuff, "text2insert")->maxLength(), 32767);
 
   // While the dialog is the active window, Del belongs to its edit box.
   QAction* del = Action(*window, "Delete1");
-  stuff->onActivate();
+  QEvent stuffActivated(QEvent::WindowActivate);
+  QApplication::sendEvent(stuff, &stuffActivated);
   EXPECT_TRUE(del->shortcut().isEmpty());
   QEvent activate(QEvent::WindowActivate);
   QApplication::sendEvent(window.get(), &activate);

@@ -43,23 +43,23 @@ class EffectsWindowTest : public test::MainWindowFixture {
     ASSERT_EQ(test::MakeDemo(path, blocks), 0);
     MainWindowFixture::Open(*window_, path);
   }
-  StripState& Master() { return window_->MasterPanel->State(); }
-  QUndoStack* History() { return window_->UndoStack(window_->MasterPanel); }
+  StripState& Master() { return window_->sourceStrip()->state(); }
+  QUndoStack* History() { return window_->editor().sourceDocument().undoStack(); }
   void SetText(QLineEdit* box, const QString& text) {
     box->clear();
     QTest::keyClicks(box, text);
   }
   void FindAll(const QString& query) {
-    Tsearch_form* search = window_->SearchDialog();
-    SetText(search->searchq, query);
-    search->findall_butt->click();
+    FindTextDialog* search = window_->effects().findDialog();
+    SetText(test::Child<QLineEdit>(*search, "searchq"), query);
+    test::Child<QPushButton>(*search, "findall_butt")->click();
     QElapsedTimer clock;
     clock.start();
-    while (search->Session().Running() && clock.elapsed() < 20000) QApplication::processEvents();
+    while (search->session().Running() && clock.elapsed() < 20000) QApplication::processEvents();
   }
   QStringList Listed() {
     QStringList rows;
-    QListWidget* list = window_->SearchDialog()->ListBox1;
+    QListWidget* list = test::Child<QListWidget>(*window_->effects().findDialog(), "ListBox1");
     for (int i = 0; i < list->count(); ++i) rows << list->item(i)->text();
     return rows;
   }
@@ -67,33 +67,33 @@ class EffectsWindowTest : public test::MainWindowFixture {
 };
 
 TEST_F(EffectsWindowTest, OpenersShowTheirDialogsOnlyWithADemo) {
-  ASSERT_NE(window_->SpeedDialog(), nullptr);
+  ASSERT_NE(window_->effects().speedDialog(), nullptr);
   Trigger("Find1");
   Trigger("ChangeSpeed1");
   Trigger("ColorFade1");
   window_->findChild<QToolButton*>("SpeedButton3")->click();
-  EXPECT_FALSE(window_->SearchDialog()->isVisible());
-  EXPECT_FALSE(window_->SpeedDialog()->isVisible());
-  EXPECT_FALSE(window_->ColorDialog()->isVisible());
+  EXPECT_FALSE(window_->effects().findDialog()->isVisible());
+  EXPECT_FALSE(window_->effects().speedDialog()->isVisible());
+  EXPECT_FALSE(window_->effects().colorFadeDialog()->isVisible());
   EXPECT_EQ(Action("Find1")->shortcut(), QKeySequence("Ctrl+F"));
 
   Open(100);
   Master().inMark = 12;
   Master().outMark = 20;
   Trigger("ChangeSpeed1");
-  EXPECT_TRUE(window_->SpeedDialog()->isVisible());
-  EXPECT_EQ(window_->SpeedDialog()->st_block->text(), "12");
-  EXPECT_EQ(window_->SpeedDialog()->end_block->text(), "20");
+  EXPECT_TRUE(window_->effects().speedDialog()->isVisible());
+  EXPECT_EQ(test::Child<QLineEdit>(*window_->effects().speedDialog(), "st_block")->text(), "12");
+  EXPECT_EQ(test::Child<QLineEdit>(*window_->effects().speedDialog(), "end_block")->text(), "20");
   window_->findChild<QToolButton*>("SpeedButton3")->click();
-  EXPECT_TRUE(window_->ColorDialog()->isVisible());
-  EXPECT_EQ(window_->ColorDialog()->end_block->text(), "20");
+  EXPECT_TRUE(window_->effects().colorFadeDialog()->isVisible());
+  EXPECT_EQ(test::Child<QLineEdit>(*window_->effects().colorFadeDialog(), "end_block")->text(), "20");
   Trigger("Find1");
-  EXPECT_TRUE(window_->SearchDialog()->isVisible());
+  EXPECT_TRUE(window_->effects().findDialog()->isVisible());
   // The main tool bar's "Change Speed" button is the stop of screenshot runs.
-  window_->SpeedDialog()->hide();
+  window_->effects().speedDialog()->hide();
   window_->findChild<QToolButton*>("SpeedButton2")->click();
-  EXPECT_FALSE(window_->SpeedDialog()->isVisible());
-  EXPECT_TRUE(window_->stopRequested);
+  EXPECT_FALSE(window_->effects().speedDialog()->isVisible());
+  EXPECT_TRUE(window_->editor().stopRequested());
 }
 
 TEST_F(EffectsWindowTest, ASpeedRampAndAFadeAreOneStepEachAndUndoGivesBackTheDumpText) {
@@ -102,10 +102,10 @@ TEST_F(EffectsWindowTest, ASpeedRampAndAFadeAreOneStepEachAndUndoGivesBackTheDum
   Master().inMark = 20;
   Master().outMark = 80;
   Trigger("ChangeSpeed1");
-  Tspeed_form* speed = window_->SpeedDialog();
-  speed->fade_butt->click();
-  SetText(speed->percent_edit, "40");
-  speed->Button1->click();
+  SpeedDialog* speed = window_->effects().speedDialog();
+  test::Child<QRadioButton>(*speed, "fade_butt")->click();
+  SetText(test::Child<QLineEdit>(*speed, "percent_edit"), "40");
+  test::Child<QPushButton>(*speed, "Button1")->click();
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
   EXPECT_EQ(History()->count(), 1);
   EXPECT_EQ(History()->text(0), "Change Speed");
@@ -114,8 +114,8 @@ TEST_F(EffectsWindowTest, ASpeedRampAndAFadeAreOneStepEachAndUndoGivesBackTheDum
   EXPECT_NE(ramped, opened);
 
   Trigger("ColorFade1");
-  Tcolor_form* color = window_->ColorDialog();
-  color->Button1->click();
+  ColorFadeDialog* color = window_->effects().colorFadeDialog();
+  test::Child<QPushButton>(*color, "Button1")->click();
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
   EXPECT_EQ(History()->count(), 2);
   EXPECT_EQ(History()->text(1), "Color Fade");
@@ -135,7 +135,7 @@ TEST_F(EffectsWindowTest, ASpeedRampAndAFadeAreOneStepEachAndUndoGivesBackTheDum
   Master().inMark = 30;
   Master().outMark = 30;
   Trigger("ColorFade1");
-  color->Button1->click();
+  test::Child<QPushButton>(*color, "Button1")->click();
   EXPECT_EQ(boxes_, std::vector<QString>{"Clipvex: Invalid floating point operation"});
   EXPECT_TRUE(color->isVisible());
   EXPECT_EQ(History()->count(), 2);
@@ -146,11 +146,11 @@ TEST_F(EffectsWindowTest, TypingInFindTextIsOneStepPerBlockAndKeepsTheCaret) {
   Trigger("Find1");
   FindAll("camera");
   ASSERT_GE(Listed().size(), 10);
-  Tsearch_form* search = window_->SearchDialog();
+  FindTextDialog* search = window_->effects().findDialog();
   const int row = 5;
   const std::size_t block = Listed()[row].toULongLong();
-  search->ListBox1Click(row);
-  QPlainTextEdit* memo = search->Memo1;
+  search->showResult(row);
+  QPlainTextEdit* memo = test::Child<QPlainTextEdit>(*search, "Memo1");
   QTextCursor cursor = memo->textCursor();
   cursor.movePosition(QTextCursor::End);
   memo->setTextCursor(cursor);
@@ -169,7 +169,7 @@ TEST_F(EffectsWindowTest, TypingInFindTextIsOneStepPerBlockAndKeepsTheCaret) {
 
   // Two blocks: two steps; undo shows the block's text as it was again.
   QTest::keyClicks(memo, "!");
-  search->ListBox1Click(row + 1);
+  search->showResult(row + 1);
   EXPECT_NE(ToBytes(memo->toPlainText()), BlockTextOf(block));
   QTest::keyClicks(memo, "?");
   EXPECT_EQ(History()->count(), 2);
@@ -190,35 +190,35 @@ TEST_F(EffectsWindowTest, ResultsAndTheViewerNeverUseBlocksThatLeftTheDemo) {
   Open(120);
   Trigger("Find1");
   FindAll("camera");
-  Tsearch_form* search = window_->SearchDialog();
+  FindTextDialog* search = window_->effects().findDialog();
   const QStringList found = Listed();
   ASSERT_GE(found.size(), 20);
-  window_->OpenViewer(found[10].toLongLong(), true);
-  Tetc_form* viewer = window_->Viewer();
+  window_->effects().openViewer(found[10].toLongLong(), true);
+  BlockViewer* viewer = window_->effects().blockViewer();
   ASSERT_TRUE(viewer->isVisible());
-  EXPECT_EQ(viewer->Label2->text(), found[10]);
+  EXPECT_EQ(test::Child<QLabel>(*viewer, "Label2")->text(), found[10]);
 
   // The viewer's block and the tenth result deleted through the Edit menu.
   Master().inMark = found[10].toInt();
   Master().outMark = found[10].toInt();
   Trigger("Delete1");
   EXPECT_EQ(Listed()[10], found[10] + " (gone)");
-  EXPECT_TRUE(viewer->blocktext->isReadOnly());
-  EXPECT_EQ(viewer->Label2->text(), found[10] + " (gone)");
-  search->ListBox1Click(10);
+  EXPECT_TRUE(test::Child<QPlainTextEdit>(*viewer, "blocktext")->isReadOnly());
+  EXPECT_EQ(test::Child<QLabel>(*viewer, "Label2")->text(), found[10] + " (gone)");
+  search->showResult(10);
   EXPECT_EQ(Listed().size(), found.size() - 1);
-  EXPECT_EQ(search->Memo1->toPlainText(), "");
+  EXPECT_EQ(test::Child<QPlainTextEdit>(*search, "Memo1")->toPlainText(), "");
   // Back with an undo: the viewer may write again.
   Trigger("Undo1");
-  EXPECT_FALSE(viewer->blocktext->isReadOnly());
+  EXPECT_FALSE(test::Child<QPlainTextEdit>(*viewer, "blocktext")->isReadOnly());
 
   // Closed: no result and no viewer target is left.
   Trigger("Close1");
-  EXPECT_EQ(search->ListBox1->count(), 0);
-  EXPECT_EQ(ToBytes(viewer->blocktext->toPlainText()), "");
-  search->ListBox1Click(0);
-  search->ListBox1DblClick(0);
-  viewer->next_butt->click();
+  EXPECT_EQ(test::Child<QListWidget>(*search, "ListBox1")->count(), 0);
+  EXPECT_EQ(ToBytes(test::Child<QPlainTextEdit>(*viewer, "blocktext")->toPlainText()), "");
+  search->showResult(0);
+  search->goToResult(0);
+  test::Child<QPushButton>(*viewer, "next_butt")->click();
   EXPECT_TRUE(boxes_.empty());
 }
 
@@ -227,26 +227,26 @@ TEST_F(EffectsWindowTest, TheStripOpensTheViewerAndADoubleClickMovesTheStrip) {
   window_->findChild<QToolButton*>("totext_butt")->click();
   Master().firstVisible = 4;
   Master().step = 32;
-  QTest::mousePress(window_->MasterPanel->Image(3), Qt::LeftButton);
-  Tetc_form* viewer = window_->Viewer();
+  QTest::mousePress(window_->sourceStrip()->image(3), Qt::LeftButton);
+  BlockViewer* viewer = window_->effects().blockViewer();
   ASSERT_TRUE(viewer->isVisible());
-  EXPECT_TRUE(viewer->TextMode());
-  EXPECT_EQ(viewer->Label2->text(), "68");
-  EXPECT_EQ(ToBytes(viewer->blocktext->toPlainText()), BlockTextOf(68));
+  EXPECT_TRUE(viewer->isTextMode());
+  EXPECT_EQ(test::Child<QLabel>(*viewer, "Label2")->text(), "68");
+  EXPECT_EQ(ToBytes(test::Child<QPlainTextEdit>(*viewer, "blocktext")->toPlainText()), BlockTextOf(68));
   window_->findChild<QToolButton*>("zoom_image_butt")->click();
-  QTest::mousePress(window_->MasterPanel->Image(4), Qt::LeftButton);
-  EXPECT_FALSE(viewer->TextMode());
-  EXPECT_EQ(viewer->Label2->text(), "100");
+  QTest::mousePress(window_->sourceStrip()->image(4), Qt::LeftButton);
+  EXPECT_FALSE(viewer->isTextMode());
+  EXPECT_EQ(test::Child<QLabel>(*viewer, "Label2")->text(), "100");
 
   Trigger("Find1");
   FindAll("camera");
   const QStringList found = Listed();
   const int at500 = found.indexOf("500");
   ASSERT_GE(at500, 0);
-  window_->SearchDialog()->ListBox1DblClick(at500);
+  window_->effects().findDialog()->goToResult(at500);
   EXPECT_EQ(Master().firstVisible, 372);
-  EXPECT_EQ(window_->MasterPanel->Caption(5)->text(), "500");
-  window_->SearchDialog()->ListBox1DblClick(found.indexOf("6"));
+  EXPECT_EQ(window_->sourceStrip()->caption(5)->text(), "500");
+  window_->effects().findDialog()->goToResult(found.indexOf("6"));
   EXPECT_EQ(Master().firstVisible, 4);
 }
 
@@ -254,8 +254,9 @@ TEST_F(EffectsWindowTest, DialogsTakeTheDelShortcutAndNothingChangesDuringScreen
   Open(60);
   QAction* del = Action("Delete1");
   QEvent activate(QEvent::WindowActivate);
-  for (QWidget* dialog : std::initializer_list<QWidget*>{window_->SearchDialog(), window_->SpeedDialog(),
-                                                          window_->ColorDialog(), window_->Viewer()}) {
+  for (QWidget* dialog :
+       std::initializer_list<QWidget*>{window_->effects().findDialog(), window_->effects().speedDialog(),
+                                       window_->effects().colorFadeDialog(), window_->effects().blockViewer()}) {
     QApplication::sendEvent(window_.get(), &activate);
     ASSERT_EQ(del->shortcut(), QKeySequence(Qt::Key_Delete));
     QApplication::sendEvent(dialog, &activate);
@@ -264,17 +265,17 @@ TEST_F(EffectsWindowTest, DialogsTakeTheDelShortcutAndNothingChangesDuringScreen
 
   Trigger("Find1");
   FindAll("camera");
-  window_->SearchDialog()->ListBox1Click(0);
-  window_->OpenViewer(10, true);
-  window_->SetPreviewBusy(true);
-  EXPECT_TRUE(window_->SearchDialog()->Memo1->isReadOnly());
-  EXPECT_TRUE(window_->Viewer()->blocktext->isReadOnly());
-  EXPECT_FALSE(window_->SpeedDialog()->Button1->isEnabled());
-  EXPECT_FALSE(window_->ColorDialog()->Button1->isEnabled());
-  window_->SetPreviewBusy(false);
-  EXPECT_FALSE(window_->SearchDialog()->Memo1->isReadOnly());
-  EXPECT_FALSE(window_->Viewer()->blocktext->isReadOnly());
-  EXPECT_TRUE(window_->SpeedDialog()->Button1->isEnabled());
+  window_->effects().findDialog()->showResult(0);
+  window_->effects().openViewer(10, true);
+  window_->preview().setBusy(true);
+  EXPECT_TRUE(test::Child<QPlainTextEdit>(*window_->effects().findDialog(), "Memo1")->isReadOnly());
+  EXPECT_TRUE(test::Child<QPlainTextEdit>(*window_->effects().blockViewer(), "blocktext")->isReadOnly());
+  EXPECT_FALSE(test::Child<QPushButton>(*window_->effects().speedDialog(), "Button1")->isEnabled());
+  EXPECT_FALSE(test::Child<QPushButton>(*window_->effects().colorFadeDialog(), "Button1")->isEnabled());
+  window_->preview().setBusy(false);
+  EXPECT_FALSE(test::Child<QPlainTextEdit>(*window_->effects().findDialog(), "Memo1")->isReadOnly());
+  EXPECT_FALSE(test::Child<QPlainTextEdit>(*window_->effects().blockViewer(), "blocktext")->isReadOnly());
+  EXPECT_TRUE(test::Child<QPushButton>(*window_->effects().speedDialog(), "Button1")->isEnabled());
 }
 
 }  // namespace

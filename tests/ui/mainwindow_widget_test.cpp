@@ -27,20 +27,20 @@ const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/"
 
 class MainWindowTest : public test::MainWindowFixture {
  protected:
-  static QString Caption(TFilmStrip* strip, int frame) { return strip->Caption(frame)->text(); }
+  static QString Caption(FilmStripWidget* strip, int frame) { return strip->caption(frame)->text(); }
 };
 
 TEST_F(MainWindowTest, StartsWithEmptyStripsTheSourceStripActiveAndDone) {
   auto window = MakeWindow();
   EXPECT_EQ(window->windowTitle(), "Clipvex");
-  EXPECT_EQ(window->StatusWord(), "Done");
-  EXPECT_EQ(window->activeStrip, window->MasterPanel);
-  EXPECT_TRUE(window->MasterPanel->Lowered());
-  EXPECT_FALSE(window->FinalPanel->Lowered());
-  EXPECT_FALSE(window->MasterPanel->State().HasDemo());
-  EXPECT_FALSE(window->FinalPanel->State().HasDemo());
-  EXPECT_EQ(window->settings.previewpath, game_ + "/id1/");
-  EXPECT_FALSE(window->ConfigurationDialog()->isVisible());
+  EXPECT_EQ(window->statusWord(), "Done");
+  EXPECT_EQ(window->activeStrip(), window->sourceStrip());
+  EXPECT_TRUE(window->sourceStrip()->isLowered());
+  EXPECT_FALSE(window->finalStrip()->isLowered());
+  EXPECT_FALSE(window->sourceStrip()->state().HasDemo());
+  EXPECT_FALSE(window->finalStrip()->state().HasDemo());
+  EXPECT_EQ(window->editor().settings().previewpath, game_ + "/id1/");
+  EXPECT_FALSE(window->configurationDialog()->isVisible());
   EXPECT_FALSE(window->findChild<QWidget*>("mempanel")->isVisible());
   EXPECT_TRUE(boxes_.empty());
 }
@@ -48,9 +48,9 @@ TEST_F(MainWindowTest, StartsWithEmptyStripsTheSourceStripActiveAndDone) {
 TEST_F(MainWindowTest, MissingSettingsBringUpTheConfigurationDialog) {
   store_.Clear();
   auto window = MakeWindow();
-  EXPECT_TRUE(window->ConfigurationDialog()->isVisible());
-  EXPECT_FALSE(window->settings.configpending);
-  EXPECT_EQ(window->StatusWord(), "Done");
+  EXPECT_TRUE(window->configurationDialog()->isVisible());
+  EXPECT_FALSE(window->editor().settings().configpending);
+  EXPECT_EQ(window->statusWord(), "Done");
 }
 
 TEST_F(MainWindowTest, MenusHaveTheirCaptionsAndShortcuts) {
@@ -121,22 +121,23 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsAndShortcuts) {
     EXPECT_FALSE(button->icon().isNull()) << name;
   }
   EXPECT_TRUE(window->findChild<QToolButton*>("arrow_butt")->isChecked());
-  EXPECT_EQ(window->CurrentTool(), Tool::Arrow);
+  EXPECT_EQ(window->currentTool(), Tool::Arrow);
   window->findChild<QToolButton*>("in_butt")->click();
   EXPECT_FALSE(window->findChild<QToolButton*>("arrow_butt")->isChecked());
-  EXPECT_EQ(window->CurrentTool(), Tool::In);
+  EXPECT_EQ(window->currentTool(), Tool::In);
 }
 
 TEST_F(MainWindowTest, TheChangeSpeedButtonIsTheStopCommandAndTheDelShortcutComesBack) {
   auto window = MakeWindow();
   window->findChild<QToolButton*>("SpeedButton2")->click();
-  EXPECT_TRUE(window->stopRequested);
-  EXPECT_FALSE(window->ConfigurationDialog()->isVisible());
+  EXPECT_TRUE(window->editor().stopRequested());
+  EXPECT_FALSE(window->configurationDialog()->isVisible());
 
   QAction* del = Action(*window, "Delete1");
-  window->Directories1Click();
-  EXPECT_TRUE(window->ConfigurationDialog()->isVisible());
-  window->ConfigurationDialog()->onActivate();
+  window->showConfiguration();
+  EXPECT_TRUE(window->configurationDialog()->isVisible());
+  QEvent dialogActivated(QEvent::WindowActivate);
+  QApplication::sendEvent(window->configurationDialog(), &dialogActivated);
   EXPECT_TRUE(del->shortcut().isEmpty());
   QEvent activate(QEvent::WindowActivate);
   QApplication::sendEvent(window.get(), &activate);
@@ -151,13 +152,13 @@ TEST_F(MainWindowTest, OpenScrollZoomMarkSaveAndReopen) {
   Trigger(*window, "Open1");
   EXPECT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
   EXPECT_EQ(words_, (std::vector<std::string>{"Opening File", "Done"}));
-  StripState& master = window->MasterPanel->State();
+  StripState& master = window->sourceStrip()->state();
   ASSERT_TRUE(master.HasDemo());
   EXPECT_EQ(master.fileName, demo);
   const std::int32_t entries = master.Entries();
   EXPECT_EQ(master.step, FitStep(entries));
-  EXPECT_EQ(Caption(window->MasterPanel, 1), "4");
-  EXPECT_EQ(Caption(window->MasterPanel, 2), QString::number(4 + master.step));
+  EXPECT_EQ(Caption(window->sourceStrip(), 1), "4");
+  EXPECT_EQ(Caption(window->sourceStrip(), 2), QString::number(4 + master.step));
 
   // Scrolling at both ends.
   auto* left = window->findChild<QToolButton*>("mRW_butt");
@@ -181,11 +182,11 @@ TEST_F(MainWindowTest, OpenScrollZoomMarkSaveAndReopen) {
   // Zoom in on frame 1 with the zoom tool, then mark frames 2 to 3.
   window->findChild<QToolButton*>("Zoomin_butt")->click();
   const std::int32_t step = master.step;
-  QTest::mouseClick(window->MasterPanel->Image(1), Qt::LeftButton);
+  QTest::mouseClick(window->sourceStrip()->image(1), Qt::LeftButton);
   EXPECT_EQ(master.step, std::max(step / 2, 1));
   window->findChild<QToolButton*>("arrow_butt")->click();
-  QTest::mouseClick(window->MasterPanel->Image(2), Qt::LeftButton);
-  QTest::mouseClick(window->MasterPanel->Image(3), Qt::LeftButton, Qt::ShiftModifier);
+  QTest::mouseClick(window->sourceStrip()->image(2), Qt::LeftButton);
+  QTest::mouseClick(window->sourceStrip()->image(3), Qt::LeftButton, Qt::ShiftModifier);
   EXPECT_EQ(master.inMark, 4 + master.step);
   EXPECT_EQ(master.outMark, 4 + 3 * master.step - 1);
 
@@ -206,12 +207,12 @@ TEST_F(MainWindowTest, OpenScrollZoomMarkSaveAndReopen) {
 
   const TDemFile before = master.demo;
   window->findChild<QToolButton*>("fBF_butt")->click();
-  EXPECT_EQ(window->activeStrip, window->FinalPanel);
+  EXPECT_EQ(window->activeStrip(), window->finalStrip());
   chooser_.answers = {QString::fromStdString(savedDemo)};
   Trigger(*window, "Open1");
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
-  const TDemFile& after = window->FinalPanel->State().demo;
-  EXPECT_EQ(window->MasterPanel->State().fileName, savedText) << "the source strip keeps its demo";
+  const TDemFile& after = window->finalStrip()->state().demo;
+  EXPECT_EQ(window->sourceStrip()->state().fileName, savedText) << "the source strip keeps its demo";
   ASSERT_EQ(after.Blocks.size(), before.Blocks.size());
   std::size_t compared = 0;
   for (std::size_t b = 0; b < before.Blocks.size(); ++b) {
@@ -239,23 +240,23 @@ TEST_F(MainWindowTest, NewSaveAndCloseAnEmptyDemo) {
   Trigger(*window, "New1");
   EXPECT_EQ(words_, (std::vector<std::string>{"Creating New File", "Done"}));
   EXPECT_FALSE(FileExists(target)) << "nothing is written before the first save";
-  EXPECT_EQ(window->MasterPanel->State().step, 32);
+  EXPECT_EQ(window->sourceStrip()->state().step, 32);
   Trigger(*window, "Save1");
   EXPECT_EQ(test::ReadFile(target),
             "\r\n\r\n\r\n\r\nblock {\r\n camera 0.000000000 0.000000000 0.000000000;\r\n disconnect;\r\n}\r\n");
-  EXPECT_EQ(Caption(window->MasterPanel, 1), "4");
+  EXPECT_EQ(Caption(window->sourceStrip(), 1), "4");
 
   // Close: white pictures, captions as they were, no demo, thumbnails gone.
-  WriteFile(window->settings.previewpath + "M4.pcx", "not a picture");
-  WriteFile(window->settings.previewpath + "F4.pcx", "the other strip's");
+  WriteFile(window->editor().settings().previewpath + "M4.pcx", "not a picture");
+  WriteFile(window->editor().settings().previewpath + "F4.pcx", "the other strip's");
   words_.clear();
   Trigger(*window, "Close1");
   EXPECT_EQ(words_, (std::vector<std::string>{"Closing File", "Done"}));
-  EXPECT_FALSE(window->MasterPanel->State().HasDemo());
-  EXPECT_FALSE(FileExists(window->settings.previewpath + "M4.pcx"));
-  EXPECT_TRUE(FileExists(window->settings.previewpath + "F4.pcx"));
-  EXPECT_EQ(Caption(window->MasterPanel, 1), "4");
-  const QImage& bitmap = window->MasterPanel->Image(5)->Bitmap();
+  EXPECT_FALSE(window->sourceStrip()->state().HasDemo());
+  EXPECT_FALSE(FileExists(window->editor().settings().previewpath + "M4.pcx"));
+  EXPECT_TRUE(FileExists(window->editor().settings().previewpath + "F4.pcx"));
+  EXPECT_EQ(Caption(window->sourceStrip(), 1), "4");
+  const QImage& bitmap = window->sourceStrip()->image(5)->bitmap();
   EXPECT_EQ(bitmap.size(), QSize(107, 80));
   EXPECT_EQ(bitmap.pixelColor(50, 40), QColor(Qt::white));
 
@@ -263,9 +264,9 @@ TEST_F(MainWindowTest, NewSaveAndCloseAnEmptyDemo) {
   // its word standing, Save As and Close do nothing.
   for (const char* name : {"Save1", "SaveAs1", "Close1"}) EXPECT_FALSE(Action(*window, name)->isEnabled()) << name;
   words_.clear();
-  window->Save1Click();
-  window->SaveAs1Click();
-  window->Close1Click();
+  window->files().save();
+  window->files().saveAs();
+  window->files().closeDemo();
   EXPECT_EQ(words_, std::vector<std::string>{"Saving File"});
   EXPECT_EQ(chooser_.asked.size(), 1u) << "Save As without a demo shows no dialog";
 }
@@ -275,15 +276,15 @@ TEST_F(MainWindowTest, CancelledDialogsAndFailedOpensKeepTheDemo) {
   auto window = MakeWindow();
   chooser_.answers = {QString::fromStdString(demo)};
   Trigger(*window, "Open1");
-  ASSERT_TRUE(window->MasterPanel->State().HasDemo());
-  const std::size_t entries = window->MasterPanel->State().demo.Blocks.size();
+  ASSERT_TRUE(window->sourceStrip()->state().HasDemo());
+  const std::size_t entries = window->sourceStrip()->state().demo.Blocks.size();
 
   words_.clear();
   Trigger(*window, "Open1");  // cancelled
   EXPECT_EQ(words_, (std::vector<std::string>{"Opening File", "Done"}));
   Trigger(*window, "New1");  // cancelled
   EXPECT_EQ(words_.size(), 2u);
-  EXPECT_EQ(window->MasterPanel->State().fileName, demo);
+  EXPECT_EQ(window->sourceStrip()->state().fileName, demo);
 
   const std::string broken = dir_.File("broken.dem");
   WriteFile(broken, "this is no demo at all");
@@ -291,9 +292,9 @@ TEST_F(MainWindowTest, CancelledDialogsAndFailedOpensKeepTheDemo) {
   Trigger(*window, "Open1");
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_TRUE(boxes_[0].startsWith("Clipvex: The conversion of")) << boxes_[0].toStdString();
-  EXPECT_EQ(window->StatusWord(), "Opening File");
-  EXPECT_EQ(window->MasterPanel->State().fileName, demo);
-  EXPECT_EQ(window->MasterPanel->State().demo.Blocks.size(), entries);
+  EXPECT_EQ(window->statusWord(), "Opening File");
+  EXPECT_EQ(window->sourceStrip()->state().fileName, demo);
+  EXPECT_EQ(window->sourceStrip()->state().demo.Blocks.size(), entries);
 
   // A converter that cannot be started.
   std::filesystem::remove(game_ + "lmpc");
@@ -303,28 +304,28 @@ TEST_F(MainWindowTest, CancelledDialogsAndFailedOpensKeepTheDemo) {
   EXPECT_EQ(boxes_[1], QString::fromStdString("Clipvex: Failed to execute program.  Error Code 2\n" + game_ +
                                               "lmpc\nNo such file or directory\n"
                                               "Set the converter's folder in Options > Directories"));
-  EXPECT_EQ(window->MasterPanel->State().fileName, demo) << "a failed Save As keeps the file name";
+  EXPECT_EQ(window->sourceStrip()->state().fileName, demo) << "a failed Save As keeps the file name";
   EXPECT_FALSE(FileExists(dir_.File("elsewhere.dem")));
 }
 
 TEST_F(MainWindowTest, ARealDemoOpensIntoTheFinalStrip) {
   auto window = MakeWindow();
-  QTest::mouseClick(window->FinalPanel, Qt::LeftButton, {}, QPoint(1010, 100));
-  ASSERT_EQ(window->activeStrip, window->FinalPanel);
-  EXPECT_TRUE(window->FinalPanel->Lowered());
+  QTest::mouseClick(window->finalStrip(), Qt::LeftButton, {}, QPoint(1010, 100));
+  ASSERT_EQ(window->activeStrip(), window->finalStrip());
+  EXPECT_TRUE(window->finalStrip()->isLowered());
   chooser_.answers = {QString::fromStdString(kFixtures + "p15_e4m2_id101.dem")};
   Trigger(*window, "Open1");
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
-  EXPECT_FALSE(window->MasterPanel->State().HasDemo());
-  const StripState& final = window->FinalPanel->State();
+  EXPECT_FALSE(window->sourceStrip()->state().HasDemo());
+  const StripState& final = window->finalStrip()->state();
   ASSERT_TRUE(final.HasDemo());
   EXPECT_GT(final.Entries(), 1000);
   EXPECT_EQ(final.step, FitStep(final.demo.Blocks.size()));
   QApplication::setActiveWindow(window.get());
   QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);
-  EXPECT_TRUE(Caption(window->FinalPanel, 2).endsWith("s")) << Caption(window->FinalPanel, 2).toStdString();
+  EXPECT_TRUE(Caption(window->finalStrip(), 2).endsWith("s")) << Caption(window->finalStrip(), 2).toStdString();
   QTest::keyClick(window.get(), Qt::Key_B, Qt::ControlModifier);
-  EXPECT_EQ(Caption(window->FinalPanel, 2), QString::number(4 + final.step));
+  EXPECT_EQ(Caption(window->finalStrip(), 2), QString::number(4 + final.step));
 
   // Saved as a demo, closed and opened again: the same blocks.
   const std::size_t entries = final.demo.Blocks.size();
@@ -352,7 +353,7 @@ TEST_F(MainWindowTest, MemoryPanelShowsFreshFiguresAndHides) {
   bool ok = false;
   EXPECT_GT(panel->findChild<QLabel*>("physmem")->text().toULongLong(&ok), 0u);
   EXPECT_TRUE(ok);
-  window->mempanelDblClick();
+  QTest::mouseDClick(panel, Qt::LeftButton);
   EXPECT_FALSE(panel->isVisible());
 }
 
@@ -362,8 +363,8 @@ TEST_F(MainWindowTest, ClosingTheWindowClearsThePreviewFolderAndKeepsTheToolsBar
     WriteFile(game_ + "id1/M12.pcx", "x");
     WriteFile(game_ + "id1/quake00.pcx", "x");
     WriteFile(game_ + "id1/keep.dem", "x");
-    window->center_panelDblClick();
-    QToolBar* tools = window->ToolsBar();
+    QTest::mouseDClick(window->findChild<QWidget*>("center_panel"), Qt::LeftButton);
+    QToolBar* tools = window->toolsBar();
     ASSERT_TRUE(tools->isFloating());
     tools->hide();
     EXPECT_TRUE(tools->isVisible()) << "the Tools tool bar cannot be hidden";
@@ -381,8 +382,8 @@ TEST_F(MainWindowTest, ClosingTheWindowClearsThePreviewFolderAndKeepsTheToolsBar
   }
   {
     auto window = MakeWindow();
-    EXPECT_TRUE(window->ToolsBar()->isFloating());
-    EXPECT_EQ(window->ToolsBar()->pos(), QPoint(120, 140));
+    EXPECT_TRUE(window->toolsBar()->isFloating());
+    EXPECT_EQ(window->toolsBar()->pos(), QPoint(120, 140));
     window->close();
   }
   {
@@ -397,8 +398,8 @@ TEST_F(MainWindowTest, ClosingTheWindowClearsThePreviewFolderAndKeepsTheToolsBar
   }
   {
     auto window = MakeWindow();
-    EXPECT_FALSE(window->ToolsBar()->isFloating());
-    EXPECT_EQ(window->toolBarArea(window->ToolsBar()), Qt::BottomToolBarArea);
+    EXPECT_FALSE(window->toolsBar()->isFloating());
+    EXPECT_EQ(window->toolBarArea(window->toolsBar()), Qt::BottomToolBarArea);
     window->close();
   }
   std::unique_ptr<QSettings> stored = OpenClipvexSettings();
@@ -408,7 +409,7 @@ TEST_F(MainWindowTest, ClosingTheWindowClearsThePreviewFolderAndKeepsTheToolsBar
   stored->sync();
   {
     auto window = MakeWindow();
-    EXPECT_EQ(window->toolBarArea(window->ToolsBar()), Qt::TopToolBarArea);
+    EXPECT_EQ(window->toolBarArea(window->toolsBar()), Qt::TopToolBarArea);
     window->close();
   }
   stored->remove("ToolBars");

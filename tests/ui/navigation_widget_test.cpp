@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -27,8 +28,8 @@ const QString kDot = QString::fromUtf8("\xC2\xB7");
 
 // A demo of `entries` entries held by a strip as an opened one is: ordinary
 // blocks timed 0.05 s apart from 0, the closing block untimed.
-void GiveDemo(TFilmStrip* strip, std::int32_t entries, std::int32_t step) {
-  StripState& state = strip->State();
+void GiveDemo(FilmStripWidget* strip, std::int32_t entries, std::int32_t step) {
+  StripState& state = strip->state();
   state.demo.Blocks.clear();
   for (std::int32_t i = 0; i < entries; ++i) {
     auto block = std::make_shared<Block>();
@@ -37,7 +38,7 @@ void GiveDemo(TFilmStrip* strip, std::int32_t entries, std::int32_t step) {
     block->Add("}");
     state.demo.Blocks.push_back(block);
   }
-  state.fileName = std::string("demo ") + strip->Letter() + ".dem";
+  state.fileName = std::string("demo ") + strip->letter() + ".dem";
   state.step = step;
   state.firstVisible = 4;
 }
@@ -57,11 +58,11 @@ class NavigationTest : public test::MainWindowFixture {
     QApplication::setActiveWindow(window_.get());
   }
 
-  Tclipvex_form& W() { return *window_; }
-  TFilmStrip* Master() { return window_->MasterPanel; }
-  TFilmStrip* Final() { return window_->FinalPanel; }
+  MainWindow& W() { return *window_; }
+  FilmStripWidget* Master() { return window_->sourceStrip(); }
+  FilmStripWidget* Final() { return window_->finalStrip(); }
   QWidget* Child(const char* name) { return window_->findChild<QWidget*>(name); }
-  QString Position(TFilmStrip* strip) { return window_->PositionLabel(strip)->text(); }
+  QString Position(FilmStripWidget* strip) { return window_->strips().positionLabel(strip)->text(); }
   void Key(Qt::Key key, QWidget* target = nullptr) { QTest::keyClick(target ? target : window_.get(), key); }
   QSize Client() { return window_->centralWidget()->size(); }
   void ResizeClient(int width, int height) {
@@ -71,8 +72,8 @@ class NavigationTest : public test::MainWindowFixture {
 };
 
 TEST_F(NavigationTest, ScrollBarsFollowTheStripsAndMoveThem) {
-  QScrollBar* masterBar = W().ScrollBar(Master());
-  QScrollBar* finalBar = W().ScrollBar(Final());
+  QScrollBar* masterBar = W().strips().scrollBar(Master());
+  QScrollBar* finalBar = W().strips().scrollBar(Final());
   ASSERT_NE(masterBar, nullptr);
   ASSERT_NE(finalBar, nullptr);
   EXPECT_EQ(masterBar->objectName(), "ScrollBar1");
@@ -80,7 +81,7 @@ TEST_F(NavigationTest, ScrollBarsFollowTheStripsAndMoveThem) {
   EXPECT_FALSE(finalBar->isEnabled());
 
   GiveDemo(Master(), 1000, 32);
-  W().Refresh_buttClick();
+  W().strips().refresh();
   EXPECT_TRUE(masterBar->isEnabled());
   EXPECT_EQ(masterBar->minimum(), 4);
   EXPECT_EQ(masterBar->maximum(), 1000 - 9 * 32);
@@ -90,15 +91,15 @@ TEST_F(NavigationTest, ScrollBarsFollowTheStripsAndMoveThem) {
 
   // Moving the bar moves the strip on whole steps and redraws it.
   masterBar->setValue(300);
-  EXPECT_EQ(Master()->State().firstVisible, 292);
+  EXPECT_EQ(Master()->state().firstVisible, 292);
   EXPECT_EQ(masterBar->value(), 292);
-  EXPECT_EQ(Master()->Caption(1)->text(), "292");
+  EXPECT_EQ(Master()->caption(1)->text(), "292");
   masterBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_EQ(Master()->State().firstVisible, 324);
+  EXPECT_EQ(Master()->state().firstVisible, 324);
   masterBar->triggerAction(QAbstractSlider::SliderPageStepSub);
-  EXPECT_EQ(Master()->State().firstVisible, 36);
+  EXPECT_EQ(Master()->state().firstVisible, 36);
   masterBar->triggerAction(QAbstractSlider::SliderToMaximum);
-  EXPECT_EQ(Master()->State().firstVisible, 712);
+  EXPECT_EQ(Master()->state().firstVisible, 712);
 
   // The buttons move the bar too, also past its end.
   W().findChild<QToolButton*>("mRW_butt")->click();
@@ -106,23 +107,23 @@ TEST_F(NavigationTest, ScrollBarsFollowTheStripsAndMoveThem) {
   for (int i = 0; i < 2; ++i) W().findChild<QToolButton*>("mRW_butt")->click();
   EXPECT_EQ(masterBar->value(), 4);
   for (int i = 0; i < 40; ++i) W().findChild<QToolButton*>("mP_butt")->click();
-  EXPECT_EQ(Master()->State().firstVisible, 740);
+  EXPECT_EQ(Master()->state().firstVisible, 740);
   EXPECT_EQ(masterBar->value(), masterBar->maximum());
 
   // The bar of the other strip makes that strip active first.
   GiveDemo(Final(), 500, 8);
-  W().Refresh_buttClick();
-  ASSERT_EQ(W().activeStrip, Master());
+  W().strips().refresh();
+  ASSERT_EQ(W().activeStrip(), Master());
   finalBar->setValue(60);
-  EXPECT_EQ(W().activeStrip, Final());
-  EXPECT_TRUE(Final()->Lowered());
-  EXPECT_FALSE(Master()->Lowered());
-  EXPECT_EQ(Final()->State().firstVisible, 60);
-  EXPECT_EQ(Master()->State().firstVisible, 740);
-  EXPECT_EQ(Final()->Caption(1)->text(), "60");
+  EXPECT_EQ(W().activeStrip(), Final());
+  EXPECT_TRUE(Final()->isLowered());
+  EXPECT_FALSE(Master()->isLowered());
+  EXPECT_EQ(Final()->state().firstVisible, 60);
+  EXPECT_EQ(Master()->state().firstVisible, 740);
+  EXPECT_EQ(Final()->caption(1)->text(), "60");
 
   // Closing the demo empties the bar.
-  W().Close1Click();
+  W().files().closeDemo();
   EXPECT_FALSE(finalBar->isEnabled());
   EXPECT_EQ(finalBar->value(), 4);
   EXPECT_TRUE(masterBar->isEnabled());
@@ -131,61 +132,61 @@ TEST_F(NavigationTest, ScrollBarsFollowTheStripsAndMoveThem) {
 TEST_F(NavigationTest, TheWheelOverAStripMovesItOneFrameANotch) {
   GiveDemo(Master(), 1000, 32);
   GiveDemo(Final(), 1000, 16);
-  W().Refresh_buttClick();
+  W().strips().refresh();
 
-  Wheel(Master()->Image(3), QPoint(0, -120));  // down: forward
-  EXPECT_EQ(Master()->State().firstVisible, 36);
-  Wheel(Master()->Caption(5), QPoint(0, -240));
-  EXPECT_EQ(Master()->State().firstVisible, 100);
-  EXPECT_EQ(W().ScrollBar(Master())->value(), 100);
+  Wheel(Master()->image(3), QPoint(0, -120));  // down: forward
+  EXPECT_EQ(Master()->state().firstVisible, 36);
+  Wheel(Master()->caption(5), QPoint(0, -240));
+  EXPECT_EQ(Master()->state().firstVisible, 100);
+  EXPECT_EQ(W().strips().scrollBar(Master())->value(), 100);
   Wheel(Master(), QPoint(0, 120));  // up: back
-  EXPECT_EQ(Master()->State().firstVisible, 68);
-  Wheel(Master()->Image(1), QPoint(120, 0));  // left: back
-  EXPECT_EQ(Master()->State().firstVisible, 36);
+  EXPECT_EQ(Master()->state().firstVisible, 68);
+  Wheel(Master()->image(1), QPoint(120, 0));  // left: back
+  EXPECT_EQ(Master()->state().firstVisible, 36);
   // A fine wheel's half notches add up to one.
-  Wheel(Master()->Image(1), QPoint(0, -60));
-  EXPECT_EQ(Master()->State().firstVisible, 36);
-  Wheel(Master()->Image(1), QPoint(0, -60));
-  EXPECT_EQ(Master()->State().firstVisible, 68);
-  for (int i = 0; i < 10; ++i) Wheel(Master()->Image(1), QPoint(0, 120));
-  EXPECT_EQ(Master()->State().firstVisible, 4);
+  Wheel(Master()->image(1), QPoint(0, -60));
+  EXPECT_EQ(Master()->state().firstVisible, 36);
+  Wheel(Master()->image(1), QPoint(0, -60));
+  EXPECT_EQ(Master()->state().firstVisible, 68);
+  for (int i = 0; i < 10; ++i) Wheel(Master()->image(1), QPoint(0, 120));
+  EXPECT_EQ(Master()->state().firstVisible, 4);
 
   // Over the other strip: that one becomes active and moves.
-  Wheel(Final()->Image(9), QPoint(0, -120));
-  EXPECT_EQ(W().activeStrip, Final());
-  EXPECT_TRUE(Final()->Lowered());
-  EXPECT_EQ(Final()->State().firstVisible, 20);
-  EXPECT_EQ(Master()->State().firstVisible, 4);
-  EXPECT_EQ(Final()->Caption(1)->text(), "20");
+  Wheel(Final()->image(9), QPoint(0, -120));
+  EXPECT_EQ(W().activeStrip(), Final());
+  EXPECT_TRUE(Final()->isLowered());
+  EXPECT_EQ(Final()->state().firstVisible, 20);
+  EXPECT_EQ(Master()->state().firstVisible, 4);
+  EXPECT_EQ(Final()->caption(1)->text(), "20");
 }
 
 TEST_F(NavigationTest, KeysMoveTheActiveStripButLeaveTextBoxesTheirKeys) {
   GiveDemo(Master(), 1000, 32);
   GiveDemo(Final(), 1000, 16);
-  W().Refresh_buttClick();
+  W().strips().refresh();
 
   Key(Qt::Key_Right);
-  EXPECT_EQ(Master()->State().firstVisible, 36);
+  EXPECT_EQ(Master()->state().firstVisible, 36);
   Key(Qt::Key_Left);
-  EXPECT_EQ(Master()->State().firstVisible, 4);
+  EXPECT_EQ(Master()->state().firstVisible, 4);
   Key(Qt::Key_PageDown);
-  EXPECT_EQ(Master()->State().firstVisible, 292);
+  EXPECT_EQ(Master()->state().firstVisible, 292);
   Key(Qt::Key_PageUp);
-  EXPECT_EQ(Master()->State().firstVisible, 4);
+  EXPECT_EQ(Master()->state().firstVisible, 4);
   Key(Qt::Key_End);
-  EXPECT_EQ(Master()->State().firstVisible, 708);
-  EXPECT_EQ(Master()->Caption(1)->text(), "708");
+  EXPECT_EQ(Master()->state().firstVisible, 708);
+  EXPECT_EQ(Master()->caption(1)->text(), "708");
   Key(Qt::Key_Home);
-  EXPECT_EQ(Master()->State().firstVisible, 4);
-  EXPECT_EQ(Final()->State().firstVisible, 4) << "only the active strip moves";
+  EXPECT_EQ(Master()->state().firstVisible, 4);
+  EXPECT_EQ(Final()->state().firstVisible, 4) << "only the active strip moves";
 
   // The keys follow the active strip.
   QTest::mouseClick(Final(), Qt::LeftButton, {}, QPoint(2, 2));
-  ASSERT_EQ(W().activeStrip, Final());
+  ASSERT_EQ(W().activeStrip(), Final());
   Key(Qt::Key_Right);
   Key(Qt::Key_Right);
-  EXPECT_EQ(Final()->State().firstVisible, 36);
-  EXPECT_EQ(Master()->State().firstVisible, 4);
+  EXPECT_EQ(Final()->state().firstVisible, 36);
+  EXPECT_EQ(Master()->state().firstVisible, 4);
 
   // A text box with the focus keeps Left, Right, Home and End.
   auto* edit = new QLineEdit("some text", W().centralWidget());
@@ -200,7 +201,7 @@ TEST_F(NavigationTest, KeysMoveTheActiveStripButLeaveTextBoxesTheirKeys) {
   EXPECT_EQ(edit->cursorPosition(), 9);
   Key(Qt::Key_Home, edit);
   EXPECT_EQ(edit->cursorPosition(), 0);
-  EXPECT_EQ(Final()->State().firstVisible, 36);
+  EXPECT_EQ(Final()->state().firstVisible, 36);
   delete edit;
 }
 
@@ -208,13 +209,13 @@ TEST_F(NavigationTest, PositionTextsTellWhereEachStripIs) {
   EXPECT_EQ(Position(Master()), "");
   EXPECT_EQ(Position(Final()), "");
   GiveDemo(Master(), 1325, 32);
-  W().Refresh_buttClick();
+  W().strips().refresh();
   EXPECT_EQ(Position(Master()), "blocks 4-260 of 1,324 " + kDot + " 0:00.0-0:12.8");
   EXPECT_EQ(Position(Final()), "");
   Key(Qt::Key_Right);
   EXPECT_EQ(Position(Master()), "blocks 36-292 of 1,324 " + kDot + " 0:01.6-0:14.4");
   // The text fits where it is shown.
-  QLabel* label = W().PositionLabel(Master());
+  QLabel* label = W().strips().positionLabel(Master());
   EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
   EXPECT_TRUE(label->isVisible());
 
@@ -222,7 +223,7 @@ TEST_F(NavigationTest, PositionTextsTellWhereEachStripIs) {
   GiveDemo(Final(), 40, 1);
   QTest::mouseClick(Final(), Qt::LeftButton, {}, QPoint(2, 2));
   EXPECT_EQ(Position(Final()), "blocks 4-12 of 39 " + kDot + " 0:00.0-0:00.4");
-  W().Close1Click();
+  W().files().closeDemo();
   EXPECT_EQ(Position(Final()), "");
   EXPECT_EQ(Position(Master()), "blocks 36-292 of 1,324 " + kDot + " 0:01.6-0:14.4");
 }
@@ -265,12 +266,12 @@ TEST_F(NavigationTest, AtTheFormsSizeEveryControlKeepsItsPlace) {
   for (auto [name, form] : places) EXPECT_EQ(Child(name)->geometry(), form.translated(0, kRow)) << name;
   EXPECT_EQ(Child("Label8")->pos(), QPoint(944, 116 + kRow));
   EXPECT_EQ(Child("Label9")->pos(), QPoint(944, 172 + kRow));
-  for (TFilmStrip* strip : {Master(), Final()}) {
+  for (FilmStripWidget* strip : {Master(), Final()}) {
     for (int i = 1; i <= 9; ++i) {
-      EXPECT_EQ(strip->Image(i)->geometry(), QRect(8 + (i - 1) * 112, 20, 107, 80));
-      EXPECT_EQ(strip->Caption(i)->geometry(), QRect(8 + (i - 1) * 112, 2, 107, 17));
+      EXPECT_EQ(strip->image(i)->geometry(), QRect(8 + (i - 1) * 112, 20, 107, 80));
+      EXPECT_EQ(strip->caption(i)->geometry(), QRect(8 + (i - 1) * 112, 2, 107, 17));
     }
-    EXPECT_EQ(W().ScrollBar(strip)->geometry().top(), strip->geometry().bottom() + 3);
+    EXPECT_EQ(W().strips().scrollBar(strip)->geometry().top(), strip->geometry().bottom() + 3);
   }
   ExpectNothingOverlaps(client);
 
@@ -283,10 +284,10 @@ TEST_F(NavigationTest, AtTheFormsSizeEveryControlKeepsItsPlace) {
 TEST_F(NavigationTest, AGrownWindowStretchesTheStripsAndTheirPictures) {
   GiveDemo(Master(), 1000, 32);
   GiveDemo(Final(), 1000, 32);
-  W().activeStrip = Final();
-  W().Refresh_buttClick();
-  W().activeStrip = Master();
-  W().Refresh_buttClick();
+  W().editor().setActiveDocument(W().editor().finalDocument());
+  W().strips().refresh();
+  W().editor().setActiveDocument(W().editor().sourceDocument());
+  W().strips().refresh();
 
   ResizeClient(1280, 945);
   ASSERT_EQ(Client(), QSize(1280, 945));
@@ -294,7 +295,7 @@ TEST_F(NavigationTest, AGrownWindowStretchesTheStripsAndTheirPictures) {
   EXPECT_EQ(Master()->geometry().width(), 1273);
   EXPECT_EQ(Final()->geometry().width(), 1273);
   EXPECT_GT(Master()->height(), 105);
-  const QRect picture1 = Master()->Image(1)->geometry();
+  const QRect picture1 = Master()->image(1)->geometry();
   EXPECT_GT(picture1.width(), 107);
   EXPECT_LE(std::abs(picture1.height() * 107 - picture1.width() * 80), 107) << "the form's shape";
   // The buttons keep their row, left-aligned; the labels and the memory
@@ -304,28 +305,28 @@ TEST_F(NavigationTest, AGrownWindowStretchesTheStripsAndTheirPictures) {
   EXPECT_EQ(Child("play_butt")->geometry(), QRect(744, rowTop, 81, 73));
   EXPECT_EQ(Child("Label8")->pos(), QPoint(1280 - 80, rowTop));
   EXPECT_EQ(Final()->geometry().top(), rowTop + 76);
-  W().StatusBar1DblClick();
+  QTest::mouseDClick(W().statusBar(), Qt::LeftButton);
   EXPECT_EQ(Child("mempanel")->geometry().right() + 1, 1280 - 7);
-  W().mempanelDblClick();
+  QTest::mouseDClick(Child("mempanel"), Qt::LeftButton);
   ExpectNothingOverlaps(client);
 
   // Placeholders and crosses at the frames' new size, on both strips (the
   // inactive one keeps what it showed, drawn again at the new size).
-  for (TFilmStrip* strip : {Master(), Final()}) {
+  for (FilmStripWidget* strip : {Master(), Final()}) {
     for (int i = 1; i <= 9; ++i) {
-      const QImage& bitmap = strip->Image(i)->Bitmap();
-      EXPECT_EQ(bitmap.size(), strip->Image(i)->size()) << i;
-      EXPECT_EQ(strip->Image(i)->PictureRect(), strip->Image(i)->rect());
+      const QImage& bitmap = strip->image(i)->bitmap();
+      EXPECT_EQ(bitmap.size(), strip->image(i)->size()) << i;
+      EXPECT_EQ(strip->image(i)->pictureRect(), strip->image(i)->rect());
     }
   }
-  EXPECT_EQ(Final()->Caption(2)->text(), "36");
+  EXPECT_EQ(Final()->caption(2)->text(), "36");
   // Selected frames show grey without a cross; unselected ones a red cross
   // whose pen follows the bitmap's width.
-  Master()->State().inMark = 36;
-  Master()->State().outMark = 67;
-  W().Refresh_buttClick();
-  const QImage& selected = Master()->Image(2)->Bitmap();
-  const QImage& crossed = Master()->Image(3)->Bitmap();
+  Master()->state().inMark = 36;
+  Master()->state().outMark = 67;
+  W().strips().refresh();
+  const QImage& selected = Master()->image(2)->bitmap();
+  const QImage& crossed = Master()->image(3)->bitmap();
   const QPoint middle(selected.width() / 2, selected.height() / 2);
   EXPECT_EQ(selected.pixelColor(middle), QColor(128, 128, 128));
   EXPECT_EQ(crossed.pixelColor(middle), QColor(255, 0, 0));
@@ -338,8 +339,8 @@ TEST_F(NavigationTest, AGrownWindowStretchesTheStripsAndTheirPictures) {
   // Back to the form's size: the form's frames again.
   ResizeClient(1024, MinimumClientHeight());
   EXPECT_EQ(Master()->geometry(), QRect(4, 4, 1017, 105));
-  EXPECT_EQ(Master()->Image(9)->geometry(), QRect(904, 20, 107, 80));
-  EXPECT_EQ(Master()->Image(9)->Bitmap().size(), QSize(107, 80));
+  EXPECT_EQ(Master()->image(9)->geometry(), QRect(904, 20, 107, 80));
+  EXPECT_EQ(Master()->image(9)->bitmap().size(), QSize(107, 80));
   ExpectNothingOverlaps(client);
 }
 
@@ -347,17 +348,17 @@ TEST_F(NavigationTest, ThumbnailsKeepTheirShapeInsideWideFrames) {
   GiveDemo(Master(), 100, 1);
   // A wide, low window: the pictures widen but cannot grow in height.
   ResizeClient(1600, MinimumClientHeight());
-  StripImage* image = Master()->Image(1);
+  StripImage* image = Master()->image(1);
   ASSERT_GT(image->width(), image->height() * 4 / 3 + 10);
-  image->SetBitmap(QImage(320, 240, QImage::Format_RGB32));
-  const QRect shown = image->PictureRect();
+  image->setBitmap(QImage(320, 240, QImage::Format_RGB32));
+  const QRect shown = image->pictureRect();
   EXPECT_EQ(shown.height(), image->height());
   EXPECT_NEAR(shown.width(), image->height() * 4 / 3, 1);
   EXPECT_NEAR(shown.center().x(), image->rect().center().x(), 1);
   // A picture taller than wide is centred the other way.
-  image->SetBitmap(QImage(10, 40, QImage::Format_RGB32));
-  EXPECT_EQ(image->PictureRect().height(), image->height());
-  EXPECT_EQ(image->PictureRect().width(), image->height() / 4);
+  image->setBitmap(QImage(10, 40, QImage::Format_RGB32));
+  EXPECT_EQ(image->pictureRect().height(), image->height());
+  EXPECT_EQ(image->pictureRect().width(), image->height() / 4);
 }
 
 TEST_F(NavigationTest, FileShortcutsLabelModesAndWhatTheActiveStripAllows) {
@@ -381,13 +382,13 @@ TEST_F(NavigationTest, FileShortcutsLabelModesAndWhatTheActiveStripAllows) {
   EXPECT_TRUE(blockNumber->isChecked());
   EXPECT_FALSE(time->isChecked());
   QTest::keyClick(window_.get(), Qt::Key_T, Qt::ControlModifier);
-  EXPECT_EQ(W().labelMode, 1);
+  EXPECT_EQ(W().editor().labelMode(), 1);
   EXPECT_TRUE(time->isChecked());
   EXPECT_FALSE(blockNumber->isChecked());
   time->trigger();  // choosing the current mode again keeps it
   EXPECT_TRUE(time->isChecked());
-  QTest::mouseClick(Master()->Caption(4), Qt::LeftButton);  // the caption click toggles
-  EXPECT_EQ(W().labelMode, 0);
+  QTest::mouseClick(Master()->caption(4), Qt::LeftButton);  // the caption click toggles
+  EXPECT_EQ(W().editor().labelMode(), 0);
   EXPECT_TRUE(blockNumber->isChecked());
   EXPECT_FALSE(time->isChecked());
 
@@ -401,7 +402,7 @@ TEST_F(NavigationTest, FileShortcutsLabelModesAndWhatTheActiveStripAllows) {
   const std::string target = dir_.File("new one.txt");
   chooser_.answers = {QString::fromStdString(target)};
   QTest::keyClick(window_.get(), Qt::Key_N, Qt::ControlModifier);
-  ASSERT_EQ(Master()->State().fileName, target);
+  ASSERT_EQ(Master()->state().fileName, target);
   EXPECT_EQ(fileCommands(), on);
   QTest::mouseClick(Final(), Qt::LeftButton, {}, QPoint(2, 2));
   EXPECT_EQ(fileCommands(), off) << "the final strip holds no demo";
@@ -410,15 +411,15 @@ TEST_F(NavigationTest, FileShortcutsLabelModesAndWhatTheActiveStripAllows) {
 
   // While a preview runs they stay off, and afterwards follow the strip
   // that is active then.
-  W().SetPreviewBusy(true);
+  W().preview().setBusy(true);
   EXPECT_EQ(fileCommands(), off);
   QTest::mouseClick(Final(), Qt::LeftButton, {}, QPoint(2, 2));
-  W().SetPreviewBusy(false);
+  W().preview().setBusy(false);
   EXPECT_EQ(fileCommands(), off);
-  W().SetPreviewBusy(true);
+  W().preview().setBusy(true);
   QTest::mouseClick(Master(), Qt::LeftButton, {}, QPoint(2, 2));
   EXPECT_EQ(fileCommands(), off);
-  W().SetPreviewBusy(false);
+  W().preview().setBusy(false);
   EXPECT_EQ(fileCommands(), on);
 
   // The shortcuts reach their commands.
@@ -431,7 +432,7 @@ TEST_F(NavigationTest, FileShortcutsLabelModesAndWhatTheActiveStripAllows) {
   QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);                      // cancelled
   EXPECT_EQ(chooser_.asked, (std::vector<FileDialogKind>{FileDialogKind::Save, FileDialogKind::Open}));
   QTest::keyClick(window_.get(), Qt::Key_W, Qt::ControlModifier);
-  EXPECT_FALSE(Master()->State().HasDemo());
+  EXPECT_FALSE(Master()->state().HasDemo());
   EXPECT_EQ(fileCommands(), off);
   EXPECT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
   QTest::keyClick(window_.get(), Qt::Key_Q, Qt::ControlModifier);
@@ -444,17 +445,18 @@ TEST_F(NavigationTest, ARealDemoInAGrownWindow) {
   chooser_.answers = {QString::fromStdString(kFixtures + "p15_e4m2_id101.dem")};
   QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
-  const StripState& master = Master()->State();
+  const StripState& master = Master()->state();
   ASSERT_TRUE(master.HasDemo());
   const QString text = Position(Master());
   EXPECT_TRUE(text.startsWith("blocks 4-" + QString::number(4 + 8 * master.step) + " of ")) << text.toStdString();
   EXPECT_TRUE(text.contains(QRegularExpression(" " + kDot + " 0:00\\.\\d-0:\\d\\d\\.\\d$"))) << text.toStdString();
-  EXPECT_EQ(W().ScrollBar(Master())->maximum(), std::max(4, master.Entries() - 9 * master.step));
+  EXPECT_EQ(W().strips().scrollBar(Master())->maximum(), std::max(4, master.Entries() - 9 * master.step));
   Key(Qt::Key_End);
   EXPECT_EQ(master.firstVisible, LastPageStart(master));
-  EXPECT_EQ(W().ScrollBar(Master())->value(), std::min(master.firstVisible, W().ScrollBar(Master())->maximum()));
+  EXPECT_EQ(W().strips().scrollBar(Master())->value(),
+            std::min(master.firstVisible, W().strips().scrollBar(Master())->maximum()));
   ResizeClient(1280, 945);
-  EXPECT_EQ(Master()->Image(1)->Bitmap().size(), Master()->Image(1)->size());
+  EXPECT_EQ(Master()->image(1)->bitmap().size(), Master()->image(1)->size());
   EXPECT_TRUE(Action("Save1")->isEnabled());
 }
 

@@ -19,16 +19,16 @@ TEST_F(OpenPathWidgetTest, AFolderOrDeviceTypedIntoOpenLeavesTheStripAsItWas) {
   const std::string folder = dir_.File("a folder");
   std::filesystem::create_directories(folder);
 
-  Tclipvex_form window(store_, chooser_);
+  MainWindow window(store_, chooser_);
   window.show();
-  window.CreateForms();
+  window.createDialogs();
   chooser_.answers = {QString::fromStdString(demo)};
   window.findChild<QAction*>("Open1")->trigger();
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
-  StripState& strip = window.MasterPanel->State();
+  StripState& strip = window.sourceStrip()->state();
   ASSERT_EQ(strip.fileName, demo);
   const std::size_t entries = strip.demo.Blocks.size();
-  const QString secondCaption = window.MasterPanel->Caption(2)->text();
+  const QString secondCaption = window.sourceStrip()->caption(2)->text();
 
   chooser_.answers = {QString::fromStdString(folder), "/dev/zero"};
   window.findChild<QAction*>("Open1")->trigger();
@@ -38,7 +38,7 @@ TEST_F(OpenPathWidgetTest, AFolderOrDeviceTypedIntoOpenLeavesTheStripAsItWas) {
   EXPECT_EQ(boxes_[1], "Clipvex: '/dev/zero' is not a regular file");
   EXPECT_EQ(strip.fileName, demo);
   EXPECT_EQ(strip.demo.Blocks.size(), entries);
-  EXPECT_EQ(window.MasterPanel->Caption(2)->text(), secondCaption);
+  EXPECT_EQ(window.sourceStrip()->caption(2)->text(), secondCaption);
   EXPECT_FALSE(std::filesystem::exists(game_ + "tempfilm.out"));
 }
 

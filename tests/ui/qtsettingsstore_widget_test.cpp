@@ -46,9 +46,9 @@ class QtSettingsStoreTest : public ::testing::Test {
   void AcceptDialog(const std::string& game, const std::string& lmpc) {
     QtSettingsStore store;
     Settings settings;
-    Tdir_dialog_form dirDialog;
-    Tdircfg_form form(settings, store, dirDialog);
-    form.ShowModeless();
+    SelectDirectoryDialog dirDialog;
+    ConfigurationDialog form(settings, store, dirDialog);
+    form.showModeless();
     Child<QLineEdit>(form, "winqpath")->setText(Q(game));
     Child<QLineEdit>(form, "lmpcpath")->setText(Q(lmpc));
     Child<QCheckBox>(form, "fast_box")->setChecked(true);
@@ -97,8 +97,8 @@ TEST_F(QtSettingsStoreTest, DialogValuesAreReadBack) {
   // A fresh dialog shows what was stored.
   QtSettingsStore store;
   Settings settings;
-  Tdir_dialog_form dirDialog;
-  Tdircfg_form form(settings, store, dirDialog);
+  SelectDirectoryDialog dirDialog;
+  ConfigurationDialog form(settings, store, dirDialog);
   EXPECT_EQ(Child<QLineEdit>(form, "winqpath")->text(), Q(game_ + "/"));
   EXPECT_TRUE(Child<QCheckBox>(form, "fast_box")->isChecked());
 }
@@ -173,10 +173,10 @@ TEST_F(QtSettingsStoreTest, MalformedFileAsksForTheConfigurationAndIsRepaired) {
     Settings settings;
     EXPECT_FALSE(LoadSettings(settings, store, [this] { ++requests_; }));
     EXPECT_EQ(requests_, 1);
-    Tdir_dialog_form dirDialog;
-    Tdircfg_form form(settings, store, dirDialog);
+    SelectDirectoryDialog dirDialog;
+    ConfigurationDialog form(settings, store, dirDialog);
     EXPECT_EQ(Child<QLineEdit>(form, "dempath")->text(), "id1");
-    form.ShowModeless();
+    form.showModeless();
     Child<QLineEdit>(form, "winqpath")->setText(Q(game_));
     Child<QLineEdit>(form, "lmpcpath")->setText(Q(game_ + "/lmpc"));
     QTest::mouseClick(Child<QPushButton>(form, "ok_butt"), Qt::LeftButton);

@@ -62,12 +62,12 @@ void MainWindowFixture::TearDown() {
   SetQuestionHook(previousQuestion_);
 }
 
-std::unique_ptr<Tclipvex_form> MainWindowFixture::MakeWindow() {
-  auto window = std::make_unique<Tclipvex_form>(store_, chooser_);
-  QObject::connect(window.get(), &Tclipvex_form::StatusChanged,
+std::unique_ptr<MainWindow> MainWindowFixture::MakeWindow() {
+  auto window = std::make_unique<MainWindow>(store_, chooser_);
+  QObject::connect(window.get(), &MainWindow::statusChanged,
                    [this](const QString& word) { words_.push_back(word.toStdString()); });
   window->show();
-  window->CreateForms();
+  window->createDialogs();
   return window;
 }
 
@@ -77,7 +77,7 @@ std::string MainWindowFixture::Generated(const std::string& name, int blocks) {
   return path;
 }
 
-void MainWindowFixture::Open(Tclipvex_form& window, const std::string& path) {
+void MainWindowFixture::Open(MainWindow& window, const std::string& path) {
   chooser_.answers = {QString::fromStdString(path)};
   Trigger(window, "Open1");
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();

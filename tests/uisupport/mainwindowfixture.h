@@ -13,11 +13,20 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/dialogtesthelpers.h"
 #include "dialogs/filechooser.h"
 #include "dialogs/messages.h"
 #include "settings/settingsstore.h"
 #include "support/testsupport.h"
+#include "ui/editcontroller.h"
+#include "ui/editorstate.h"
+#include "ui/effectscontroller.h"
+#include "ui/filecontroller.h"
+#include "ui/filmstripwidget.h"
 #include "ui/mainwindow.h"
+#include "ui/previewcontroller.h"
+#include "ui/stripcontroller.h"
+#include "ui/toolsbar.h"
 
 namespace clipvex::test {
 
@@ -49,11 +58,11 @@ class MainWindowFixture : public ::testing::Test {
 
   // A window on the fixture's settings and chooser, its status words
   // recorded in `words_`, shown, with its forms made.
-  std::unique_ptr<Tclipvex_form> MakeWindow();
+  std::unique_ptr<MainWindow> MakeWindow();
   // A generated demo `name` of `blocks` blocks in the workspace.
   std::string Generated(const std::string& name, int blocks);
   // Opens `path` into the active strip through File > Open; no message box.
-  void Open(Tclipvex_form& window, const std::string& path);
+  void Open(MainWindow& window, const std::string& path);
   // Queues `path` as the next answer of the file dialogs.
   void Choose(const std::string& path) { chooser_.answers.push_back(QString::fromStdString(path)); }
 
@@ -74,7 +83,7 @@ class MainWindowFixture : public ::testing::Test {
   std::deque<SaveAnswer> answers_;  // the answers to the questions to come
   std::vector<std::string> words_;
   // The window of the tests that keep one for the whole test (MakeWindow).
-  std::unique_ptr<Tclipvex_form> window_;
+  std::unique_ptr<MainWindow> window_;
 
  private:
   MessageBoxHook previousBox_;
