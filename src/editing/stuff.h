@@ -1,6 +1,7 @@
 // Insert > Sound, Print Message, Center Print and Console Command: one line
 // of game console text put into a block, through the Stufftext dialog. The
-// rules here build the line and put it in; stuff_main.* is the dialog.
+// rules here build the line and put it in; dialogs/stufftextdialog.* is
+// the dialog.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Color Fade: a v_cshift console line in every block of a range, blending
 // colour and opacity linearly from a start to an end. Lines of an earlier
 // fade at the head of a block go first, so a second fade replaces the
-// first. color_main.* is the dialog; these are its rules.
+// first. dialogs/colorfadedialog.* is the dialog; these are its rules.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,7 @@
 // What the Change Speed, Color Fade, Find Text and block viewer windows
-// need of the main window: the strips, the settings, and the one way they
-// change a demo, as a step of its undo history.
+// need of the editor (the effects controller of the main window): the
+// strips, the settings, and the one way they change a demo, as a step of
+// its undo history.
 #pragma once
 
 #include <cstdint>

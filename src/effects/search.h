@@ -1,7 +1,7 @@
 // Find Text: the search through a strip's blocks for a text, one hit at a
 // time (Find, Find Next) or all at once (Find All), the list of blocks
-// found, and what clicking them does. search_main.* is the dialog; this is
-// its state record and its rules.
+// found, and what clicking them does. dialogs/finddialog.* is the dialog;
+// this is its state record and its rules.
 //
 // A search runs in steps so that the window keeps painting and the Stop
 // button works: Advance() searches until a hit, the end, or until the

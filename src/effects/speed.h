@@ -1,7 +1,7 @@
 // Change Speed: the durations of a range of blocks multiplied by 100 / p,
 // by one constant percentage or by one that fades in linearly across the
-// range, and the demo retimed from the durations. speed_main.* is the
-// dialog; these are its rules.
+// range, and the demo retimed from the durations. dialogs/speeddialog.* is
+// the dialog; these are its rules.
 #pragma once
 
 #include <cstdint>

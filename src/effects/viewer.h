@@ -1,7 +1,7 @@
 // The block viewer: one block of the active strip at a time, as its text
 // (which can be edited) or as its thumbnail at full size, stepped with "<"
-// and ">" or scrolled through. etc_main.* is the window; these are its
-// state record and its rules.
+// and ">" or scrolled through. dialogs/blockviewer.* is the window; these
+// are its state record and its rules.
 #pragma once
 
 #include <cstdint>
