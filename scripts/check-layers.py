@@ -13,7 +13,10 @@ script fails (exit status 1, one line per finding) when
     or through the libraries it links;
   - a plain C++ folder includes a Qt header or links Qt;
   - the command-line tools and the preview game include or link anything of
-    the editor but the converter library (tools/demfmt) and the PCX codec.
+    the editor but the converter library (tools/demfmt) and the PCX codec;
+  - the window layer carries form names: a class or file of src/ui or
+    src/dialogs named T..._form or ..._main, or a class with a numbered
+    default name (Form1); or the main window's own file reaches 400 lines.
 
 Usage: check-layers.py SOURCE_DIR
 """
@@ -175,6 +178,27 @@ def check_tools(root, problems):
                     problems.append(f"tools/{tool}/CMakeLists.txt: the plain C++ target {target} links {arg}")
 
 
+FORM_NAME = re.compile(r"^T\w+_form$|_main$|^(Form|Unit)\d+$")
+CLASS = re.compile(r"^\s*(?:class|struct)\s+(\w+)\s*(?:final\s*)?[:{]", re.MULTILINE)
+MAIN_WINDOW_LIMIT = 400
+
+
+def check_window_layer(root, problems):
+    for name in ("ui", "dialogs"):
+        for path in sources(root / "src" / name):
+            rel = path.relative_to(root)
+            if FORM_NAME.search(path.stem):
+                problems.append(f"{rel}: a file named like a form")
+            for cls in CLASS.findall(path.read_text(errors="replace")):
+                if FORM_NAME.search(cls):
+                    problems.append(f"{rel}: the class {cls} is named like a form")
+    main_window = root / "src" / "ui" / "mainwindow.cpp"
+    if main_window.exists():
+        lines = len(main_window.read_text().splitlines())
+        if lines >= MAIN_WINDOW_LIMIT:
+            problems.append(f"src/ui/mainwindow.cpp: {lines} lines; the window wires its controllers in fewer than {MAIN_WINDOW_LIMIT}")
+
+
 def main():
     if len(sys.argv) != 2:
         print(__doc__.strip().splitlines()[-1], file=sys.stderr)
@@ -183,6 +207,7 @@ def main():
     problems = []
     check_src(root, problems)
     check_tools(root, problems)
+    check_window_layer(root, problems)
     for problem in problems:
         print(problem)
     if problems:
