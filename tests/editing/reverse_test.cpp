@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "editingtesthelpers.h"
+#include "support/fixturedemo.h"
 
 namespace clipvex {
 namespace {
@@ -115,6 +118,63 @@ TEST(Reverse, TwiceGivesBackBlocksTimeLinesAndThumbnails) {
   for (int i : {5, 6, 8, 9, 13}) EXPECT_EQ(h.ThumbnailAt(i), "shot of " + std::to_string(i));
   for (int i : {7, 10, 11}) EXPECT_EQ(h.ThumbnailAt(i), "");
   EXPECT_FALSE(test::FileExists(h.settings.previewpath + "temp.pcx"));
+}
+
+// A stretch of a real demo turned around by hand: the blocks in reverse
+// order, and the time line texts, read in list order, handed back in that
+// order to the blocks that have a time line (the last of lines 0 to 3).
+std::vector<Strings> ReversedByHand(const TDemFile& demo, std::size_t first, std::size_t last) {
+  std::vector<Strings> blocks;
+  Strings times;
+  for (std::size_t b = first; b <= last; ++b) {
+    blocks.push_back(demo.Blocks[b]->Lines());
+    for (std::size_t i = std::min<std::size_t>(4, blocks.back().size()); i-- > 0;) {
+      if (blocks.back()[i].substr(1, 4) == "time") {
+        times.push_back(blocks.back()[i]);
+        break;
+      }
+    }
+  }
+  std::reverse(blocks.begin(), blocks.end());
+  auto text = times.begin();
+  for (Strings& lines : blocks) {
+    for (std::size_t i = std::min<std::size_t>(4, lines.size()); i-- > 0;) {
+      if (lines[i].substr(1, 4) == "time") {
+        lines[i] = *text++;
+        break;
+      }
+    }
+  }
+  return blocks;
+}
+
+// Real stretches: one where every block has a time line (there the result
+// is the pairwise exchange of time lines, byte for byte), and ones with
+// blocks that have none, whose time lines must not travel with them.
+TEST(Reverse, RealStretchesKeepTheirTimesInListOrder) {
+  const struct {
+    const char* fixture;
+    std::int32_t first, last;
+  } cases[] = {
+      {"p666_e1m1_smoothme.dem", 100, 700},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fixture);
+    EditHarness h(test::OpenDemo(c.fixture));
+    const std::string before = test::DumpOf(h.strip.demo);
+    const Strings times = TimeLines(h.strip.demo);
+    const std::vector<Strings> expected = ReversedByHand(h.strip.demo, c.first, c.last);
+    h.strip.step = 1;
+    h.strip.inMark = c.first;
+    h.strip.outMark = c.last;
+    ASSERT_TRUE(h.Run("Reverse", test::ReverseAt(1)));
+    for (std::size_t b = 0; b < expected.size(); ++b) {
+      ASSERT_EQ(h.strip.demo.Blocks[c.first + b]->Lines(), expected[b]) << "block " << c.first + b;
+    }
+    EXPECT_EQ(TimeLines(h.strip.demo), times);
+    h.Undo();
+    EXPECT_EQ(test::DumpOf(h.strip.demo), before);
+  }
 }
 
 TEST(Reverse, BlocksWithoutATimeLineSwapAloneAndTheTimeLineIsTheLastOfLinesZeroToThree) {
