@@ -157,6 +157,8 @@ TEST(Reverse, RealStretchesKeepTheirTimesInListOrder) {
     std::int32_t first, last;
   } cases[] = {
       {"p666_e1m1_smoothme.dem", 100, 700},
+      {"p15_e4m2_id101.dem", 70, 460},
+      {"p15_introseq_tf107.dem", 4, 2000},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fixture);
@@ -177,11 +179,12 @@ TEST(Reverse, RealStretchesKeepTheirTimesInListOrder) {
   }
 }
 
-TEST(Reverse, BlocksWithoutATimeLineSwapAloneAndTheTimeLineIsTheLastOfLinesZeroToThree) {
+TEST(Reverse, ABlockWithoutATimeLineTakesNoneAndTheTimeLineIsTheLastOfLinesZeroToThree) {
   TDemFile demo = MakeDemo(4);  // B4 to B7
   demo.Blocks[4]->Delete(2);    // B4 loses its time line
   demo.Blocks[6]->Insert(1, " time 9.000000000s;");  // B6: time lines at 1 and 3
   // The harness takes the blocks themselves: note what they hold first.
+  const Strings lines4 = demo.Blocks[4]->Lines();
   const Strings lines6 = demo.Blocks[6]->Lines();
   const Strings lines7 = demo.Blocks[7]->Lines();
   const std::string time5((*demo.Blocks[5])[2]);
@@ -191,13 +194,13 @@ TEST(Reverse, BlocksWithoutATimeLineSwapAloneAndTheTimeLineIsTheLastOfLinesZeroT
   h.strip.outMark = 7;
   EXPECT_TRUE(h.Run("Reverse", test::ReverseAt(h.strip.step)));
   EXPECT_EQ(Labels(h.strip.demo), (Strings{"", "L1", "L2", "L3", "B7", "B6", "B5", "B4", ""}));
-  // B4 and B7 swapped alone: both keep their lines.
-  EXPECT_EQ(h.strip.demo.Blocks[4]->Lines(), lines7);
-  // B5 and B6 exchanged the texts of B5's line 2 and B6's line 3; B6's
-  // earlier time line at 1 stays.
+  // The texts of B5's line 2, B6's line 3 and B7's line 2 go to B7, B6 and
+  // B5 in that order; B6's earlier time line at 1 stays; B4 takes none.
+  EXPECT_EQ((*h.strip.demo.Blocks[4])[2], time5);
   EXPECT_EQ((*h.strip.demo.Blocks[5])[1], " time 9.000000000s;");
-  EXPECT_EQ((*h.strip.demo.Blocks[5])[3], time5);
-  EXPECT_EQ((*h.strip.demo.Blocks[6])[2], lines6[3]);
+  EXPECT_EQ((*h.strip.demo.Blocks[5])[3], lines6[3]);
+  EXPECT_EQ((*h.strip.demo.Blocks[6])[2], lines7[2]);
+  EXPECT_EQ(h.strip.demo.Blocks[7]->Lines(), lines4);
 }
 
 }  // namespace
