@@ -13,7 +13,7 @@ namespace {
 using test::EditHarness;
 using test::Labels;
 using test::MakeDemo;
-using test::TimeLines;
+using test::TimeLinesOf;
 using Strings = std::vector<std::string>;
 
 // The duration comment of each block from `first` to `last`.
@@ -28,13 +28,13 @@ TEST(Reverse, TurnsTheStretchAroundWhileTheTimesStayInOrder) {
   h.strip.step = 1;
   h.strip.inMark = 5;
   h.strip.outMark = 8;
-  const Strings times = TimeLines(h.strip.demo);
+  const Strings times = TimeLinesOf(h.strip.demo);
   const Strings durations = Durations(h.strip.demo, 5, 8);
   EXPECT_TRUE(h.Run("Reverse", test::ReverseAt(h.strip.step)));
   EXPECT_EQ(h.feedback.words, (Strings{"Reversing Blocks", "Done"}));
   EXPECT_EQ(Labels(h.strip.demo),
             (Strings{"", "L1", "L2", "L3", "B4", "B8", "B7", "B6", "B5", "B9", "B10", "B11", ""}));
-  EXPECT_EQ(TimeLines(h.strip.demo), times) << "time lines read in list order stay where they were";
+  EXPECT_EQ(TimeLinesOf(h.strip.demo), times) << "time lines read in list order stay where they were";
   EXPECT_EQ(Durations(h.strip.demo, 5, 8), (Strings{durations.rbegin(), durations.rend()}))
       << "duration comments move with their blocks";
   EXPECT_EQ(h.strip.outMark, 8);
@@ -164,7 +164,7 @@ TEST(Reverse, RealStretchesKeepTheirTimesInListOrder) {
     SCOPED_TRACE(c.fixture);
     EditHarness h(test::OpenDemo(c.fixture));
     const std::string before = test::DumpOf(h.strip.demo);
-    const Strings times = TimeLines(h.strip.demo);
+    const Strings times = TimeLinesOf(h.strip.demo);
     const std::vector<Strings> expected = ReversedByHand(h.strip.demo, c.first, c.last);
     h.strip.step = 1;
     h.strip.inMark = c.first;
@@ -173,7 +173,7 @@ TEST(Reverse, RealStretchesKeepTheirTimesInListOrder) {
     for (std::size_t b = 0; b < expected.size(); ++b) {
       ASSERT_EQ(h.strip.demo.Blocks[c.first + b]->Lines(), expected[b]) << "block " << c.first + b;
     }
-    EXPECT_EQ(TimeLines(h.strip.demo), times);
+    EXPECT_EQ(TimeLinesOf(h.strip.demo), times);
     h.Undo();
     EXPECT_EQ(test::DumpOf(h.strip.demo), before);
   }
