@@ -320,8 +320,13 @@ class Checker {
     const std::int64_t step = Integer(words.Next()).value_or(0);
     if (levelOpen_ && step != signOn_ + 1 && !signOnReported_) {
       signOnReported_ = true;
-      Report(ProblemKind::SignOn, "the level's sign-on goes from step " + std::to_string(signOn_) + " to step " +
-                                      std::to_string(step) + ": a sign-on block is missing or out of order");
+      const std::string s = std::to_string(step);
+      Report(ProblemKind::SignOn,
+             step > signOn_ ? "the level's sign-on jumps from step " + std::to_string(signOn_) + " to step " + s +
+                                  ": a sign-on block is missing"
+             : step == signOn_ ? "sign-on step " + s + " comes twice: the level's sign-on blocks are out of order"
+                               : "sign-on step " + s + " comes after step " + std::to_string(signOn_) +
+                                     ": the level's sign-on blocks are out of order");
     }
     signOn_ = step;
   }
