@@ -43,11 +43,13 @@ bool OpensLevel(const Block& block);
 //  - a speed change that spans a level change: the level's first frame
 //    keeps its time (its duration is scaled but stays negative), the
 //    frames after it run from there at the new speed;
-//  - a paste (or Paste New Level) whose blocks hold another demo's level
-//    change: the time that level's first frame had in the demo copied
-//    from; a stretch that starts with its own leading blocks, as Paste New
-//    Level inserts them, has a positive first duration and goes on from
-//    the running time, as before;
+//  - a paste whose blocks hold another demo's level change: the time that
+//    level's first frame had in the demo copied from;
+//  - Paste New Level: the level it appends opens with the copied demo's
+//    leading blocks, whose first time line has a positive duration (the
+//    time since 0, or 0.05 s after a longer gap), so the level goes on
+//    from the running time as before, and moves with it when a level
+//    before it gets shorter or longer; it never goes below zero;
 //  - undo: the journal gives back the old time lines, or retimes again,
 //    and retiming again writes the same values (the block that starts a
 //    level is written from its own time line, which reads back as the
