@@ -32,13 +32,15 @@ std::uint32_t Index32(std::size_t index) {
 }  // namespace
 
 std::string RetimeKey(const Block& block) {
-  if (block.Count() < 2) return {};
+  // A block that starts a level decides where the clock starts again.
+  std::string key(OpensLevel(block) ? "L" : "");
+  if (block.Count() < 2) return key;
   std::size_t found = 0;
   for (std::size_t i = 1; i <= LastRetimedLine(block); ++i) {
     if (IsTimeLine(block[i])) found = i;
   }
-  if (found == 0) return {};
-  std::string key(1, static_cast<char>('0' + found));
+  if (found == 0) return key;
+  key += static_cast<char>('0' + found);
   key += block[found];
   key += '\n';
   key += block.Last();

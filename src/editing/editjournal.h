@@ -164,9 +164,9 @@ class StripEdit {
 // there is one.
 std::optional<double> TimeLineValue(std::string_view line);
 
-// What RetimeDemo reads of a block: its time line among lines 1 to 3 and,
-// when it has one, its duration comment. A change that leaves this alone
-// cannot change what RetimeDemo gives.
+// What RetimeDemo reads of a block: whether it starts a level, its time
+// line among lines 1 to 3 and, when it has one, its duration comment. A
+// change that leaves this alone cannot change what RetimeDemo gives.
 std::string RetimeKey(const Block& block);
 
 }  // namespace clipvex

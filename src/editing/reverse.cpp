@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "document/demotime.h"
 #include "editing/clipboard.h"
@@ -19,17 +20,20 @@ std::optional<std::size_t> ReverseTimeLine(const Block& block) {
 }
 
 void ReverseBlockRange(BlockList& blocks, std::size_t first, std::size_t last) {
-  for (std::size_t i = first, j = last; i < j; ++i, --j) {
-    Block& a = *blocks[i];
-    Block& b = *blocks[j];
-    const std::optional<std::size_t> timeA = ReverseTimeLine(a);
-    const std::optional<std::size_t> timeB = ReverseTimeLine(b);
-    if (timeA && timeB) {
-      std::string textA(a[*timeA]);
-      a.Put(*timeA, b[*timeB]);
-      b.Put(*timeB, textA);
-    }
-    std::swap(blocks[i], blocks[j]);
+  if (last <= first) return;
+  // The time line texts in list order, before anything moves.
+  std::vector<std::string> times;
+  for (std::size_t i = first; i <= last; ++i) {
+    if (const std::optional<std::size_t> line = ReverseTimeLine(*blocks[i])) times.emplace_back((*blocks[i])[*line]);
+  }
+  std::reverse(blocks.begin() + static_cast<std::ptrdiff_t>(first),
+               blocks.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+  // Handed back in the same order to the blocks that have a time line, each
+  // at its own line index: a block without one takes none, so no time line
+  // travels with a block to the other end of the range.
+  auto text = times.begin();
+  for (std::size_t i = first; i <= last; ++i) {
+    if (const std::optional<std::size_t> line = ReverseTimeLine(*blocks[i])) blocks[i]->Put(*line, *text++);
   }
 }
 

@@ -15,11 +15,13 @@ namespace clipvex {
 // 3 with "time" from the second character; none when it has no such line.
 std::optional<std::size_t> ReverseTimeLine(const Block& block);
 
-// Swaps blocks first..last pairwise from the outside in. In each pair the
-// two time lines first exchange their texts, each staying at its own line
-// index, so that the times read in list order stay as they were. A pair
-// where either block has no time line only swaps the blocks. Reversing the
-// same range again gives back the blocks and their time lines exactly.
+// Reverses blocks first..last. The time line texts of the range, read in
+// list order, are given back in that order to the blocks that have a time
+// line, each at its own line index, so the times read in list order stay
+// as they were; a block without a time line gets none. Where every block
+// has one, this is the pairwise exchange of time lines from the outside
+// in. Reversing the same range again gives back the blocks and their time
+// lines exactly.
 void ReverseBlockRange(BlockList& blocks, std::size_t first, std::size_t last);
 
 // Reverses the selection of a strip that holds a demo, from the in-mark to

@@ -51,13 +51,90 @@ TEST(RetimeDemo, OnlyLinesOneToThreeCount) {
   EXPECT_EQ((*demo.Blocks[4])[2], " time 0.750000000s;");
 }
 
-TEST(RetimeDemo, NegativeDurationsAndTheMinuteForm) {
-  TDemFile demo = DemoOf({TimedBlock("0s", 59.5), TimedBlock("0s", 1.0), TimedBlock("0s", -0.75), TimedBlock("0s", 0)});
+TEST(RetimeDemo, TheMinuteForm) {
+  TDemFile demo = DemoOf({TimedBlock("0s", 59.5), TimedBlock("0s", 1.0), TimedBlock("0s", 0)});
   RetimeDemo(demo);
   EXPECT_EQ((*demo.Blocks[1])[2], " time 59.500000000s;");
   EXPECT_EQ((*demo.Blocks[2])[2], " time 1:0.500000000m;");
-  EXPECT_EQ((*demo.Blocks[3])[2], " time 59.750000000s;");
-  EXPECT_EQ((*demo.Blocks[4])[2], " time 59.750000000s;");
+  EXPECT_EQ((*demo.Blocks[3])[2], " time 1:0.500000000m;");
+}
+
+// Where the clock goes back, a level starts again at its own first time
+// (never below zero) when a serverinfo comes before it; without one the
+// jump counts 0.05 s. Each row: the time each timed block holds before
+// retiming (its duration follows from the row's durations), and after.
+TEST(RetimeDemo, TheClockGoesBackOnlyWhereALevelStarts) {
+  const auto serverinfo = [] {
+    return std::make_shared<Block>(
+        Block{"block {", " serverinfo 666 maxclients 1 gametype 0 level \"\";", "}", "// 0.05"});
+  };
+  const struct {
+    const char* name;
+    bool level;  // a serverinfo block in front of the third timed block
+    std::vector<const char*> standing;
+    std::vector<double> durations;
+    std::vector<const char*> expected;
+  } cases[] = {
+      {"a second level keeps its first time",
+       true,
+       {"9s", "9s", "1.434000015s", "9s"},
+       {0.05, 0.1, -47.9, 0.014},
+       {"0.050000000s", "0.150000000s", "1.434000015s", "1.448000015s"}},
+      {"a shorter first level moves no later level",
+       true,
+       {"9s", "9s", "1.434000015s", "9s"},
+       {0.01, 0.01, -47.9, 0.014},
+       {"0.010000000s", "0.020000000s", "1.434000015s", "1.448000015s"}},
+      {"a level written below zero starts at zero",
+       true,
+       {"9s", "9s", "-17.590000000s", "9s"},
+       {0.05, 0.1, -30, 0.014},
+       {"0.050000000s", "0.150000000s", "0.000000000s", "0.014000000s"}},
+      {"the minute form is read in full",
+       true,
+       {"9s", "9s", "1:0.011001587m", "9s"},
+       {0.05, 0.1, -3, 0.014},
+       {"0.050000000s", "0.150000000s", "1:0.011001587m", "1:0.025001587m"}},
+      {"no serverinfo: a jump of 0.05 s",
+       false,
+       {"9s", "9s", "1.434000015s", "9s"},
+       {0.05, 0.1, -47.9, 0.014},
+       {"0.050000000s", "0.150000000s", "0.200000000s", "0.214000000s"}},
+      {"a level starting past 1024 s",
+       true,
+       {"9s", "9s", "25:0.123456789m", "9s"},
+       {0.05, 0.1, -3, 0.25},
+       {"0.050000000s", "0.150000000s", "25:0.123456789m", "25:0.373456789m"}},
+      {"the demo's first time line starts its first level",
+       false,
+       {"2.5s", "9s", "9s", "9s"},
+       {-3, 0.1, 0.05, 0.014},
+       {"2.500000000s", "2.600000000s", "2.650000000s", "2.664000000s"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<BlockPtr> blocks;
+    for (std::size_t i = 0; i < c.standing.size(); ++i) {
+      if (i == 2) blocks.push_back(c.level ? serverinfo() : std::make_shared<Block>(Block{"block {", "}", "// 0.05"}));
+      blocks.push_back(TimedBlock(c.standing[i], c.durations[i]));
+    }
+    TDemFile demo = DemoOf(blocks);
+    const auto times = [&blocks] {
+      std::vector<std::string> lines;
+      for (const BlockPtr& block : blocks) {
+        if (block->Count() > 4) lines.emplace_back((*block)[2]);
+      }
+      return lines;
+    };
+    RetimeDemo(demo);
+    std::vector<std::string> expected;
+    for (const char* t : c.expected) expected.push_back(std::string(" time ") + t + ";");
+    EXPECT_EQ(times(), expected);
+    // Retiming again changes nothing: an undo may retime instead of
+    // keeping the old time lines.
+    RetimeDemo(demo);
+    EXPECT_EQ(times(), expected);
+  }
 }
 
 TEST(RetimeDemo, MissingDurationCommentStopsWithBlocksBeforeAlreadyRetimed) {

@@ -133,9 +133,9 @@ TEST(Paste, GoesInFrontOfTheInMarkTakesTheLeadingBlocksMovesThumbnailsAndRetimes
   TDemFile again = h.strip.demo;
   for (BlockPtr& block : again.Blocks) block = CopyBlock(*block);
   RetimeDemo(again);
-  EXPECT_EQ(test::TimeLines(again), test::TimeLines(h.strip.demo));
+  EXPECT_EQ(test::TimeLinesOf(again), test::TimeLinesOf(h.strip.demo));
   EXPECT_TRUE(h.strip.timesRetimed);
-  EXPECT_EQ(test::TimeLines(h.strip.demo)[1], " time 0.100000000s;");
+  EXPECT_EQ(test::TimeLinesOf(h.strip.demo)[1], " time 0.100000000s;");
 
   // The pasted blocks are the demo's own; the clipboard stays as it was.
   EXPECT_NE(h.strip.demo.Blocks[6].get(), clip->clip_list[4].get());

@@ -78,7 +78,7 @@ inline std::vector<std::string> Labels(const TDemFile& demo) {
 }
 
 // The time lines of the blocks from index 1 on, in list order.
-inline std::vector<std::string> TimeLines(const TDemFile& demo) {
+inline std::vector<std::string> TimeLinesOf(const TDemFile& demo) {
   std::vector<std::string> times;
   for (std::size_t b = 1; b < demo.Blocks.size(); ++b) {
     const Block& block = *demo.Blocks[b];

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "editingtesthelpers.h"
+#include "support/fixturedemo.h"
 
 namespace clipvex {
 namespace {
@@ -10,7 +13,7 @@ namespace {
 using test::EditHarness;
 using test::Labels;
 using test::MakeDemo;
-using test::TimeLines;
+using test::TimeLinesOf;
 using Strings = std::vector<std::string>;
 
 // The duration comment of each block from `first` to `last`.
@@ -25,13 +28,13 @@ TEST(Reverse, TurnsTheStretchAroundWhileTheTimesStayInOrder) {
   h.strip.step = 1;
   h.strip.inMark = 5;
   h.strip.outMark = 8;
-  const Strings times = TimeLines(h.strip.demo);
+  const Strings times = TimeLinesOf(h.strip.demo);
   const Strings durations = Durations(h.strip.demo, 5, 8);
   EXPECT_TRUE(h.Run("Reverse", test::ReverseAt(h.strip.step)));
   EXPECT_EQ(h.feedback.words, (Strings{"Reversing Blocks", "Done"}));
   EXPECT_EQ(Labels(h.strip.demo),
             (Strings{"", "L1", "L2", "L3", "B4", "B8", "B7", "B6", "B5", "B9", "B10", "B11", ""}));
-  EXPECT_EQ(TimeLines(h.strip.demo), times) << "time lines read in list order stay where they were";
+  EXPECT_EQ(TimeLinesOf(h.strip.demo), times) << "time lines read in list order stay where they were";
   EXPECT_EQ(Durations(h.strip.demo, 5, 8), (Strings{durations.rbegin(), durations.rend()}))
       << "duration comments move with their blocks";
   EXPECT_EQ(h.strip.outMark, 8);
@@ -117,11 +120,71 @@ TEST(Reverse, TwiceGivesBackBlocksTimeLinesAndThumbnails) {
   EXPECT_FALSE(test::FileExists(h.settings.previewpath + "temp.pcx"));
 }
 
-TEST(Reverse, BlocksWithoutATimeLineSwapAloneAndTheTimeLineIsTheLastOfLinesZeroToThree) {
+// A stretch of a real demo turned around by hand: the blocks in reverse
+// order, and the time line texts, read in list order, handed back in that
+// order to the blocks that have a time line (the last of lines 0 to 3).
+std::vector<Strings> ReversedByHand(const TDemFile& demo, std::size_t first, std::size_t last) {
+  std::vector<Strings> blocks;
+  Strings times;
+  for (std::size_t b = first; b <= last; ++b) {
+    blocks.push_back(demo.Blocks[b]->Lines());
+    for (std::size_t i = std::min<std::size_t>(4, blocks.back().size()); i-- > 0;) {
+      if (blocks.back()[i].substr(1, 4) == "time") {
+        times.push_back(blocks.back()[i]);
+        break;
+      }
+    }
+  }
+  std::reverse(blocks.begin(), blocks.end());
+  auto text = times.begin();
+  for (Strings& lines : blocks) {
+    for (std::size_t i = std::min<std::size_t>(4, lines.size()); i-- > 0;) {
+      if (lines[i].substr(1, 4) == "time") {
+        lines[i] = *text++;
+        break;
+      }
+    }
+  }
+  return blocks;
+}
+
+// Real stretches: one where every block has a time line (there the result
+// is the pairwise exchange of time lines, byte for byte), and ones with
+// blocks that have none, whose time lines must not travel with them.
+TEST(Reverse, RealStretchesKeepTheirTimesInListOrder) {
+  const struct {
+    const char* fixture;
+    std::int32_t first, last;
+  } cases[] = {
+      {"p666_e1m1_smoothme.dem", 100, 700},
+      {"p15_e4m2_id101.dem", 70, 460},
+      {"p15_introseq_tf107.dem", 4, 2000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fixture);
+    EditHarness h(test::OpenDemo(c.fixture));
+    const std::string before = test::DumpOf(h.strip.demo);
+    const Strings times = TimeLinesOf(h.strip.demo);
+    const std::vector<Strings> expected = ReversedByHand(h.strip.demo, c.first, c.last);
+    h.strip.step = 1;
+    h.strip.inMark = c.first;
+    h.strip.outMark = c.last;
+    ASSERT_TRUE(h.Run("Reverse", test::ReverseAt(1)));
+    for (std::size_t b = 0; b < expected.size(); ++b) {
+      ASSERT_EQ(h.strip.demo.Blocks[c.first + b]->Lines(), expected[b]) << "block " << c.first + b;
+    }
+    EXPECT_EQ(TimeLinesOf(h.strip.demo), times);
+    h.Undo();
+    EXPECT_EQ(test::DumpOf(h.strip.demo), before);
+  }
+}
+
+TEST(Reverse, ABlockWithoutATimeLineTakesNoneAndTheTimeLineIsTheLastOfLinesZeroToThree) {
   TDemFile demo = MakeDemo(4);  // B4 to B7
   demo.Blocks[4]->Delete(2);    // B4 loses its time line
   demo.Blocks[6]->Insert(1, " time 9.000000000s;");  // B6: time lines at 1 and 3
   // The harness takes the blocks themselves: note what they hold first.
+  const Strings lines4 = demo.Blocks[4]->Lines();
   const Strings lines6 = demo.Blocks[6]->Lines();
   const Strings lines7 = demo.Blocks[7]->Lines();
   const std::string time5((*demo.Blocks[5])[2]);
@@ -131,13 +194,13 @@ TEST(Reverse, BlocksWithoutATimeLineSwapAloneAndTheTimeLineIsTheLastOfLinesZeroT
   h.strip.outMark = 7;
   EXPECT_TRUE(h.Run("Reverse", test::ReverseAt(h.strip.step)));
   EXPECT_EQ(Labels(h.strip.demo), (Strings{"", "L1", "L2", "L3", "B7", "B6", "B5", "B4", ""}));
-  // B4 and B7 swapped alone: both keep their lines.
-  EXPECT_EQ(h.strip.demo.Blocks[4]->Lines(), lines7);
-  // B5 and B6 exchanged the texts of B5's line 2 and B6's line 3; B6's
-  // earlier time line at 1 stays.
+  // The texts of B5's line 2, B6's line 3 and B7's line 2 go to B7, B6 and
+  // B5 in that order; B6's earlier time line at 1 stays; B4 takes none.
+  EXPECT_EQ((*h.strip.demo.Blocks[4])[2], time5);
   EXPECT_EQ((*h.strip.demo.Blocks[5])[1], " time 9.000000000s;");
-  EXPECT_EQ((*h.strip.demo.Blocks[5])[3], time5);
-  EXPECT_EQ((*h.strip.demo.Blocks[6])[2], lines6[3]);
+  EXPECT_EQ((*h.strip.demo.Blocks[5])[3], lines6[3]);
+  EXPECT_EQ((*h.strip.demo.Blocks[6])[2], lines7[2]);
+  EXPECT_EQ(h.strip.demo.Blocks[7]->Lines(), lines4);
 }
 
 }  // namespace

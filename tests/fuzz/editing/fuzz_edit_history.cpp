@@ -51,9 +51,18 @@ std::string NameOf(const Block& block) {
   return {};
 }
 
-BlockPtr NamedBlock(const std::string& name, int duration) {
+// Most blocks have a time line; some have none, some start a level, and
+// some went back in time (a level change, or a stretch pasted from after one).
+BlockPtr NamedBlock(const std::string& name, int i) {
+  if (i % 11 == 9) {
+    return std::make_shared<Block>(Block{"block {", " camera 0 0 0;", " // id " + name,
+                                         " serverinfo 15 maxclients 1 gametype 0 level \"\";", "}", "// 0.05"});
+  }
+  if (i % 7 == 6) return std::make_shared<Block>(Block{"block {", " camera 0 0 0;", " // id " + name, "}", "// 0.05"});
   return std::make_shared<Block>(Block{"block {", " camera 0 0 0;", " time 0.000000000s;", " // id " + name, "}",
-                                       duration % 2 ? "// 0.05" : "// 0.1"});
+                                       i % 5 == 4 ? "// -2.5"
+                                       : i % 2    ? "// 0.05"
+                                                  : "// 0.1"});
 }
 
 TDemFile MakeDemo(char source, int blocks) {
