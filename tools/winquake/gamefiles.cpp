@@ -186,6 +186,22 @@ std::shared_ptr<const GameFiles> GameFiles::Open(const std::string& baseDir, con
   return files;
 }
 
+std::shared_ptr<const GameFiles> GameFiles::FromMemory(std::vector<std::pair<std::string, std::string>> files) {
+  auto result = std::make_shared<GameFiles>();
+  Place place;
+  place.folder = "(memory)";
+  place.pack = true;
+  for (auto& [name, bytes] : files) {
+    const auto i = static_cast<std::uint32_t>(place.entries.size());
+    place.entries.push_back(PackEntry{name, 0, static_cast<std::uint32_t>(bytes.size())});
+    place.memory.push_back(std::move(bytes));
+    place.exact.emplace(name, i);
+    place.folded.emplace(bytes::Lower(name), i);
+  }
+  result->places_.push_back(std::move(place));
+  return result;
+}
+
 void GameFiles::AddFolder(const std::string& folder) {
   if (!IsFolder(folder)) return;
   std::vector<Place> packs;
@@ -265,6 +281,7 @@ std::optional<std::string> GameFiles::Read(std::string_view name, std::string& e
         it = place.folded.find(folded);
         if (it == place.folded.end()) continue;
       }
+      if (!place.memory.empty()) return place.memory[it->second];
       return ReadFromPack(place, place.entries[it->second], error);
     }
     if (std::optional<std::string> path = FindLoose(place.folder, name))

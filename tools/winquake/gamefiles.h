@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace winquake {
@@ -54,6 +55,9 @@ class GameFiles {
   // that do not exist are left out; packs that cannot be read are left out
   // with a note in Problems().
   static std::shared_ptr<const GameFiles> Open(const std::string& baseDir, const std::string& gameDir);
+  // Files given by name and bytes (for tests and tools that hold the data
+  // themselves), searched before nothing else.
+  static std::shared_ptr<const GameFiles> FromMemory(std::vector<std::pair<std::string, std::string>> files);
 
   // The bytes of `name` ("maps/e1m1.bsp"), or nullopt with `error` saying
   // why ("not found", "not a regular file", ...). Names that leave the game
@@ -73,6 +77,7 @@ class GameFiles {
     std::vector<PackEntry> entries;
     std::unordered_map<std::string, std::uint32_t> exact;   // name -> first entry of that name
     std::unordered_map<std::string, std::uint32_t> folded;  // lower-case name -> first entry
+    std::vector<std::string> memory;                        // the files of a place in memory, by entry
   };
   void AddFolder(const std::string& folder);
   std::optional<std::string> ReadFromPack(const Place& place, const PackEntry& entry, std::string& error) const;

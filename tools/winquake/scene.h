@@ -39,7 +39,7 @@ class SceneRenderer {
 
   // Bytes of lit surfaces kept; they are dropped, oldest first, above kCacheBytes.
   std::size_t CachedBytes() const;
-  static constexpr std::size_t kCacheBytes = 48u << 20;
+  static constexpr std::size_t kCacheBytes = 24u << 20;
 
   struct Impl;
 
