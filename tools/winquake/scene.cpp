@@ -59,13 +59,13 @@ View MakeView(const float eye[3], const float angles[3], int width, int height) 
   return v;
 }
 
-int ClipToView(const View& view, const ClipVertex* in, int n, ClipVertex* out, int attributes) {
+int ClipToView(const View& view, const ClipVertex* in, int n, ClipVertex* out, int attributes, float nearZ) {
   const float kx0 = (view.cx + 1) / view.focal, kx1 = (static_cast<float>(view.width) - view.cx + 1) / view.focal;
   const float ky0 = (view.cy + 1) / view.focal, ky1 = (static_cast<float>(view.height) - view.cy + 1) / view.focal;
   auto distance = [&](int plane, const ClipVertex& c) {
     switch (plane) {
       case 0:
-        return c.z - kNearZ;
+        return c.z - nearZ;
       case 1:
         return c.x + c.z * kx0;
       case 2:

@@ -88,7 +88,7 @@ void DrawAlias(Frame& f, const AliasModel& m, const EntityState& e, bool weapon)
   float reach = 0;
   for (int k = 0; k < 3; ++k) reach += std::abs(m.origin[k]) + std::abs(m.scale[k]) * 255;
   const Vec3 centre = ToView(view, origin);
-  if (centre.z + reach < kNearZ) return;
+  if (centre.z + reach < kAliasNearZ) return;
   for (const Vec3& n : view.side)
     if (Dot(n, origin - view.eye) < -reach * 1.8f) return;
 
@@ -158,10 +158,10 @@ void DrawAlias(Frame& f, const AliasModel& m, const EntityState& e, bool weapon)
       const AliasSkinVertex& st = m.skinVertices[i];
       const float s = static_cast<float>(st.s + (!t.facesFront && st.onSeam ? sw / 2 : 0));
       in[k] = ClipVertex{viewPos[i].x, viewPos[i].y, viewPos[i].z, {s, static_cast<float>(st.t), shading[i]}};
-      ahead = ahead || viewPos[i].z >= kNearZ;
+      ahead = ahead || viewPos[i].z >= kAliasNearZ;
     }
     if (!ahead) continue;
-    const int count = ClipToView(view, in, 3, out, 3);
+    const int count = ClipToView(view, in, 3, out, 3, kAliasNearZ);
     if (count < 3) continue;
     float u[8], v[8], iz[8];
     for (int k = 0; k < count; ++k) {

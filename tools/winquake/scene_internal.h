@@ -41,12 +41,13 @@ struct ClipVertex {
   float a[3];
 };
 inline constexpr int kMaxClipVertices = 512 + 8;
-inline constexpr float kNearZ = 1.0f;
+inline constexpr float kNearZ = 1.0f;       // faces and sprites
+inline constexpr float kAliasNearZ = 5.0f;  // alias models, the view weapon too, as the game clips them
 
-// Clips a convex polygon of `n` corners to the view (near plane and the
-// four sides, a pixel outside the picture); returns the corners left in
-// `out` (room for n + 5).
-int ClipToView(const View& view, const ClipVertex* in, int n, ClipVertex* out, int attributes);
+// Clips a convex polygon of `n` corners to the view (the plane `nearZ`
+// ahead and the four sides, a pixel outside the picture); returns the
+// corners left in `out` (room for n + 5).
+int ClipToView(const View& view, const ClipVertex* in, int n, ClipVertex* out, int attributes, float nearZ = kNearZ);
 
 // The rows and columns a polygon on the screen covers: the pixels whose
 // centres lie inside it.
