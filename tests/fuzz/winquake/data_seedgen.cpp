@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
   write("pack", "small.pak", wq_data::PackOf({{"gfx/palette.lmp", wq_data::Palette()}, {"maps/a.bsp", "BSP"}}));
   write("pack", "empty.pak", wq_data::PackOf({}));
   write("bsp", "room.bsp", wq_data::BoxRoom());
+  write("bsp", "room_bsp2.bsp", wq_data::BoxRoom(true));
   write("model", "tetrahedron.mdl", wq_data::Tetrahedron());
   write("model", "sprite.spr", wq_data::Sprite());
   return 0;

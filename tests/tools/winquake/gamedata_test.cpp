@@ -187,6 +187,18 @@ TEST(MapReader, DamageLeavesOutWhatItTouchesAndNeverMore) {
   EXPECT_EQ(light->faces[0].lightOffset, -1);
   EXPECT_EQ(light->faces[1].lightOffset, 81);
 
+  // The same room in the widened layout reads the same.
+  std::string error;
+  const auto wide = winquake::ReadBsp(wq_data::BoxRoom(true), error);
+  ASSERT_TRUE(wide) << error;
+  EXPECT_EQ(wide->format, "BSP2");
+  ASSERT_EQ(wide->faces.size(), room->faces.size());
+  for (std::size_t i = 0; i < room->faces.size(); ++i)
+    EXPECT_EQ(wide->faces[i].numVertices, room->faces[i].numVertices) << i;
+  EXPECT_EQ(wide->faceVertices.size(), room->faceVertices.size());
+  EXPECT_EQ(wide->LeafAt(winquake::Vec3{0, 0, -18}), 1);
+  EXPECT_EQ(wide->leafs[1].numMarks, 6u);
+
   EXPECT_FALSE(Damaged([](std::string& b) { b[0] = 30; }));
   EXPECT_FALSE(Damaged([](std::string& b) { b[4 + 8 * 7 + 6] = 0x7f; }));  // the faces lump past the end
   for (std::size_t cut = 0; cut < wq_data::BoxRoom().size(); cut += 7)

@@ -87,7 +87,8 @@ inline std::string Miptex(const std::string& name, std::uint8_t a, std::uint8_t 
 // A room 128 units on each side round the origin, its six faces facing in
 // (texture "wall", light 200), and a brush entity "*1": one face of texture
 // "door" on the plane x = 48, facing -x. The player starts at (0 0 -40).
-inline std::string BoxRoom() {
+// `bsp2`: in the widened BSP2 layout instead of version 29.
+inline std::string BoxRoom(bool bsp2 = false) {
   struct Face {
     float n[3];
     float dist;
@@ -99,7 +100,14 @@ inline std::string BoxRoom() {
                          {{0, 1, 0}, -64, {1, 0, 0}, {0, 0, -1}}, {{0, -1, 0}, -64, {1, 0, 0}, {0, 0, -1}},
                          {{-1, 0, 0}, -48, {0, 1, 0}, {0, 0, -1}}};
   Bytes planes, vertexes, edges, surfedges, texinfo, facesLump, lighting, marks, nodes, leafs, models, textures;
-  edges.U16(0).U16(0);  // edge 0 is never used
+  // Indices and boxes: 16-bit in version 29, 32-bit (boxes float) in BSP2.
+  auto index = [bsp2](Bytes& b, std::int32_t v) -> Bytes& {
+    return bsp2 ? b.I32(v) : b.U16(static_cast<std::uint16_t>(v));
+  };
+  auto coord = [bsp2](Bytes& b, int v) -> Bytes& {
+    return bsp2 ? b.F32(static_cast<float>(v)) : b.U16(static_cast<std::uint16_t>(v));
+  };
+  index(index(edges, 0), 0);  // edge 0 is never used
   int vertex = 0, edge = 1;
   for (int f = 0; f < 7; ++f) {
     const Face& fc = faces[f];
@@ -116,13 +124,14 @@ inline std::string BoxRoom() {
           .F32(centre[1] + half * (c[0] * u[1] + c[1] * v[1]))
           .F32(centre[2] + half * (c[0] * u[2] + c[1] * v[2]));
     for (int k = 0; k < 4; ++k) {
-      edges.U16(static_cast<std::uint16_t>(vertex + k)).U16(static_cast<std::uint16_t>(vertex + (k + 1) % 4));
+      index(index(edges, vertex + k), vertex + (k + 1) % 4);
       surfedges.I32(edge + k);
     }
     texinfo.F32(fc.s[0]).F32(fc.s[1]).F32(fc.s[2]).F32(0).F32(fc.t[0]).F32(fc.t[1]).F32(fc.t[2]).F32(0);
     texinfo.I32(f == 6 ? 1 : 0).I32(0);
     const int side = f == 6 ? 3 : 9;  // light samples a side: extents of 32 or 128 texels
-    facesLump.U16(static_cast<std::uint16_t>(f)).U16(0).I32(4 * f).U16(4).U16(static_cast<std::uint16_t>(f));
+    index(index(facesLump, f), 0).I32(4 * f);
+    index(index(facesLump, 4), f);
     facesLump.U8(0).U8(255).U8(255).U8(255).I32(static_cast<std::int32_t>(lighting.s.size()));
     for (int i = 0; i < side * side; ++i) lighting.U8(200);
     vertex += 4;
@@ -132,18 +141,18 @@ inline std::string BoxRoom() {
   // leaf in front of the last; the door's node has only solid leafs.
   for (int n = 0; n < 7; ++n) {
     const std::int16_t front = n < 5 ? static_cast<std::int16_t>(n + 1) : n == 5 ? -2 : -1;
-    nodes.I32(n).U16(static_cast<std::uint16_t>(front)).U16(static_cast<std::uint16_t>(-1));
-    for (int k = 0; k < 3; ++k) nodes.U16(static_cast<std::uint16_t>(-64));
-    for (int k = 0; k < 3; ++k) nodes.U16(64);
-    nodes.U16(static_cast<std::uint16_t>(n)).U16(1);
+    index(index(nodes.I32(n), front), -1);
+    for (int k = 0; k < 3; ++k) coord(nodes, -64);
+    for (int k = 0; k < 3; ++k) coord(nodes, 64);
+    index(index(nodes, n), 1);
   }
   for (int l = 0; l < 2; ++l) {
     leafs.I32(l == 0 ? -2 : -1).I32(l == 0 ? -1 : 0);
-    for (int k = 0; k < 3; ++k) leafs.U16(static_cast<std::uint16_t>(-64));
-    for (int k = 0; k < 3; ++k) leafs.U16(64);
-    leafs.U16(0).U16(l == 0 ? 0 : 6).U8(0).U8(0).U8(0).U8(0);
+    for (int k = 0; k < 3; ++k) coord(leafs, -64);
+    for (int k = 0; k < 3; ++k) coord(leafs, 64);
+    index(index(leafs, 0), l == 0 ? 0 : 6).U8(0).U8(0).U8(0).U8(0);
   }
-  for (int f = 0; f < 6; ++f) marks.U16(static_cast<std::uint16_t>(f));
+  for (int f = 0; f < 6; ++f) index(marks, f);
   for (int m = 0; m < 2; ++m) {
     for (int k = 0; k < 3; ++k) models.F32(-64);
     for (int k = 0; k < 3; ++k) models.F32(64);
@@ -163,7 +172,10 @@ inline std::string BoxRoom() {
                                  nodes.s,  texinfo.s, facesLump.s, lighting.s,  std::string(),
                                  leafs.s,  marks.s,   edges.s,     surfedges.s, models.s};
   Bytes out;
-  out.I32(29);
+  if (bsp2)
+    out.Raw("BSP2");
+  else
+    out.I32(29);
   std::int32_t at = 4 + 15 * 8;
   for (const std::string& l : lumps) {
     out.I32(at).I32(static_cast<std::int32_t>(l.size()));
