@@ -369,6 +369,7 @@ std::shared_ptr<const BspMap> ReadBsp(std::string_view data, std::string& error)
     if (!Finite(pl.normal.x) || !Finite(pl.normal.y) || !Finite(pl.normal.z) || !Finite(pl.dist)) pl = BspPlane();
     map->planes.push_back(pl);
   }
+  if (map->planes.empty()) map->planes.emplace_back();  // nodes with no plane of their own point here
   std::vector<Vec3> vertexes;
   for (std::size_t i = 0, n = r.Count(kVertexes, 12); i < n; ++i) {
     const char* p = r.At(kVertexes, i * 12);

@@ -300,9 +300,10 @@ void Game::Render() {
   if (lines < kScreenHeight) {
     if (everPlayed_) {
       std::vector<std::string> fallbacks;
+      screen_.ink = nullptr;
       fromData_ = renderer_.DrawView(state_, *data_, screen_, fallbacks);
-      if (!fromData_) RenderView(state_, screen_);
-      screen_.ink = fromData_ ? data_->Colors()->fromBuiltin.data() : nullptr;
+      if (fromData_) screen_.ink = data_->Colors()->fromBuiltin.data();
+      else RenderView(state_, screen_);
       RenderHud(state_, screen_);
       // What is drawn the old way is told once a level, kept out of the pictures.
       if (notedLevel_ != state_.MapName()) {

@@ -90,6 +90,7 @@ int ClipToView(const View& view, const ClipVertex* in, int n, ClipVertex* out, i
       const ClipVertex& a = src[i];
       const ClipVertex& b = src[(i + 1) % count];
       const float da = distance(plane, a), db = distance(plane, b);
+      if (m + 2 > kMaxClipVertices) break;  // only a polygon that is far from convex gets here
       if (da >= 0) dst[m++] = a;
       if ((da >= 0) != (db >= 0)) {
         const float t = da / (da - db);
@@ -174,8 +175,8 @@ struct LocalView {
 // The light samples of a face, combined over its styles, as the colour
 // map's row times 256 (64 .. 63 * 256 + 192): a grid of (smax + 1) x
 // (tmax + 1), the last column and row repeated.
-void FaceLight(const Frame& f, const BspMap& map, const BspFace& face, const int values[4], int numStyles,
-               std::vector<int>& light, int& stride) {
+void FaceLight(const BspMap& map, const BspFace& face, const int values[4], int numStyles, std::vector<int>& light,
+               int& stride) {
   const int smax = face.extents[0] / 16 + 1, tmax = face.extents[1] / 16 + 1;
   stride = smax + 1;
   light.assign(static_cast<std::size_t>(stride) * (tmax + 1), 0);
@@ -198,7 +199,6 @@ void FaceLight(const Frame& f, const BspMap& map, const BspFace& face, const int
   }
   std::copy_n(light.begin() + static_cast<std::ptrdiff_t>(tmax - 1) * stride, stride,
               light.begin() + static_cast<std::ptrdiff_t>(tmax) * stride);
-  (void)f;
 }
 
 // Texture times light map, at one mip level: the face's surface.
@@ -212,7 +212,7 @@ void BuildSurface(const Frame& f, const BspMap& map, const BspFace& face, int mi
   out.texels.resize(static_cast<std::size_t>(out.width) * out.height);
   thread_local std::vector<int> light;
   int stride = 0;
-  FaceLight(f, map, face, values, numStyles, light, stride);
+  FaceLight(map, face, values, numStyles, light, stride);
   const int shift = 4 - mip, block = 1 << shift, mask = block - 1;
   const std::uint8_t* colormap = f.colors.colormap.data();
   const int startS = Wrap(face.textureMins[0] >> mip, mw);
@@ -333,7 +333,8 @@ void DrawFace(Frame& f, MapCache& cache, std::uint32_t faceIndex, const LocalVie
   std::uint8_t* pixels = f.fb.pixels.data();
 
   if (tex.kind == TextureKind::Sky) {
-    const int tw = tex.mipWidth[0], th = tex.mipHeight[0], half = std::max(1, tw / 2);
+    // The front layer on the left half, the back layer on the right.
+    const int tw = tex.mipWidth[0], th = tex.mipHeight[0], half = std::max(1, tw / 2), back = tw > 1 ? half : 0;
     const std::uint8_t* src = tex.mips[0].data();
     const float slow = static_cast<float>(std::fmod(f.time * 8, 128.0 * 64));
     const float fast = static_cast<float>(std::fmod(f.time * 16, 128.0 * 64));
@@ -356,8 +357,8 @@ void DrawFace(Frame& f, MapCache& cache, std::uint32_t faceIndex, const LocalVie
         std::uint8_t c =
             src[static_cast<std::ptrdiff_t>(Wrap(Floor(fast + dy), th)) * tw + Wrap(Floor(fast + dx), half)];
         if (c == 0)
-          c = src[static_cast<std::ptrdiff_t>(Wrap(Floor(slow + dy), th)) * tw + half +
-                  Wrap(Floor(slow + dx), std::max(1, tw - half))];
+          c = src[static_cast<std::ptrdiff_t>(Wrap(Floor(slow + dy), th)) * tw + back +
+                  Wrap(Floor(slow + dx), std::max(1, tw - back))];
         prow[x] = c;
         zrow[x] = izi;
       }

@@ -156,7 +156,7 @@ void DrawAlias(Frame& f, const AliasModel& m, const EntityState& e, bool weapon)
     for (int k = 0; k < 3; ++k) {
       const std::uint32_t i = t.v[k];
       const AliasSkinVertex& st = m.skinVertices[i];
-      const float s = static_cast<float>(st.s + (!t.facesFront && st.onSeam ? sw / 2 : 0));
+      const float s = static_cast<float>(st.s) + (!t.facesFront && st.onSeam ? static_cast<float>(sw / 2) : 0.0f);
       in[k] = ClipVertex{viewPos[i].x, viewPos[i].y, viewPos[i].z, {s, static_cast<float>(st.t), shading[i]}};
       ahead = ahead || viewPos[i].z >= kAliasNearZ;
     }

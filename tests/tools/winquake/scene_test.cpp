@@ -207,6 +207,23 @@ TEST(GameWithData, PlaysOnItsMapAndTellsOnceWhatIsMissing) {
   const std::string pcx = clipvex::test::ReadFile(base.File("id1/quake00.pcx"));
   ASSERT_GT(pcx.size(), 769u);
   EXPECT_EQ(pcx.substr(pcx.size() - 768), wq_data::Palette());  // the screenshot carries the data's palette
+
+  // A level whose map is missing next: today's picture in today's colours
+  // from its first frame on (one block holds the level and its first frame).
+  TestBlock level = Signon();
+  level.lines[1] = " precache_model \"maps/none.bsp\";";
+  for (const std::string& line : FrameAt(1, 128).lines) level.lines.push_back(line);
+  clipvex::test::WriteFile(base.File("id1/grid.dem"), DemoOf({level, FrameAt(1.1, 128)}));
+  game.Execute("playdemo grid");
+  game.Frame(0.01);
+  EXPECT_FALSE(game.DrawsFromData());
+  const PlayState s = Played({level});
+  winquake::Framebuffer today;
+  winquake::RenderView(s, today);
+  // Below the notify lines and above the demo time.
+  EXPECT_TRUE(std::equal(today.pixels.begin() + 320 * 48, today.pixels.begin() + 320 * 220,
+                         game.Screen().pixels.begin() + 320 * 48));
+  EXPECT_EQ(game.ScreenPalette(), winquake::ShiftedPalette(s.CurrentBlend()));
 }
 
 }  // namespace
