@@ -3,12 +3,24 @@
 # with the converter (and the preview game once built) in it, the game
 # subdirectory "id1" with generated sample demos, and settings pointing at
 # all of it (in WORKSPACE_DIR/.config, used through XDG_CONFIG_HOME).
+# When free game data lies beside the checkout (../shared/fixtures/quake-data,
+# or the folder holding id1/ named by CLIPVEX_GAME_DATA), its files are linked
+# into the workspace's id1/, so that the preview game draws the sample demos'
+# maps and models; nothing of it is copied.
 # Usage: sample-workspace.sh BUILD_DIR WORKSPACE_DIR
 set -euo pipefail
 build=$1
 ws=$2
 mkdir -p "$ws/id1" "$ws/.config/Clipvex"
 ws=$(cd "$ws" && pwd)
+data=${CLIPVEX_GAME_DATA:-$(dirname "$0")/../../shared/fixtures/quake-data}
+if [ -d "$data/id1" ]; then
+  for entry in "$data"/id1/*; do
+    name=$(basename "$entry")
+    case $name in *.dem|quake*.pcx) continue ;; esac
+    [ -e "$ws/id1/$name" ] || [ -L "$ws/id1/$name" ] || ln -s "$(cd "$(dirname "$entry")" && pwd)/$name" "$ws/id1/$name"
+  done
+fi
 for tool in lmpc demogen winquake; do
   if [ -x "$build/bin/$tool" ]; then ln -sf "$(cd "$build/bin" && pwd)/$tool" "$ws/$tool"; fi
 done

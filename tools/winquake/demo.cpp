@@ -269,6 +269,23 @@ void DumpReader::Inside(std::string_view line) {
     return;
   }
 
+  if (word == "lightstyle") {
+    // lightstyle N "PATTERN";
+    const Words w(line);
+    auto n = ParseInt(w[1]);
+    const std::size_t q = line.find('"');
+    if (!n || *n < 0 || *n > 255 || q == std::string_view::npos || line.size() < q + 3 ||
+        line.substr(line.size() - 2) != "\";") {
+      ++demo_.skippedLines;
+      return;
+    }
+    m.kind = MsgKind::LightStyle;
+    m.sub = static_cast<std::uint8_t>(*n);
+    AddText(m, line.substr(q + 1, line.size() - 2 - (q + 1)));
+    Push(m);
+    return;
+  }
+
   const Words w(line);
   bool ok = true;
   if (word == "camera") {
@@ -374,6 +391,16 @@ void DumpReader::Inside(std::string_view line) {
       for (int k = 0; k < 4; ++k) {
         if (w[i] != kKeys[k]) continue;
         if (auto v = ParseInt(w[i + 1])) m.stat[k] = Clamp<std::int16_t>(*v, -32768, 32767);
+      }
+      // The view weapon: its model's low byte ("weapon") and high byte
+      // ("weapon2"), and its frame.
+      if (w[i] == "weapon" || w[i] == "weapon2" || w[i] == "weaponframe") {
+        if (auto v = ParseInt(w[i + 1])) {
+          const auto b = Clamp<std::uint16_t>(*v, 0, 255);
+          if (w[i] == "weapon") m.model = static_cast<std::uint16_t>((m.model & 0xff00) | b);
+          else if (w[i] == "weapon2") m.model = static_cast<std::uint16_t>((m.model & 0xff) | (b << 8));
+          else m.frame = b;
+        }
       }
     }
   } else if (word == "spawnbaseline" || word == "spawnbaseline2" || word == "spawnstatic" ||

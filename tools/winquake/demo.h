@@ -27,7 +27,7 @@ enum class MsgKind : std::uint8_t {
   ServerInfo,     // a new level: the model list starts again; text: the level's name
   PrecacheModel,  // text: the next entry of the model list
   Entity,         // entity, fields, model .. effects, origin, angles
-  ClientData,     // viewheight, health, armor, ammo in `stat`
+  ClientData,     // viewheight, health, armor, ammo in `stat`; model, frame: the view weapon
   Baseline,       // entity, model .. skin, origin, angles
   Static,         // model .. skin, origin, angles
   TempEntity,     // sub: type; origin (start), angles (end of beams), entity;
@@ -40,6 +40,7 @@ enum class MsgKind : std::uint8_t {
   Intermission,
   Bf,
   SetPause,       // entity: 1 paused, 0 running
+  LightStyle,     // sub: the style, text: its pattern ("a" dark .. "z" bright, a letter per 0.1 s)
 };
 
 // Which optional fields an entity update carries (the others come from the

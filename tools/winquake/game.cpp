@@ -45,8 +45,9 @@ std::string DemoFileName(const std::string& name) {
 
 }  // namespace
 
-Game::Game(std::string gameDir) : gameDir_(std::move(gameDir)) {
+Game::Game(std::string gameDir, std::string baseDir) : gameDir_(std::move(gameDir)) {
   if (gameDir_.empty()) gameDir_ = ".";
+  data_ = GameData::Load(baseDir, gameDir_);
   Print("WinQuake preview game\n");
   std::error_code ec;
   if (!std::filesystem::is_directory(gameDir_, ec))
@@ -285,16 +286,38 @@ void Game::Frame(double realSeconds) {
   if (played && serial == demoSerial_ && demo_ && (out.disconnect || next_ >= demo_->blocks.size())) EndDemo();
 }
 
+Palette Game::ScreenPalette() const {
+  if (fromData_ && data_ && data_->Colors()) return data_->Colors()->palette;
+  return ShiftedPalette(state_.CurrentBlend());
+}
+
 void Game::Render() {
   lastRender_ = realTime_;
   ++screenSerial_;
   const int lines = static_cast<int>(std::lround(consoleLines_));
+  // The console and the texts keep the palette of the view under them.
+  const bool fromData = fromData_;
   if (lines < kScreenHeight) {
     if (everPlayed_) {
-      RenderView(state_, screen_);
+      std::vector<std::string> fallbacks;
+      screen_.ink = nullptr;
+      fromData_ = renderer_.DrawView(state_, *data_, screen_, fallbacks);
+      if (fromData_) screen_.ink = data_->Colors()->fromBuiltin.data();
+      else RenderView(state_, screen_);
       RenderHud(state_, screen_);
+      // What is drawn the old way is told once a level, kept out of the pictures.
+      if (notedLevel_ != state_.MapName()) {
+        notedLevel_ = state_.MapName();
+        noted_.clear();
+      }
+      for (const std::string& line : fallbacks) {
+        if (std::find(noted_.begin(), noted_.end(), line) != noted_.end()) continue;
+        noted_.push_back(line);
+        Print(line + "\n", false);
+      }
     } else {
-      std::fill(screen_.pixels.begin(), screen_.pixels.end(), kUiBlack);
+      screen_.ink = fromData ? data_->Colors()->fromBuiltin.data() : nullptr;
+      std::fill(screen_.pixels.begin(), screen_.pixels.end(), screen_.Ink(kUiBlack));
     }
     if (lines == 0) RenderNotify(console_.NotifyLines(realTime_ - 3.0, 4), screen_);
   }

@@ -18,6 +18,7 @@
 #include "palette.h"
 #include "playstate.h"
 #include "render.h"
+#include "scene.h"
 
 namespace winquake {
 
@@ -27,8 +28,10 @@ class Game {
 
   // `gameDir` is the game folder (the -game argument, relative to the
   // current directory or absolute): demos are read from it and screenshots
-  // written into it.
-  explicit Game(std::string gameDir);
+  // written into it. The game's data (maps, models, palette) is found as
+  // the game finds it: in `gameDir` over "id1", both in `baseDir` (the
+  // game's own folder, by default the current directory).
+  explicit Game(std::string gameDir, std::string baseDir = ".");
 
   // Runs console text: commands separated by ';' or line breaks. A "wait"
   // command leaves the commands after it for the next frame.
@@ -59,7 +62,13 @@ class Game {
   const Framebuffer& Screen() const { return screen_; }
   // Changes whenever the screen is drawn again.
   std::uint64_t ScreenSerial() const { return screenSerial_; }
-  Palette ScreenPalette() const { return ShiftedPalette(state_.CurrentBlend()); }
+  // The screen's palette: the game data's when the view was drawn from it
+  // (the colour shift is then in the pixels), else the game's own with the
+  // shift laid over the view's colours.
+  Palette ScreenPalette() const;
+  // True when the last picture was drawn from the game's data.
+  bool DrawsFromData() const { return fromData_; }
+  const GameData* Data() const { return data_.get(); }
 
   bool QuitRequested() const { return quit_; }
   bool Playing() const { return demo_ != nullptr; }
@@ -100,6 +109,11 @@ class Game {
   bool SetNumber(const std::vector<std::string>& args, const char* name, double& value, double lo, double hi);
 
   std::string gameDir_;
+  std::shared_ptr<const GameData> data_;
+  SceneRenderer renderer_;
+  bool fromData_ = false;
+  std::string notedLevel_;            // the map whose missing parts were told
+  std::vector<std::string> noted_;    // lines told for it
   Console console_;
   PlayState state_;
   Framebuffer screen_;

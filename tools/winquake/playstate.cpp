@@ -54,6 +54,10 @@ void PlayState::Reset() {
   entities_.clear();
   statics_.clear();
   modelKinds_.assign(1, ModelKind::None);
+  modelNames_.assign(1, std::string());
+  for (std::string& style : lightStyles_) style.clear();
+  weaponModel_ = 0;
+  weaponFrame_ = 0;
   particles_.clear();
   particleCursor_ = 0;
   frameSerial_ = 1;
@@ -140,7 +144,13 @@ void PlayState::Apply(const Demo& demo, const Message& m, Output& out) {
       break;
     }
     case MsgKind::PrecacheModel:
-      if (modelKinds_.size() < kMaxModels) modelKinds_.push_back(ClassifyModel(demo.Text(m)));
+      if (modelKinds_.size() < kMaxModels) {
+        modelKinds_.push_back(ClassifyModel(demo.Text(m)));
+        modelNames_.emplace_back(demo.Text(m));
+      }
+      break;
+    case MsgKind::LightStyle:
+      if (m.sub < kLightStyles) lightStyles_[m.sub] = std::string(demo.Text(m).substr(0, 64));
       break;
     case MsgKind::Entity: {
       Entity& e = EntityAt(m.entity);
@@ -167,6 +177,8 @@ void PlayState::Apply(const Demo& demo, const Message& m, Output& out) {
       stats_[kStatHealth] = m.stat[1];
       stats_[kStatArmor] = m.stat[2];
       stats_[kStatAmmo] = m.stat[3];
+      weaponModel_ = m.model;
+      weaponFrame_ = m.frame;
       break;
     case MsgKind::Baseline: {
       Entity& e = EntityAt(m.entity);
@@ -307,6 +319,16 @@ void PlayState::SpawnTempEntity(const Message& m) {
       break;
     default: break;
   }
+}
+
+int PlayState::LightStyleValue(int style, double time) const {
+  if (style < 0 || style >= kLightStyles) return 0;
+  const std::string& pattern = lightStyles_[static_cast<std::size_t>(style)];
+  if (pattern.empty()) return 256;
+  const double tenths = std::isfinite(time) ? std::floor(std::abs(time) * 10) : 0;
+  const auto at = static_cast<std::size_t>(std::fmod(tenths, static_cast<double>(pattern.size())));
+  const int letter = std::clamp(pattern[at] - 'a', 0, 25);
+  return letter * 22;
 }
 
 void PlayState::BonusFlash() { bonusShift_ = {215, 186, 69, 50}; }

@@ -4,6 +4,7 @@
 // the picture is drawn from this state by render.h.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -101,6 +102,20 @@ class PlayState {
   ModelKind KindOf(std::uint16_t model) const {
     return model < modelKinds_.size() ? modelKinds_[model] : ModelKind::None;
   }
+  // The precache name of a model number ("" for none); model 1 is the map.
+  const std::string& ModelName(std::uint16_t model) const {
+    static const std::string none;
+    return model < modelNames_.size() ? modelNames_[model] : none;
+  }
+  const std::string& MapName() const { return ModelName(1); }
+
+  // The brightness of a light style at demo time `time`: 256 is normal,
+  // 0 dark; a style the demo never set is normal.
+  static constexpr int kLightStyles = 64;
+  int LightStyleValue(int style, double time) const;
+  // The view weapon of the client data (model number, 0 for none) and its frame.
+  std::uint16_t WeaponModel() const { return weaponModel_; }
+  std::uint16_t WeaponFrame() const { return weaponFrame_; }
   const std::vector<Particle>& Particles() const { return particles_; }
 
   bool HasTime() const { return hasTime_; }
@@ -123,6 +138,10 @@ class PlayState {
   std::vector<Entity> entities_;
   std::vector<EntityState> statics_;
   std::vector<ModelKind> modelKinds_;
+  std::vector<std::string> modelNames_;
+  std::array<std::string, kLightStyles> lightStyles_;
+  std::uint16_t weaponModel_ = 0;
+  std::uint16_t weaponFrame_ = 0;
   std::vector<Particle> particles_;
   std::size_t particleCursor_ = 0;
   std::uint32_t frameSerial_ = 0;

@@ -12,8 +12,6 @@ namespace winquake {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kCenterX = kScreenWidth / 2.0;
-constexpr double kCenterY = kScreenHeight / 2.0;
 constexpr double kGridSpacing = 64.0;
 constexpr double kGridReach = 1600.0;
 constexpr double kFloorReach = 4096.0;
@@ -31,21 +29,15 @@ struct Marker {
   bool diamond;
 };
 
-// Size of a marker in world units (width, height) and its height above the
-// entity's origin.
+
 void MarkerShape(ModelKind kind, double& w, double& h, double& lift, std::uint8_t& row) {
-  switch (kind) {
-    case ModelKind::Player: w = 32, h = 56, lift = 4, row = kRowGreen; break;
-    case ModelKind::Monster: w = 36, h = 48, lift = 4, row = kRowRed; break;
-    case ModelKind::Item: w = 20, h = 20, lift = 12, row = kRowYellow; break;
-    case ModelKind::Missile: w = 10, h = 10, lift = 0, row = kRowOrange; break;
-    default: w = 14, h = 14, lift = 0, row = kRowTan; break;
-  }
+  const MarkerStyle style = MarkerStyleOf(kind);
+  w = style.width, h = style.height, lift = style.lift, row = style.row;
 }
 
 void DrawMarker(Framebuffer& fb, const Marker& m) {
-  const int x0 = std::max(m.x0, 0), x1 = std::min(m.x1, kScreenWidth - 1);
-  const int y0 = std::max(m.y0, 0), y1 = std::min(m.y1, kScreenHeight - 1);
+  const int x0 = std::max(m.x0, 0), x1 = std::min(m.x1, fb.width - 1);
+  const int y0 = std::max(m.y0, 0), y1 = std::min(m.y1, fb.height - 1);
   const double cx = (m.x0 + m.x1) / 2.0, cy = (m.y0 + m.y1) / 2.0;
   const double hw = std::max(1.0, (m.x1 - m.x0) / 2.0), hh = std::max(1.0, (m.y1 - m.y0) / 2.0);
   for (int y = y0; y <= y1; ++y) {
@@ -66,17 +58,29 @@ bool Finite3(const float v[3]) { return std::isfinite(v[0]) && std::isfinite(v[1
 
 }  // namespace
 
+std::uint8_t ShadeOf(std::uint8_t row, double shade) { return Shade(row, shade); }
+
+MarkerStyle MarkerStyleOf(ModelKind kind) {
+  switch (kind) {
+    case ModelKind::Player: return {32, 56, 4, kRowGreen, false};
+    case ModelKind::Monster: return {36, 48, 4, kRowRed, false};
+    case ModelKind::Item: return {20, 20, 12, kRowYellow, true};
+    case ModelKind::Missile: return {10, 10, 0, kRowOrange, false};
+    default: return {14, 14, 0, kRowTan, false};
+  }
+}
+
 void FillRect(Framebuffer& fb, int x, int y, int w, int h, std::uint8_t color) {
   const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-  const int x1 = std::min(x + w, kScreenWidth), y1 = std::min(y + h, kScreenHeight);
+  const int x1 = std::min(x + w, fb.width), y1 = std::min(y + h, fb.height);
   for (int yy = y0; yy < y1; ++yy)
-    std::fill(fb.pixels.begin() + yy * kScreenWidth + x0, fb.pixels.begin() + yy * kScreenWidth + std::max(x0, x1),
-              color);
+    std::fill(fb.pixels.begin() + yy * fb.width + x0, fb.pixels.begin() + yy * fb.width + std::max(x0, x1),
+              fb.Ink(color));
 }
 
 void DrawText(Framebuffer& fb, int x, int y, std::string_view text, std::uint8_t color, std::uint8_t gold) {
   for (unsigned char c : text) {
-    if (x >= kScreenWidth) break;
+    if (x >= fb.width) break;
     if (x > -kCharWidth && c != ' ') {
       const std::uint8_t* rows = GlyphRows(c);
       const std::uint8_t ink = c >= 128 ? gold : color;
@@ -88,7 +92,8 @@ void DrawText(Framebuffer& fb, int x, int y, std::string_view text, std::uint8_t
   }
 }
 
-Camera::Camera(const float eye[3], const float angles[3]) {
+Camera::Camera(const float eye[3], const float angles[3], int width, int height)
+    : focal_(std::max(width, 1) / 2.0), centerX_(std::max(width, 1) / 2.0), centerY_(std::max(height, 1) / 2.0) {
   for (int k = 0; k < 3; ++k) eye_[k] = std::isfinite(eye[k]) ? eye[k] : 0.0;
   const double p = (std::isfinite(angles[0]) ? angles[0] : 0.0) * kPi / 180;
   const double y = (std::isfinite(angles[1]) ? angles[1] : 0.0) * kPi / 180;
@@ -108,46 +113,52 @@ Projection Camera::Project(const float point[3]) const {
   pr.depth = Dot(v, forward_);
   if (pr.depth < 4.0) return pr;
   pr.visible = true;
-  pr.x = kCenterX + Dot(v, right_) / pr.depth * kFocal;
-  pr.y = kCenterY - Dot(v, up_) / pr.depth * kFocal;
+  pr.x = centerX_ + Dot(v, right_) / pr.depth * focal_;
+  pr.y = centerY_ - Dot(v, up_) / pr.depth * focal_;
   return pr;
 }
 
 void RenderView(const PlayState& state, Framebuffer& fb) {
   float eye[3], angles[3];
   state.Camera(eye, angles);
-  const Camera cam(eye, angles);
+  const int width = fb.width, height = fb.height;
+  const Camera cam(eye, angles, width, height);
+  const double focal = cam.Focal(), centerX = width / 2.0, centerY = height / 2.0;
   const double* f = cam.Forward();
   const double* r = cam.Right();
   const double* u = cam.Up();
   const double* e = cam.Eye();
-  const double height = std::max(8.0, static_cast<double>(state.Intermission() ? 48 : std::max(state.ViewHeight(), 0)));
+  const double eyeHeight =
+      std::max(8.0, static_cast<double>(state.Intermission() ? 48 : std::max(state.ViewHeight(), 0)));
 
   // Sky and ground, pixel by pixel: where the ray through a pixel meets the
   // ground plane at the feet, the grid lines every 64 units show. The ray
   // grows linearly along a row, so each pixel adds one step to it.
-  static const std::vector<float> invLength = [] {
-    std::vector<float> t(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
-    for (int y = 0; y < kScreenHeight; ++y)
-      for (int x = 0; x < kScreenWidth; ++x) {
-        const double a = (x + 0.5 - kCenterX) / Camera::kFocal, b = (kCenterY - (y + 0.5)) / Camera::kFocal;
-        t[static_cast<std::size_t>(y) * kScreenWidth + x] = static_cast<float>(1.0 / std::sqrt(1.0 + a * a + b * b));
+  // The table depends only on the picture's size; each thread keeps its own.
+  thread_local std::vector<float> invLength;
+  thread_local int tableWidth = 0, tableHeight = 0;
+  if (tableWidth != width || tableHeight != height) {
+    invLength.assign(static_cast<std::size_t>(width) * height, 0.0f);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const double a = (x + 0.5 - centerX) / focal, b = (centerY - (y + 0.5)) / focal;
+        invLength[static_cast<std::size_t>(y) * width + x] = static_cast<float>(1.0 / std::sqrt(1.0 + a * a + b * b));
       }
-    return t;
-  }();
+    tableWidth = width, tableHeight = height;
+  }
   const float ex = static_cast<float>(e[0]), ey = static_cast<float>(e[1]);
-  const float h = static_cast<float>(height);
+  const float h = static_cast<float>(eyeHeight);
   const float inv = static_cast<float>(1.0 / kGridSpacing);
-  const float step[3] = {static_cast<float>(r[0] / Camera::kFocal), static_cast<float>(r[1] / Camera::kFocal),
-                         static_cast<float>(r[2] / Camera::kFocal)};
-  for (int y = 0; y < kScreenHeight; ++y) {
-    const double b = (kCenterY - (y + 0.5)) / Camera::kFocal;
-    const double a0 = (0.5 - kCenterX) / Camera::kFocal;
+  const float step[3] = {static_cast<float>(r[0] / focal), static_cast<float>(r[1] / focal),
+                         static_cast<float>(r[2] / focal)};
+  for (int y = 0; y < height; ++y) {
+    const double b = (centerY - (y + 0.5)) / focal;
+    const double a0 = (0.5 - centerX) / focal;
     float d[3] = {static_cast<float>(f[0] + r[0] * a0 + u[0] * b), static_cast<float>(f[1] + r[1] * a0 + u[1] * b),
                   static_cast<float>(f[2] + r[2] * a0 + u[2] * b)};
-    std::uint8_t* row = fb.pixels.data() + y * kScreenWidth;
-    const float* il = invLength.data() + static_cast<std::size_t>(y) * kScreenWidth;
-    for (int x = 0; x < kScreenWidth; ++x, d[0] += step[0], d[1] += step[1], d[2] += step[2]) {
+    std::uint8_t* row = fb.pixels.data() + static_cast<std::size_t>(y) * width;
+    const float* il = invLength.data() + static_cast<std::size_t>(y) * width;
+    for (int x = 0; x < width; ++x, d[0] += step[0], d[1] += step[1], d[2] += step[2]) {
       if (d[2] >= 0) {
         row[x] = Shade(kRowSky, 14 - 7 * (d[2] * il[x]));
         continue;
@@ -162,8 +173,8 @@ void RenderView(const PlayState& state, Framebuffer& fb) {
       if (dist < static_cast<float>(kGridReach)) {
         const float gx = (ex + d[0] * t) * inv, gy = (ey + d[1] * t) * inv;
         const float fx = std::abs(gx - std::nearbyint(gx)), fy = std::abs(gy - std::nearbyint(gy));
-        const float width = (0.6f + dist * static_cast<float>(0.9 / Camera::kFocal)) * inv;
-        if (std::min(fx, fy) < width) c = Shade(kRowTan, 13 - dist / 300);
+        const float lineWidth = (0.6f + dist * static_cast<float>(0.9 / focal)) * inv;
+        if (std::min(fx, fy) < lineWidth) c = Shade(kRowTan, 13 - dist / 300);
       }
       row[x] = c;
     }
@@ -180,9 +191,9 @@ void RenderView(const PlayState& state, Framebuffer& fb) {
     const float centre[3] = {s.origin[0], s.origin[1], static_cast<float>(s.origin[2] + lift)};
     const Projection p = cam.Project(centre);
     if (!p.visible) return;
-    const double pw = std::clamp(w * Camera::kFocal / p.depth, 2.0, 200.0);
-    const double ph = std::clamp(h * Camera::kFocal / p.depth, 2.0, 200.0);
-    if (p.x + pw < 0 || p.x - pw > kScreenWidth || p.y + ph < 0 || p.y - ph > kScreenHeight) return;
+    const double pw = std::clamp(w * focal / p.depth, 2.0, 200.0);
+    const double ph = std::clamp(h * focal / p.depth, 2.0, 200.0);
+    if (p.x + pw < 0 || p.x - pw > width || p.y + ph < 0 || p.y - ph > height) return;
     const double shade = 15 - std::min(9.0, p.depth / 250);
     Marker m{p.depth,
              static_cast<int>(std::lround(p.x - pw / 2)),
@@ -240,6 +251,7 @@ void ShadowText(Framebuffer& fb, int x, int y, std::string_view text) {
 }
 
 void CenteredLines(Framebuffer& fb, std::string_view text, int y, std::size_t maxLines) {
+  const int screenWidth = fb.width;
   std::size_t count = 0;
   std::vector<std::string_view> lines;
   while (count < maxLines) {
@@ -253,7 +265,7 @@ void CenteredLines(Framebuffer& fb, std::string_view text, int y, std::size_t ma
     if (text.empty()) break;
   }
   for (std::string_view line : lines) {
-    ShadowText(fb, (kScreenWidth - static_cast<int>(line.size()) * kCharWidth) / 2, y, line);
+    ShadowText(fb, (screenWidth - static_cast<int>(line.size()) * kCharWidth) / 2, y, line);
     y += kCharHeight;
   }
 }
@@ -261,11 +273,12 @@ void CenteredLines(Framebuffer& fb, std::string_view text, int y, std::size_t ma
 }  // namespace
 
 void RenderHud(const PlayState& state, Framebuffer& fb) {
+  const int screenWidth = fb.width, screenHeight = fb.height;
   if (state.CenterVisible()) {
     const std::string& text = state.CenterText();
     const auto lines = static_cast<int>(std::min<std::size_t>(
         16, static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1));
-    const int top = state.Intermission() >= 2 ? 40 : static_cast<int>(kScreenHeight * 0.35) - lines * 4;
+    const int top = state.Intermission() >= 2 ? 40 : static_cast<int>(screenHeight * 0.35) - lines * 4;
     CenteredLines(fb, text, std::max(top, 8), 16);
   }
   if (state.Intermission() == 1) {
@@ -281,14 +294,14 @@ void RenderHud(const PlayState& state, Framebuffer& fb) {
     std::snprintf(buf, sizeof buf, "H%d A%d N%d", state.Stat(kStatHealth), state.Stat(kStatArmor),
                   state.Stat(kStatAmmo));
     const int w = static_cast<int>(std::string_view(buf).size()) * kCharWidth + 4;
-    FillRect(fb, 0, kScreenHeight - 11, w, 11, kUiPanel);
-    DrawText(fb, 2, kScreenHeight - 10, buf, kUiText, kUiGoldText);
+    FillRect(fb, 0, screenHeight - 11, w, 11, kUiPanel);
+    DrawText(fb, 2, screenHeight - 10, buf, kUiText, kUiGoldText);
   }
   if (state.HasTime()) {
     const std::string t = FormatDemoTime(state.Time());
     const int w = static_cast<int>(t.size()) * kCharWidth + 4;
-    FillRect(fb, kScreenWidth - w, kScreenHeight - 11, w, 11, kUiPanel);
-    DrawText(fb, kScreenWidth - w + 2, kScreenHeight - 10, t, kUiWhite, kUiGoldText);
+    FillRect(fb, screenWidth - w, screenHeight - 11, w, 11, kUiPanel);
+    DrawText(fb, screenWidth - w + 2, screenHeight - 10, t, kUiWhite, kUiGoldText);
   }
 }
 
@@ -302,21 +315,22 @@ void RenderNotify(const std::vector<std::string>& lines, Framebuffer& fb) {
 }
 
 void RenderConsole(const Console& console, int lines, double realTime, Framebuffer& fb) {
-  lines = std::min(lines, kScreenHeight);
+  const int screenWidth = fb.width, screenHeight = fb.height;
+  lines = std::min(lines, screenHeight);
   if (lines <= 0) return;
   // A stone wall: courses of 8 rows, joints every 16 columns, offset by half
   // a stone from course to course, lighter towards the bottom.
-  const int top = lines - kScreenHeight;  // the console slides: its picture moves with it
+  const int top = lines - screenHeight;  // the console slides: its picture moves with it
   for (int y = 0; y < lines; ++y) {
     const int wy = y - top;
-    std::uint8_t* row = fb.pixels.data() + y * kScreenWidth;
-    const int base = 2 + wy * 4 / kScreenHeight;  // shades 2 to 5 of the console row
-    for (int x = 0; x < kScreenWidth; ++x) {
+    std::uint8_t* row = fb.pixels.data() + y * screenWidth;
+    const int base = 2 + wy * 4 / screenHeight;  // shades 2 to 5 of the console row
+    for (int x = 0; x < screenWidth; ++x) {
       const bool joint = wy % 8 == 7 || (x + (wy / 8 % 2) * 8) % 16 == 15;
-      row[x] = static_cast<std::uint8_t>(kRowUi + (joint ? base - 1 : base));
+      row[x] = fb.Ink(static_cast<std::uint8_t>(kRowUi + (joint ? base - 1 : base)));
     }
   }
-  FillRect(fb, 0, lines - 2, kScreenWidth, 2, kUiEdge);
+  FillRect(fb, 0, lines - 2, screenWidth, 2, kUiEdge);
 
   const int inputY = lines - 2 - 2 - kCharHeight;
   const std::string& input = console.Input();

@@ -4,6 +4,7 @@
 // console that slides down over everything.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,11 +18,25 @@ namespace winquake {
 inline constexpr int kScreenWidth = 320;
 inline constexpr int kScreenHeight = 240;
 
+// An 8-bit picture, the screen's 320x240 unless made otherwise.
 struct Framebuffer {
+  Framebuffer() = default;
+  Framebuffer(int w, int h)
+      : width(std::max(w, 1)), height(std::max(h, 1)), pixels(static_cast<std::size_t>(width) * height, 0) {}
+
+  int width = kScreenWidth;
+  int height = kScreenHeight;
   std::vector<std::uint8_t> pixels = std::vector<std::uint8_t>(kScreenWidth * kScreenHeight, 0);
-  std::uint8_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y * kScreenWidth + x)]; }
+  // Texts, the console, markers and particles are drawn in the game's own
+  // colours (palette.h); when the picture is in the palette of the game's
+  // data, `ink` maps each of those colours to the nearest one there.
+  const std::uint8_t* ink = nullptr;
+
+  std::uint8_t Ink(std::uint8_t c) const { return ink ? ink[c] : c; }
+  std::uint8_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+  // Sets a pixel to the ink of `c`; nothing outside the picture.
   void Set(int x, int y, std::uint8_t c) {
-    if (x >= 0 && y >= 0 && x < kScreenWidth && y < kScreenHeight) pixels[static_cast<std::size_t>(y * kScreenWidth + x)] = c;
+    if (x >= 0 && y >= 0 && x < width && y < height) pixels[static_cast<std::size_t>(y) * width + x] = Ink(c);
   }
 };
 
@@ -38,18 +53,34 @@ struct Projection {
 
 class Camera {
  public:
-  static constexpr double kFocal = 160.0;  // a 90 degree horizontal field of view
-  Camera(const float eye[3], const float angles[3]);
+  static constexpr double kFocal = 160.0;  // a 90 degree horizontal field of view at 320 wide
+  // The view of a picture `width` x `height`, 90 degrees wide.
+  Camera(const float eye[3], const float angles[3], int width = kScreenWidth, int height = kScreenHeight);
   Projection Project(const float point[3]) const;
   const double* Eye() const { return eye_; }
   const double* Forward() const { return forward_; }
   const double* Right() const { return right_; }
   const double* Up() const { return up_; }
+  double Focal() const { return focal_; }
 
  private:
   double eye_[3], forward_[3], right_[3], up_[3];
+  double focal_ = kFocal, centerX_ = kScreenWidth / 2.0, centerY_ = kScreenHeight / 2.0;
 };
 
+// How the schematic view shows an entity: a box (a diamond for items) of
+// `width` x `height` world units, `lift` above its origin, in a colour row.
+struct MarkerStyle {
+  double width, height, lift;
+  std::uint8_t row;
+  bool diamond;
+};
+MarkerStyle MarkerStyleOf(ModelKind kind);
+// Shade 0..15 (clamped) of a colour row.
+std::uint8_t ShadeOf(std::uint8_t row, double shade);
+
+// The schematic view (sky, ground grid, markers, particles) in the game's
+// own colours, at the framebuffer's size.
 void RenderView(const PlayState& state, Framebuffer& fb);
 // Centre text, intermission, pause, demo time and status numbers.
 void RenderHud(const PlayState& state, Framebuffer& fb);

@@ -71,7 +71,7 @@ ScreenshotResult WriteScreenshot(const std::string& dir, const Framebuffer& fb, 
   }
   std::vector<std::uint8_t> bytes;
   try {
-    bytes = clipvex::EncodePcx8(kScreenWidth, kScreenHeight, fb.pixels.data(), palette.data());
+    bytes = clipvex::EncodePcx8(fb.width, fb.height, fb.pixels.data(), palette.data());
   } catch (const clipvex::PcxError& e) {
     result.error = std::string("couldn't encode the picture: ") + e.what();
     return result;
