@@ -98,6 +98,7 @@ struct MapCase {
   int width, height;
   int startLeaf, startVisible;
 };
+[[maybe_unused]] void PrintTo(const MapCase& c, std::ostream* os) { *os << c.map; }
 
 class FixtureMaps : public ::testing::TestWithParam<MapCase> {};
 
@@ -212,6 +213,7 @@ struct ModelCase {
   std::uint32_t vertices;
   std::size_t triangles, frames, poses;
 };
+[[maybe_unused]] void PrintTo(const ModelCase& c, std::ostream* os) { *os << c.model; }
 
 class FixtureModels : public ::testing::TestWithParam<ModelCase> {};
 

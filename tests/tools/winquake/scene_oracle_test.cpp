@@ -166,6 +166,8 @@ struct Case {
   const char* map;
   std::size_t block, otherRoom;
 };
+// Test names then show the demo, not the bytes of the case.
+[[maybe_unused]] void PrintTo(const Case& c, std::ostream* os) { *os << c.demo << " at block " << c.block; }
 
 class EnginePicture : public ::testing::TestWithParam<Case> {};
 
