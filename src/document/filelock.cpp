@@ -81,7 +81,9 @@ LockState FileLock::Take(bool wait) {
   // another file than the one locked: the lock counts only on the file
   // that stands under the name.
   for (int attempt = 0; attempt < 8; ++attempt) {
-    const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // Another user's lock file in a shared folder locks as well read-only.
+    if (fd < 0 && errno == EACCES) fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return LockState::Unavailable;
     int rc = 0;
     while ((rc = ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB))) != 0 && errno == EINTR) {

@@ -189,10 +189,8 @@ void RunningProgram::ReadErrors() {
   DWORD ready = 0;
   while (PeekNamedPipe(static_cast<HANDLE>(errors_), nullptr, 0, nullptr, &ready, nullptr) && ready > 0) {
     DWORD got = 0;
-    if (!ReadFile(static_cast<HANDLE>(errors_), buf, sizeof buf < ready ? sizeof buf : ready, &got, nullptr) ||
-        got == 0) {
-      break;
-    }
+    const DWORD want = ready < sizeof buf ? ready : static_cast<DWORD>(sizeof buf);
+    if (!ReadFile(static_cast<HANDLE>(errors_), buf, want, &got, nullptr) || got == 0) break;
     if (errorOutput_.size() < kMaxCapturedErrors) errorOutput_.append(buf, got);
   }
 }
