@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev libgl-dev libx11-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils
+  libxml2-utils shared-mime-info desktop-file-utils
   clang-14 libclang-rt-14-dev
   quakespasm libgl1-mesa-dri bc python3
 )

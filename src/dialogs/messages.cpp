@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "document/error.h"
+
 namespace clipvex {
 namespace {
 
@@ -59,11 +61,22 @@ SaveAnswer AskSaveChanges(QWidget* parent, const QString& title, const QString& 
   }
 }
 
+bool AskSaveAnyway(QWidget* parent, const QString& title, const QString& text) {
+  if (Question()) return Question()(parent, title, text) == SaveAnswer::Save;
+  QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Save | QMessageBox::Cancel, parent);
+  box.setObjectName("saveAnywayBox");
+  box.setDefaultButton(QMessageBox::Cancel);
+  box.setEscapeButton(QMessageBox::Cancel);
+  return box.exec() == QMessageBox::Save;
+}
+
 bool Guarded(QWidget* parent, const std::function<void()>& command) {
   QString error;
   try {
     command();
     return true;
+  } catch (const CancelledError&) {
+    return false;  // the user asked for it: nothing to report
   } catch (const std::bad_alloc&) {
     error = "Out of memory";
   } catch (const std::exception& e) {

@@ -37,8 +37,14 @@ QuestionHook SetQuestionHook(QuestionHook hook);
 
 SaveAnswer AskSaveChanges(QWidget* parent, const QString& title, const QString& text);
 
+// Asks `text` in a box captioned `title` with Save and Cancel only (the
+// question hook answers it too; any answer but Save is a Cancel). True
+// for Save.
+bool AskSaveAnyway(QWidget* parent, const QString& title, const QString& text);
+
 // Runs `command`; an exception it raises is shown in a box titled "Clipvex"
-// with the exception's text, and the command ends where it stood. Returns
+// with the exception's text, and the command ends where it stood (a
+// CancelledError, which the user caused, ends it without a box). Returns
 // whether the command finished without an error.
 bool Guarded(QWidget* parent, const std::function<void()>& command);
 

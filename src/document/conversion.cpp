@@ -10,6 +10,7 @@
 
 #include "document/dumptext.h"
 #include "document/error.h"
+#include "document/filelock.h"
 #include "document/retime.h"
 #include "document/runprogram.h"
 
@@ -48,12 +49,48 @@ std::string Trimmed(std::string text) {
   return text;
 }
 
+std::uintmax_t SizeOf(const std::string& path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  return error ? 0 : size;
+}
+
+// What one conversion tells the user while it waits and when it is given up.
+struct ConversionTexts {
+  std::string doing;        // "Opening '...'"
+  std::string consequence;  // what was left as it was
+};
+
+// Runs the converter through `wait`: a cancel stops it and raises
+// CancelledError, the time limit stops it and says so.
+ProgramResult RunWaited(const std::string& converter, const std::vector<std::string>& arguments, ConversionWait& wait,
+                        const ConversionTexts& texts, std::uintmax_t bytes) {
+  RunningProgram program(converter, arguments, kShowMinimized, /*captureErrors=*/true);
+  const std::chrono::milliseconds limit = ConverterTimeLimit(bytes);
+  const std::string what = texts.doing + ".\nThe converter " + converter + " is still working.";
+  switch (wait.Wait(what, limit, [&program] { return program.Finished(); })) {
+    case WaitOutcome::Done:
+      break;
+    case WaitOutcome::Cancelled:
+      program.Kill();
+      throw CancelledError();
+    case WaitOutcome::TimedOut:
+      program.Kill();
+      throw ClipvexError(texts.doing + ": the converter " + converter + " did not finish within " +
+                         std::to_string(limit.count() / 1000) + " seconds and was stopped.\n" + texts.consequence);
+  }
+  return ProgramResult{program.ExitCode(), program.ErrorOutput(), 0};
+}
+
 // Runs the converter and raises its message when it reports a failure.
-void Convert(const Settings& settings, const std::string& mode, const std::string& from, const std::string& to) {
+void Convert(const Settings& settings, const std::string& mode, const std::string& from, const std::string& to,
+             ConversionWait* wait, const ConversionTexts& texts) {
+  const std::string converter = ConverterPath(settings);
+  const std::vector<std::string> arguments = {mode, "-f", from, to};
   ProgramResult result;
   try {
-    result = RunProgram(ConverterPath(settings), {mode, "-f", from, to}, kShowMinimized, /*wait=*/true,
-                        /*captureErrors=*/true);
+    result = wait == nullptr ? RunProgram(converter, arguments, kShowMinimized, /*wait=*/true, /*captureErrors=*/true)
+                             : RunWaited(converter, arguments, *wait, texts, SizeOf(from));
   } catch (const ProgramStartError& e) {
     throw e.WithAdvice(kConverterAdvice);
   }
@@ -63,6 +100,22 @@ void Convert(const Settings& settings, const std::string& mode, const std::strin
     throw ClipvexError("The conversion of '" + from + "' failed (exit code " + std::to_string(result.exitCode) +
                        "):\n" + message);
   }
+}
+
+// The converter folder's lock on "tempfilm.out", held for as long as the
+// returned object lives. Another window holding it is waited for.
+FileLock LockTempDump(const Settings& settings, ConversionWait* wait) {
+  FileLock lock(LockFileFor(TempDumpPath(settings)));
+  if (wait == nullptr) {
+    lock.Lock();
+  } else if (lock.TryLock() == LockState::Busy) {
+    const std::string what = "Another Clipvex window is using the converter folder " + settings.lmpcpath + " (" +
+                             kTempDumpName + ").\nThis window waits until it has finished.";
+    if (wait->Wait(what, {}, [&lock] { return lock.TryLock() != LockState::Busy; }) != WaitOutcome::Done) {
+      throw CancelledError();
+    }
+  }
+  return lock;
 }
 
 // Only an existing regular file is handed to the converter: a folder, a
@@ -97,14 +150,23 @@ std::string SaveExtension(const std::string& path) {
   return ext;
 }
 
-void LoadDemo(const std::string& path, TDemFile& demo, const Settings& settings, Notifier& notifier) {
+std::chrono::milliseconds ConverterTimeLimit(std::uintmax_t bytes) {
+  constexpr std::uintmax_t kMiB = 1024 * 1024;
+  const std::uintmax_t mebibytes = (bytes + kMiB - 1) / kMiB;
+  return std::chrono::seconds(30) + std::chrono::seconds(2) * static_cast<std::int64_t>(mebibytes);
+}
+
+namespace {
+
+void Load(const std::string& path, TDemFile& demo, const Settings& settings, Notifier& notifier, ConversionWait* wait) {
   const std::string dump = TempDumpPath(settings);
   try {
     RequireRegularFile(path);
+    const FileLock lock = LockTempDump(settings, wait);
     // A dump left by an earlier run must never be taken for this demo's.
     std::remove(dump.c_str());
     RemoveOnExit cleanup(dump);
-    Convert(settings, "-s", path, dump);
+    Convert(settings, "-s", path, dump, wait, {"Opening '" + path + "'", "The demo was not opened."});
     ParseDump(dump, path, demo, notifier);
     RetimeDemo(demo);
   } catch (...) {
@@ -114,18 +176,38 @@ void LoadDemo(const std::string& path, TDemFile& demo, const Settings& settings,
   }
 }
 
-void SaveDemo(const TDemFile& demo, const std::string& target, const Settings& settings) {
+void Save(const TDemFile& demo, const std::string& target, const Settings& settings, ConversionWait* wait) {
   const std::string temporary = TemporaryBeside(target);
   RemoveOnExit cleanup(temporary);
   if (SaveExtension(target) == ".DEM") {
+    const FileLock lock = LockTempDump(settings, wait);
     const std::string dump = TempDumpPath(settings);
     WriteDump(demo, dump);
-    Convert(settings, "-l", dump, temporary);
+    Convert(settings, "-l", dump, temporary, wait, {"Saving '" + target + "'", "'" + target + "' was left as it was."});
   } else {
     WriteDump(demo, temporary);
   }
   ReplaceFile(temporary, target);
   cleanup.Keep();
+}
+
+}  // namespace
+
+void LoadDemo(const std::string& path, TDemFile& demo, const Settings& settings, Notifier& notifier) {
+  Load(path, demo, settings, notifier, nullptr);
+}
+
+void LoadDemo(const std::string& path, TDemFile& demo, const Settings& settings, Notifier& notifier,
+              ConversionWait& wait) {
+  Load(path, demo, settings, notifier, &wait);
+}
+
+void SaveDemo(const TDemFile& demo, const std::string& target, const Settings& settings) {
+  Save(demo, target, settings, nullptr);
+}
+
+void SaveDemo(const TDemFile& demo, const std::string& target, const Settings& settings, ConversionWait& wait) {
+  Save(demo, target, settings, &wait);
 }
 
 }  // namespace clipvex

@@ -13,6 +13,13 @@ class ClipvexError : public std::runtime_error {
   explicit ClipvexError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// An operation the user cancelled while it waited: it ends where it stood,
+// and the window shows no message for it.
+class CancelledError : public ClipvexError {
+ public:
+  CancelledError() : ClipvexError("Cancelled") {}
+};
+
 inline constexpr const char* kListIndexError = "List index out of bounds";
 
 [[noreturn]] void ThrowInvalidFloat(std::string_view text);

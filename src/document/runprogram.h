@@ -54,4 +54,43 @@ class ProgramStartError : public ClipvexError {
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::uint16_t showState,
                          bool wait, bool captureErrors = false, const std::string& workingDirectory = {});
 
+// A program started as RunProgram starts it, waited for by asking: the
+// caller polls Finished() (which never blocks) from a loop of its own, and
+// may end the program at any time. Its error output is collected as it
+// comes, so a program that writes much of it never stalls on a full pipe.
+// A program still running when the object goes is killed and collected.
+class RunningProgram {
+ public:
+  // Starts `program`; raises ProgramStartError as RunProgram does.
+  RunningProgram(const std::string& program, const std::vector<std::string>& arguments, std::uint16_t showState,
+                 bool captureErrors = false);
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  // Whether the program has ended; once it has, ExitCode() and ErrorOutput()
+  // are complete.
+  bool Finished();
+  // The exit code (128 + the signal number for a program killed by a signal).
+  int ExitCode() const { return exitCode_; }
+  const std::string& ErrorOutput() const { return errorOutput_; }
+  // Ends the program (and what it started in turn) at once and collects it.
+  void Kill();
+
+ private:
+  void ReadErrors();
+  void Close();
+
+  bool finished_ = false;
+  int exitCode_ = -1;
+  std::string errorOutput_;
+#ifdef _WIN32
+  void* process_ = nullptr;
+  void* errors_ = nullptr;
+#else
+  int pid_ = 0;
+  int errors_ = -1;  // the read end of the error output's pipe
+#endif
+};
+
 }  // namespace clipvex

@@ -10,6 +10,7 @@
 #include "document/conversion.h"
 #include "document/filecommands.h"
 #include "ui/commands.h"
+#include "ui/conversionwait.h"
 #include "ui/editorstate.h"
 #include "ui/stripcontroller.h"
 
@@ -29,7 +30,8 @@ FileController::FileController(EditorState& editor, StripController& strips, Fil
       save_(MakeAction(this, "Save1", "&Save", QKeySequence("Ctrl+S"))),
       saveAs_(MakeAction(this, "SaveAs1", "Save &As...", QKeySequence("Ctrl+Shift+S"))),
       close_(MakeAction(this, "Close1", "&Close", QKeySequence("Ctrl+W"))),
-      exit_(MakeAction(this, "Exit1", "E&xit", QKeySequence("Ctrl+Q"))) {
+      exit_(MakeAction(this, "Exit1", "E&xit", QKeySequence("Ctrl+Q"))),
+      wait_(std::make_unique<WindowConversionWait>(window)) {
   setObjectName("files");
   Connect(new_, editor_, window_, [this] { newDemo(); });
   Connect(open_, editor_, window_, [this] { openDemo(); });
@@ -46,6 +48,8 @@ FileController::FileController(EditorState& editor, StripController& strips, Fil
   }
   updateActions();
 }
+
+FileController::~FileController() = default;
 
 void FileController::setSaveButton(QAbstractButton* button) {
   saveButton_ = button;
@@ -72,9 +76,15 @@ bool FileController::confirmDrop(StripDocument& document) {
   // A save that fails raises its error: the command that asked stops there
   // and the demo stays open.
   status_.Status("Saving File");
-  SaveDemo(document.state().demo, document.state().fileName, editor_.settings());
-  document.markSaved(document.state().fileName);
+  const bool saved = saveTo(document, document.state().fileName);
   status_.Status("Done");
+  return saved;
+}
+
+bool FileController::saveTo(StripDocument& document, const std::string& target) {
+  if (saveCheck_ && !saveCheck_(document, target)) return false;
+  SaveDemo(document.state().demo, target, editor_.settings(), *wait_);
+  document.markSaved(target);
   return true;
 }
 
@@ -95,29 +105,39 @@ void FileController::openDemo() {
   status_.Status("Opening File");
   const QString chosen = chooser_.Choose(window_, FileDialogKind::Open);
   StripDocument& document = editor_.activeDocument();
-  if (!chosen.isEmpty() && confirmDrop(document)) {
-    // The chosen demo is read beside the open one, which is closed only once
-    // the new one has loaded: a demo that does not open leaves the strip as
-    // it was.
-    TDemFile loaded;
-    LoadDemo(ToPath(chosen), loaded, editor_.settings(), notifier_);
-    closeStrip(document);
-    StripState& state = document.state();
-    state.demo = std::move(loaded);
-    state.fileName = ToPath(chosen);
-    state.step = FitStep(state.demo.Blocks.size());
-    document.startNewDemo();
-    strips_.refresh();
-  }
+  if (!chosen.isEmpty() && confirmDrop(document)) openInto(document, chosen);
   status_.Status("Done");
+}
+
+void FileController::openInto(StripDocument& document, const QString& path) {
+  // The chosen demo is read beside the open one, which is closed only once
+  // the new one has loaded: a demo that does not open leaves the strip as
+  // it was.
+  TDemFile loaded;
+  LoadDemo(ToPath(path), loaded, editor_.settings(), notifier_, *wait_);
+  closeStrip(document);
+  StripState& state = document.state();
+  state.demo = std::move(loaded);
+  state.fileName = ToPath(path);
+  state.step = FitStep(state.demo.Blocks.size());
+  document.startNewDemo();
+  strips_.refresh();
+}
+
+void FileController::openFiles(const QStringList& paths) {
+  const std::array<StripDocument*, 2> documents = editor_.documents();
+  for (qsizetype i = 0; i < paths.size() && i < static_cast<qsizetype>(documents.size()); ++i) {
+    status_.Status("Opening File");
+    const QString path = QFileInfo(paths[i]).absoluteFilePath();
+    if (Guarded(window_, [&] { openInto(*documents[static_cast<std::size_t>(i)], path); })) status_.Status("Done");
+  }
 }
 
 void FileController::save() {
   status_.Status("Saving File");
   StripDocument& document = editor_.activeDocument();
   if (!document.state().HasDemo()) return;
-  SaveDemo(document.state().demo, document.state().fileName, editor_.settings());
-  document.markSaved(document.state().fileName);
+  saveTo(document, document.state().fileName);
   status_.Status("Done");
 }
 
@@ -126,10 +146,7 @@ void FileController::saveAs() {
   if (!document.state().HasDemo()) return;
   status_.Status("Saving File");
   const QString chosen = chooser_.Choose(window_, FileDialogKind::Save);
-  if (!chosen.isEmpty()) {
-    SaveDemo(document.state().demo, ToPath(chosen), editor_.settings());
-    document.markSaved(ToPath(chosen));
-  }
+  if (!chosen.isEmpty()) saveTo(document, ToPath(chosen));
   status_.Status("Done");
 }
 

@@ -5,6 +5,10 @@
 
 #include <QList>
 #include <QObject>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <string>
 
 class QAction;
 class QAbstractButton;
@@ -18,6 +22,7 @@ class FileChooser;
 class Notifier;
 class StripController;
 class StripDocument;
+class WindowConversionWait;
 
 class FileController : public QObject {
   Q_OBJECT
@@ -25,6 +30,7 @@ class FileController : public QObject {
  public:
   FileController(EditorState& editor, StripController& strips, FileChooser& chooser, Notifier& notifier,
                  Feedback& status, QWidget* window);
+  ~FileController() override;
 
   // New, Open, Save, Save As and Close, in the order of the File menu.
   QList<QAction*> fileActions() const { return {new_, open_, save_, saveAs_, close_}; }
@@ -41,6 +47,19 @@ class FileController : public QObject {
   // strip holds a demo and no preview run waits.
   void updateActions();
 
+  // Asked before a demo is saved to `target` (Save, Save As, the save of
+  // the question before a drop): false stops the save. The demo check.
+  using SaveCheck = std::function<bool(StripDocument& document, const std::string& target)>;
+  void setSaveCheck(SaveCheck check) { saveCheck_ = std::move(check); }
+
+  // The files named when the program started: the first into the source
+  // strip, a second into the final strip. A file that does not open is
+  // reported as File > Open reports it, and the next one is still opened.
+  void openFiles(const QStringList& paths);
+
+  // How opening and saving wait for the converter.
+  WindowConversionWait& conversionWait() { return *wait_; }
+
  public slots:
   void newDemo();
   void openDemo();
@@ -51,6 +70,10 @@ class FileController : public QObject {
 
  private:
   void closeStrip(StripDocument& document);
+  // Opens `path` into `document`, which keeps its demo when it fails.
+  void openInto(StripDocument& document, const QString& path);
+  // The save check, then the save; false when the check stopped it.
+  bool saveTo(StripDocument& document, const std::string& target);
 
   EditorState& editor_;
   StripController& strips_;
@@ -65,6 +88,8 @@ class FileController : public QObject {
   QAction* close_;
   QAction* exit_;
   QAbstractButton* saveButton_ = nullptr;
+  std::unique_ptr<WindowConversionWait> wait_;
+  SaveCheck saveCheck_;
 };
 
 }  // namespace clipvex

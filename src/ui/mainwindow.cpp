@@ -22,6 +22,7 @@
 #include "dialogs/stufftextdialog.h"
 #include "preview/screenshots.h"
 #include "settings/settingsstore.h"
+#include "ui/checkcontroller.h"
 #include "ui/clientlayout.h"
 #include "ui/commands.h"
 #include "ui/editcontroller.h"
@@ -55,7 +56,8 @@ MainWindow::MainWindow(SettingsStore& store, FileChooser& chooser, QWidget* pare
       editing_(new EditController(*editor_, *strips_, *status_, this)),
       files_(new FileController(*editor_, *strips_, chooser, *notifier_, *status_, this)),
       preview_(new PreviewController(*editor_, *strips_, *status_, this)),
-      effects_(new EffectsController(*editor_, *editing_, *strips_, this)) {
+      effects_(new EffectsController(*editor_, *editing_, *strips_, this)),
+      checks_(new DemoCheckController(*editor_, *files_, *effects_, this)) {
   setObjectName("clipvex_form");
   setWindowTitle("Clipvex");
   setAttribute(Qt::WA_AlwaysShowToolTips);
@@ -118,6 +120,7 @@ void MainWindow::createDialogs() {
   }
   effects_->createDialogs();
   editing_->createDialogs();
+  checks_->createDialogs();
 }
 
 QMenu* MainWindow::addMenu(const char* name, const QString& caption) {
@@ -142,7 +145,8 @@ void MainWindow::buildMenus() {
   edit->addAction(effects_->findAction());
 
   QMenu* fx = addMenu("FX1", "F/&X");
-  fx->addActions({editing_->reverseAction(), effects_->speedAction(), effects_->colorFadeAction()});
+  fx->addActions(
+      {editing_->reverseAction(), effects_->speedAction(), effects_->colorFadeAction(), checks_->checkAction()});
 
   QMenu* options = addMenu("Options1", "&Options");
   QMenu* labels = options->addMenu("Display Labels as");

@@ -19,6 +19,7 @@ namespace clipvex {
 
 class AboutDialog;
 class ConfigurationDialog;
+class DemoCheckController;
 class EditController;
 class EditorState;
 class EffectsController;
@@ -53,6 +54,7 @@ class MainWindow : public QMainWindow {
   EditController& editing() const { return *editing_; }
   PreviewController& preview() const { return *preview_; }
   EffectsController& effects() const { return *effects_; }
+  DemoCheckController& checks() const { return *checks_; }
 
   FilmStripWidget* sourceStrip() const;
   FilmStripWidget* finalStrip() const;
@@ -96,6 +98,7 @@ class MainWindow : public QMainWindow {
   FileController* files_;
   PreviewController* preview_;
   EffectsController* effects_;
+  DemoCheckController* checks_;
   QToolBar* mainBar_ = nullptr;
   ToolsBar* toolsBar_ = nullptr;
   QLabel* statusWord_ = nullptr;

@@ -12,6 +12,7 @@
 #include <exception>
 
 #include "dialogs/messages.h"
+#include "preview/runlocks.h"
 #include "ui/editorstate.h"
 #include "ui/stripcontroller.h"
 
@@ -193,6 +194,12 @@ GameControl& PreviewController::game() {
 }
 
 PlayReport PreviewController::run(const PreviewRange& range, const ProgressText& progress) {
+  // Another Clipvex on the same folders keeps its temporary files to itself.
+  const RunLocks locks(editor_.settings());
+  if (!locks.Taken()) {
+    ShowMessage(window_, "Clipvex", FromText(locks.Refusal()), MessageKind::Information);
+    return {};
+  }
   BusyGuard busy(*this);
   WindowHost host(*this);
   PreviewServices services{editor_.settings(), game(), *games_, host, timing_};

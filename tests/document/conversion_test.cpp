@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <functional>
+#include <regex>
+#include <thread>
 
 #include "document/dumptext.h"
 #include "document/error.h"
@@ -179,6 +183,126 @@ TEST_F(ConversionTest, AFailedSaveKeepsThePreviousFile) {
   } catch (const ClipvexError& e) {
     EXPECT_STREQ(e.what(), "File not found");
   }
+}
+
+// Waits as the window does (asking `done` until it holds) but answers for
+// the user: after `polls` questions it gives `giveUp` (the converter's time
+// limit is recorded, not waited out). `onPoll` runs before each question.
+class ScriptedWait : public ConversionWait {
+ public:
+  WaitOutcome Wait(const std::string& what, std::chrono::milliseconds limit,
+                   const std::function<bool()>& done) override {
+    texts.push_back(what);
+    limits.push_back(limit);
+    for (int i = 0; i < polls; ++i) {
+      if (onPoll) onPoll(i);
+      if (done()) return WaitOutcome::Done;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return giveUp;
+  }
+  WaitOutcome giveUp = WaitOutcome::TimedOut;
+  int polls = 1000;
+  std::function<void(int)> onPoll;
+  std::vector<std::string> texts;
+  std::vector<std::chrono::milliseconds> limits;
+};
+
+TEST(ConverterTimeLimit, HalfAMinuteAndTwoSecondsForEveryMebibyteBegun) {
+  constexpr std::uintmax_t kMiB = 1024 * 1024;
+  const std::pair<std::uintmax_t, int> cases[] = {{0, 30}, {1, 32}, {kMiB, 32}, {kMiB + 1, 34}, {100 * kMiB, 230}};
+  for (const auto& [bytes, seconds] : cases)
+    EXPECT_EQ(ConverterTimeLimit(bytes), std::chrono::seconds(seconds)) << bytes;
+}
+
+TEST_F(ConversionTest, AConverterThatHangsIsStoppedOnCancelOrAtTheLimitAndLeavesEverythingAsItWas) {
+  const std::string source = kFixtures + "p666_e1m1_smoothme.dem";
+  TDemFile demo;
+  LoadDemo(source, demo, settings_, notifier_);
+  const std::string target = dir_.File("keep.dem");
+  const std::string pid = dir_.File("converter.pid");
+  UseFakeConverter("echo $$ > '" + pid + "'; printf partial > \"$4\"; exec sleep 60");
+  const std::string converter = settings_.lmpcpath + "lmpc";
+  for (const WaitOutcome outcome : {WaitOutcome::TimedOut, WaitOutcome::Cancelled}) {
+    for (const bool save : {false, true}) {
+      SCOPED_TRACE(std::string(save ? "save " : "open ") +
+                   (outcome == WaitOutcome::Cancelled ? "cancelled" : "timed out"));
+      WriteFile(target, "previous demo");
+      ScriptedWait wait;
+      wait.polls = 30;
+      wait.giveUp = outcome;
+      TDemFile opened;
+      auto run = [&] {
+        save ? SaveDemo(demo, target, settings_, wait) : LoadDemo(source, opened, settings_, notifier_, wait);
+      };
+      const std::string expected =
+          outcome == WaitOutcome::Cancelled ? "Cancelled"
+          : save                            ? "Saving '" + target + "': the converter " + converter +
+                       " did not finish within LIMIT seconds and was stopped.\n'" + target + "' was left as it was."
+                 : "Opening '" + source + "': the converter " + converter +
+                       " did not finish within LIMIT seconds and was stopped.\nThe demo was not opened.";
+      const std::string error = test::ErrorOf([&] { run(); });
+      const std::uintmax_t read = std::filesystem::file_size(save ? TempDumpPath(settings_) : source);
+      const std::string limit = std::to_string(ConverterTimeLimit(read).count() / 1000);
+      EXPECT_EQ(error, std::regex_replace(expected, std::regex("LIMIT"), limit));
+      ASSERT_EQ(wait.texts.size(), 1u);
+      EXPECT_EQ(wait.texts[0], (save ? "Saving '" + target : "Opening '" + source) + "'.\nThe converter " + converter +
+                                   " is still working.");
+      EXPECT_FALSE(opened.HasBlocks());
+      EXPECT_EQ(ReadFile(target), "previous demo");
+      EXPECT_FALSE(FileExists(target + ".clipvex-tmp"));
+      EXPECT_EQ(::kill(std::stoi(ReadFile(pid)), 0), -1) << "the converter was not stopped";
+    }
+  }
+}
+
+TEST_F(ConversionTest, ASlowOrFailingConverterIsWaitedForWithoutBlocking) {
+  const std::string source = kFixtures + "p15_ctf8_mp109.dem";
+  UseFakeConverter(std::string("sleep 0.3; exec '") + LMPC_PATH + "' \"$@\"");
+  ScriptedWait wait;
+  TDemFile demo;
+  LoadDemo(source, demo, settings_, notifier_, wait);
+  EXPECT_TRUE(demo.HasBlocks());
+  EXPECT_EQ(wait.limits,
+            std::vector<std::chrono::milliseconds>{ConverterTimeLimit(std::filesystem::file_size(source))});
+  SaveDemo(demo, dir_.File("waited.dem"), settings_, wait);
+  SaveDemo(demo, dir_.File("blocked.dem"), settings_);
+  EXPECT_EQ(ReadFile(dir_.File("waited.dem")), ReadFile(dir_.File("blocked.dem")));
+  TDemFile again;
+
+  UseFakeConverter("echo 'block 3: bad message' >&2; exit 1");
+  EXPECT_EQ(test::ErrorOf([&] { LoadDemo(source, again, settings_, notifier_, wait); }),
+            "The conversion of '" + source + "' failed (exit code 1):\nblock 3: bad message");
+}
+
+TEST_F(ConversionTest, AnotherWindowUsingTheConverterFolderIsWaitedFor) {
+  const std::string source = kFixtures + "p15_ctf8_mp109.dem";
+  const std::string ran = dir_.File("converter ran");
+  auto other = std::make_unique<test::LockHolder>(settings_.lmpcpath + "tempfilm.out.lock");
+  UseFakeConverter("touch '" + ran + "'; exit 1");
+  ScriptedWait cancelled;
+  cancelled.polls = 5;
+  cancelled.giveUp = WaitOutcome::Cancelled;
+  TDemFile demo;
+  EXPECT_EQ(test::ErrorOf([&] { LoadDemo(source, demo, settings_, notifier_, cancelled); }), "Cancelled");
+  EXPECT_EQ(cancelled.texts,
+            std::vector<std::string>{"Another Clipvex window is using the converter folder " + settings_.lmpcpath +
+                                     " (tempfilm.out).\nThis window waits until it has finished."});
+  EXPECT_FALSE(FileExists(ran));
+  // A text save needs no temporary dump and does not wait.
+  SaveDemo(demo, dir_.File("film.txt"), settings_, cancelled);
+  EXPECT_EQ(cancelled.texts.size(), 1u);
+
+  // The other window finishes while this one waits: the opening goes on.
+  std::filesystem::remove(settings_.lmpcpath + "lmpc");
+  std::filesystem::create_symlink(LMPC_PATH, settings_.lmpcpath + "lmpc");
+  ScriptedWait patient;
+  patient.onPoll = [&](int poll) {
+    if (poll == 3) other.reset();
+  };
+  LoadDemo(source, demo, settings_, notifier_, patient);
+  EXPECT_TRUE(demo.HasBlocks());
+  EXPECT_EQ(patient.texts.size(), 2u);  // the other window, then the converter
 }
 
 }  // namespace

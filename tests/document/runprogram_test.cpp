@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <thread>
 
@@ -118,6 +119,77 @@ TEST(RunProgram, StartsInTheGivenFolderAndLeavesTheCallersAlone) {
   EXPECT_EQ(std::filesystem::current_path().string(), before);
   EXPECT_EQ(ErrorOfStart(prog, dir.File("no such folder")),
             "Failed to execute program.  Error Code 2\n" + prog + "\nNo such file or directory");
+}
+
+// Asks `program` until it has ended (at most ten seconds).
+bool PollUntilFinished(RunningProgram& program) {
+  for (int i = 0; i < 1000; ++i) {
+    if (program.Finished()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+// Whether the process whose number `pidFile` holds still runs (a process
+// ended but not yet collected by whoever adopted it does not).
+bool Alive(const std::string& pidFile) {
+  const std::string pid = std::to_string(std::stol(ReadFile(pidFile)));
+  std::string stat;
+  try {
+    stat = ReadFile("/proc/" + pid + "/stat");
+  } catch (const std::exception&) {
+    return false;
+  }
+  const std::size_t state = stat.rfind(") ");
+  return state != std::string::npos && stat.compare(state + 2, 1, "Z") != 0;
+}
+
+TEST(RunningProgram, IsAskedUntilItEndsWithItsCodeAndAllItsErrorOutput) {
+  TempDir dir;
+  // More error output than a pipe holds: collected while it runs, so the
+  // program never stalls on it.
+  std::string prog = Script(dir, "talks", "head -c 200000 /dev/zero | tr '\\0' x >&2; sleep 0.2; exit 4");
+  RunningProgram program(prog, {}, kShowMinimized, /*captureErrors=*/true);
+  ASSERT_TRUE(PollUntilFinished(program));
+  EXPECT_EQ(program.ExitCode(), 4);
+  EXPECT_EQ(program.ErrorOutput().size(), 64u * 1024u);
+  EXPECT_EQ(test::ErrorOf([&] { RunningProgram(dir.File("missing"), {}, kShowMinimized); }),
+            "Failed to execute program.  Error Code 2\n" + dir.File("missing") + "\nNo such file or directory");
+}
+
+TEST(RunningProgram, KillEndsAProgramThatHangsAndWhatItStarted) {
+  TempDir dir;
+  // A stand-in converter that hangs in a program of its own.
+  std::string prog = Script(
+      dir, "hangs", "sleep 60 & echo $! > \"$1.t\"; mv \"$1.t\" \"$1\"; echo $$ > \"$2.t\"; mv \"$2.t\" \"$2\"; wait");
+  const std::string child = dir.File("child.pid");
+  const std::string self = dir.File("self.pid");
+  {
+    RunningProgram program(prog, {child, self}, kShowMinimized);
+    for (int i = 0; i < 500 && !(test::FileExists(child) && test::FileExists(self)); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_FALSE(program.Finished());
+    program.Kill();
+    EXPECT_TRUE(program.Finished());
+    EXPECT_EQ(program.ExitCode(), 128 + SIGKILL);
+    EXPECT_FALSE(Alive(self));
+  }
+  // The program's own child goes with it (the killer does not wait for it).
+  bool childGone = false;
+  for (int i = 0; i < 500 && !childGone; ++i) {
+    childGone = !Alive(child);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(childGone);
+  // One still running when the object goes is ended too.
+  const std::string again = dir.File("again.pid");
+  {
+    RunningProgram program(prog, {dir.File("child2.pid"), again}, kShowMinimized);
+    for (int i = 0; i < 500 && !test::FileExists(again); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(Alive(again));
 }
 
 }  // namespace

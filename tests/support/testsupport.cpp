@@ -8,6 +8,9 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
+
+#include "document/runprogram.h"
 
 namespace clipvex::test {
 
@@ -42,6 +45,19 @@ void WriteScript(const std::string& path, std::string_view body) {
 }
 
 bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+LockHolder::LockHolder(const std::string& lockPath) {
+  const std::string ready = lockPath + ".held";
+  std::filesystem::remove(ready);
+  holder_ = std::make_unique<RunningProgram>(
+      "flock", std::vector<std::string>{lockPath, "sh", "-c", "touch \"$0\"; exec sleep 120", ready}, kShowMinimized);
+  for (int i = 0; i < 1000 && !FileExists(ready); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::filesystem::remove(ready);
+}
+
+LockHolder::~LockHolder() { Release(); }
+
+void LockHolder::Release() { holder_.reset(); }  // ends the holder and what it started
 
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view eol) {
   std::string out;

@@ -1,12 +1,17 @@
 // Fakes and helpers shared by the tests.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "document/error.h"
 #include "document/notifier.h"
+
+namespace clipvex {
+class RunningProgram;
+}
 
 namespace clipvex::test {
 
@@ -55,6 +60,21 @@ std::string ErrorOf(Call&& call) {
   }
   return "no error";
 }
+
+// Another process (as another Clipvex window would) holding the lock file
+// `lockPath` from construction, when it holds it, until Release() or the
+// object goes.
+class LockHolder {
+ public:
+  explicit LockHolder(const std::string& lockPath);
+  ~LockHolder();
+  LockHolder(const LockHolder&) = delete;
+  LockHolder& operator=(const LockHolder&) = delete;
+  void Release();
+
+ private:
+  std::unique_ptr<RunningProgram> holder_;
+};
 
 // Joins lines with the given line end after each.
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view eol = "\n");

@@ -78,6 +78,7 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsAndShortcuts) {
       {"Reverse1", "Reverse", ""},
       {"ChangeSpeed1", "Change Speed", ""},
       {"ColorFade1", "Color Fade", ""},
+      {"CheckDemo1", "Check Demo", ""},
       {"BlockNumber1", "Block Number", "Ctrl+B"},
       {"Time1", "Time", "Ctrl+T"},
       {"Directories1", "Directories...", ""},
