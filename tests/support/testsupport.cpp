@@ -50,7 +50,7 @@ LockHolder::LockHolder(const std::string& lockPath) {
   const std::string ready = lockPath + ".held";
   std::filesystem::remove(ready);
   holder_ = std::make_unique<RunningProgram>(
-      "flock", std::vector<std::string>{lockPath, "sh", "-c", "touch \"$0\"; exec sleep 120", ready}, kShowMinimized);
+      "flock", std::vector<std::string>{"-o", lockPath, "sh", "-c", "touch \"$0\"; exec sleep 120", ready}, kShowMinimized);
   for (int i = 0; i < 1000 && !FileExists(ready); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   std::filesystem::remove(ready);
 }
