@@ -10,6 +10,7 @@ PACKAGES=(
   xvfb xauth x11-utils
   clang-14 libclang-rt-14-dev
   quakespasm libgl1-mesa-dri bc python3
+  weston xwayland  # a Wayland desktop with XWayland for the preview tests
 )
 
 missing=()

@@ -141,6 +141,11 @@ RgbImage DecodeTga(const std::uint8_t* data, std::size_t size) {
              &map[static_cast<std::size_t>(i) * 3]);
     }
   }
+  // Too few bytes for the pixels the header asks for (a run packet of two
+  // bytes or more gives at most 128 of them): refused before the picture
+  // is allocated.
+  const std::size_t body = h.bodyAt <= size ? size - h.bodyAt : 0;
+  if ((h.rle ? body / 2 * 128 : body / h.pixelBytes) < h.Pixels()) Fail("The TGA image is truncated");
   RgbImage image;
   image.width = static_cast<int>(h.width);
   image.height = static_cast<int>(h.height);
