@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@ struct Case {
   Bytes file;
   Bytes pixels;  // the picture as RGB, rows from the top
 };
+void PrintTo(const Case& c, std::ostream* out) { *out << c.what; }
 
 class TgaDecode : public ::testing::TestWithParam<Case> {};
 

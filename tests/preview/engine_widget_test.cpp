@@ -1,33 +1,24 @@
 // The preview commands in a real engine: the QuakeSpasm profile, the
 // engine of the Debian package, the free game data, an X server of the
 // test's own. Update Viewable makes nine real frames the strip shows, and
-// Play Selection plays blocks and comes back for the next run.
-//
-// The engine keeps its files in the home folder of the password database.
-// Run as root, the test starts it as a user without an entry there (through
-// setpriv, named in a profile of the test's own that takes the built-in
-// one's place), so it falls back to a HOME of the test's and nothing is
-// written outside the test's folder. Run as anyone else, it uses that
-// user's own folder and puts back every file it touched there.
+// Play Selection plays blocks and comes back for the next run. The engine
+// writes nothing outside the test's folder as root, and puts back what it
+// touched in the user's own folder otherwise (QuakeSpasmHome).
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QTest>
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <set>
 
 #include "dialogs/filechooser.h"
 #include "dialogs/messages.h"
 #include "imaging/pcx.h"
+#include "preview/quakespasmhome.h"
 #include "preview/xserver.h"
 #include "settings/dircfg.h"
-#include "settings/engineprofile.h"
 #include "settings/settingsstore.h"
 #include "support/testsupport.h"
 #include "ui/editorstate.h"
@@ -43,23 +34,12 @@ using test::FileExists;
 using test::TempDir;
 
 const std::string kShared = CLIPVEX_SHARED_DIR;
-// A user id without an entry in the password database.
-constexpr unsigned kEngineUser = 48879;
 
 class OneAnswer : public FileChooser {
  public:
   QString Choose(QWidget*, FileDialogKind) override { return std::exchange(answer, QString()); }
   QString answer;
 };
-
-// The profile text with `key` set to `value` (added when it is not there).
-std::string WithValue(std::string text, const std::string& key, const std::string& value) {
-  const std::string line = key + " = " + value;
-  const std::size_t at = text.find("\n" + key + " = ");
-  if (at == std::string::npos) return text + line + "\n";
-  const std::size_t end = text.find('\n', at + 1);
-  return text.replace(at + 1, end - at - 1, line);
-}
 
 // The pictures of the strip's frames: every frame shows the picture of its
 // thumbnail file, a real frame (many colours), each different from the rest.
@@ -86,52 +66,16 @@ void ExpectNineRealFrames(FilmStripWidget& strip, const std::string& folder) {
 class EngineWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EngineProfile builtIn = *ProfileCatalog::BuiltIn().Find("QuakeSpasm");
-    const std::string data = kShared + "/fixtures/quake-data/";
-    engine_ = FindProgram(builtIn, MakeProfileContext(builtIn, data, "id1", ""));
-    if (engine_.empty()) {
-      GTEST_SKIP() << "QuakeSpasm is not installed (scripts/install-deps.sh installs the Debian package quakespasm)";
-    }
+    ASSERT_NE(std::getenv("XDG_CONFIG_HOME"), nullptr) << "the test main gives the settings a folder of their own";
+    engine_.emplace(dir_.Path(), 3000);
+    if (!engine_->Available()) GTEST_SKIP() << engine_->Problem();
     server_.emplace();
     if (!server_->Running()) GTEST_SKIP() << "no X server for the engine: " << server_->Problem();
     if (const char* platform = std::getenv("QT_QPA_PLATFORM")) platform_ = platform;
-
-    std::string profile(BuiltInProfileText("QuakeSpasm"));
-    // No sound device here; more time to come up on a busy machine.
-    profile += "environment = SDL_AUDIODRIVER=dummy\n";
-    profile = WithValue(profile, "settle", "3000");
-    if (::getuid() == 0 && ::getpwuid(kEngineUser) == nullptr) {
-      home_ = dir_.File("home");
-      std::filesystem::create_directories(home_ + "/.quakespasm/id1");
-      const std::string user = std::to_string(kEngineUser);
-      ::chmod(dir_.Path().c_str(), 0755);
-      for (const auto& entry : std::filesystem::recursive_directory_iterator(home_)) {
-        EXPECT_EQ(::chown(entry.path().c_str(), kEngineUser, kEngineUser), 0);
-      }
-      EXPECT_EQ(::chown(home_.c_str(), kEngineUser, kEngineUser), 0);
-      profile = WithValue(profile, "program", "setpriv");
-      profile =
-          WithValue(profile, "arguments",
-                    "--reuid=" + user + " --regid=" + user + " --clear-groups " + engine_ + " " + builtIn.arguments);
-      profile += "environment = HOME=" + home_ + "\n";
-      profile = WithValue(profile, "folder", home_ + "/.quakespasm/{game}");
-    } else {
-      home_ = UserHome();
-    }
-    folder_ = home_ + "/.quakespasm/id1/";
-    std::filesystem::create_directories(folder_);
-    // The free game data has no quake.rc, without which the engine runs
-    // none of the commands of its command line.
-    Keep("quake.rc", "exec default.cfg\nstuffcmds\n");
-    for (const char* name : {"config.cfg", "tempfilm.dem", "tempfilm.cfg"}) Keep(name, std::nullopt);
-
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    ASSERT_NE(config, nullptr) << "the test main gives the settings a folder of their own";
-    std::filesystem::create_directories(UserProfileFolder());
-    test::WriteFile(UserProfileFolder() + "QuakeSpasm.profile", profile);
+    folder_ = engine_->Folder();
 
     std::filesystem::create_symlink(LMPC_PATH, dir_.File("lmpc"));
-    store_.WriteString("WinQuakePath", data);
+    store_.WriteString("WinQuakePath", test::QuakeSpasmHome::GameData());
     store_.WriteString("lmpcpath", dir_.Path());
     store_.WriteString("dempath", "id1");
     store_.WriteString("addparams", kDefaultAddParams);
@@ -153,23 +97,8 @@ class EngineWindowTest : public ::testing::Test {
     } else {
       ::unsetenv("QT_QPA_PLATFORM");
     }
-    // What the test found in the engine's folder comes back; what it made goes.
-    for (const auto& [name, before] : kept_) {
-      if (before) {
-        test::WriteFile(folder_ + name, *before);
-      } else {
-        std::error_code ec;
-        std::filesystem::remove(folder_ + name, ec);
-      }
-    }
     server_.reset();
-  }
-
-  // Remembers a file of the engine's folder, and writes `text` into it.
-  void Keep(const std::string& name, const std::optional<std::string>& text) {
-    const std::string path = folder_ + name;
-    kept_[name] = FileExists(path) ? std::optional<std::string>(test::ReadFile(path)) : std::nullopt;
-    if (text && !kept_[name]) test::WriteFile(path, *text);
+    engine_.reset();
   }
 
   MainWindow& MakeWindow() {
@@ -192,13 +121,11 @@ class EngineWindowTest : public ::testing::Test {
     return names;
   }
 
+  TempDir dir_;
+  std::optional<test::QuakeSpasmHome> engine_;
   std::optional<test::PrivateXServer> server_;
   std::optional<std::string> platform_;
-  TempDir dir_;
-  std::string engine_;
-  std::string home_;
   std::string folder_;
-  std::map<std::string, std::optional<std::string>> kept_;
   MemorySettingsStore store_;
   OneAnswer chooser_;
   std::unique_ptr<MainWindow> window_;

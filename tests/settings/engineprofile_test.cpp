@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <ostream>
 
 #include "settings/dircfg.h"
 #include "settings/settingsstore.h"
@@ -79,6 +80,8 @@ struct Damaged {
   int line;
   std::string reason;
 };
+// Test names stay the same from run to run (no bytes of the case printed).
+void PrintTo(const Damaged& c, std::ostream* out) { *out << "line " << c.line << ": " << c.reason; }
 
 class DamagedProfile : public ::testing::TestWithParam<Damaged> {};
 
