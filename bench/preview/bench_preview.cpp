@@ -6,14 +6,14 @@
 //
 //   bench_preview [--game PATH] [--params TEXT] [--demo FILE.dem] [--presses N]
 //                 [--full-blocks N] [--full-step N] [--profile QuakeSpasm]
-//                 [--change "KEY = VALUE"]... [--data] [--view FIRST,STEP]
+//                 [--change "KEY = VALUE"]... [--data 1] [--view FIRST,STEP]
 //                 [--grab FILE.png]
 //
 // --game is the preview game to drive (the fake game by default); --params
 // its extra parameters. --profile QuakeSpasm drives the real engine of the
 // Debian package instead, with the free game data as the game folder (as
 // root it runs as a user of its own with a private HOME), --change sets a
-// value of its profile ("screenshots = spasm####.tga"); --data links the
+// value of its profile ("screenshots = spasm####.tga"); --data 1 links the
 // free game data into the preview game's folder, so that it draws the
 // levels. --view puts the strip's first frame and step before each press
 // (else the last page is shown), --grab saves the strip after the presses
