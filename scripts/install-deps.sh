@@ -11,6 +11,7 @@ PACKAGES=(
   libxml2-utils shared-mime-info desktop-file-utils
   clang-14 libclang-rt-14-dev
   quakespasm libgl1-mesa-dri bc python3
+  weston xwayland  # a Wayland desktop with XWayland for the preview tests
 )
 
 missing=()

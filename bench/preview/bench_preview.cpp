@@ -5,11 +5,20 @@
 // and the total of a Full Preview of a 2,000-block demo with step 1.
 //
 //   bench_preview [--game PATH] [--params TEXT] [--demo FILE.dem] [--presses N]
-//                 [--full-blocks N] [--full-step N]
+//                 [--full-blocks N] [--full-step N] [--profile QuakeSpasm]
+//                 [--change "KEY = VALUE"]... [--data 1] [--view FIRST,STEP]
+//                 [--grab FILE.png]
 //
 // --game is the preview game to drive (the fake game by default); --params
-// its extra parameters. Without a DISPLAY the tool starts an X server of its
-// own for the game.
+// its extra parameters. --profile QuakeSpasm drives the real engine of the
+// Debian package instead, with the free game data as the game folder (as
+// root it runs as a user of its own with a private HOME), --change sets a
+// value of its profile ("screenshots = spasm####.tga"); --data 1 links the
+// free game data into the preview game's folder, so that it draws the
+// levels. --view puts the strip's first frame and step before each press
+// (else the last page is shown), --grab saves the strip after the presses
+// as a picture; --full-blocks 0 leaves out the Full Preview. Without a
+// DISPLAY the tool starts an X server of its own for the game.
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -23,11 +32,13 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "dialogs/filechooser.h"
 #include "dialogs/messages.h"
+#include "preview/quakespasmhome.h"
 #include "preview/xserver.h"
 #include "settings/settingsstore.h"
 #include "ui/editorstate.h"
@@ -49,6 +60,12 @@ struct Options {
   int presses = 5;
   int fullBlocks = 2000;
   int fullStep = 1;
+  std::string profile;
+  bool data = false;
+  int first = 0;
+  int step = 0;
+  std::string grab;
+  std::vector<std::string> changes;
 };
 
 class OneFile : public clipvex::FileChooser {
@@ -92,6 +109,11 @@ int main(int argc, char** argv) {
     else if (name == "--presses") options.presses = std::max(1, std::atoi(value.c_str()));
     else if (name == "--full-blocks") options.fullBlocks = std::atoi(value.c_str());
     else if (name == "--full-step") options.fullStep = std::max(1, std::atoi(value.c_str()));
+    else if (name == "--profile") options.profile = value;
+    else if (name == "--data") options.data = value != "0";
+    else if (name == "--view") std::sscanf(value.c_str(), "%d,%d", &options.first, &options.step);
+    else if (name == "--grab") options.grab = value;
+    else if (name == "--change") options.changes.push_back(value);
     else {
       std::fprintf(stderr, "unknown option %s\n", name.c_str());
       return 2;
@@ -117,12 +139,31 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(game + "id1");
   std::filesystem::create_symlink(LMPC_PATH, game + "lmpc");
   std::filesystem::create_symlink(options.game, game + "winquake");
+  if (options.data) {
+    for (const auto& entry : std::filesystem::directory_iterator(clipvex::test::QuakeSpasmHome::GameData() + "id1")) {
+      std::filesystem::create_symlink(entry.path(), game + "id1/" + entry.path().filename().string());
+    }
+  }
   clipvex::MemorySettingsStore store;
   store.WriteString("WinQuakePath", game);
   store.WriteString("lmpcpath", game);
   store.WriteString("dempath", "id1");
   store.WriteString("addparams", options.params);
   store.WriteInteger("fastpre", 1);
+  std::optional<clipvex::test::QuakeSpasmHome> engine;
+  if (!options.profile.empty()) {
+    if (options.profile != "QuakeSpasm") {
+      std::fprintf(stderr, "only the QuakeSpasm profile is set up here\n");
+      return 2;
+    }
+    engine.emplace(game, 2000, options.changes);
+    if (!engine->Available()) {
+      std::fprintf(stderr, "%s\n", engine->Problem().c_str());
+      return 1;
+    }
+    store.WriteString("WinQuakePath", clipvex::test::QuakeSpasmHome::GameData());
+    store.WriteString("profile", options.profile);
+  }
   std::vector<QString> boxes;
   clipvex::SetMessageBoxHook([&](QWidget*, const QString& title, const QString& text) {
     boxes.push_back(title + ": " + text);
@@ -146,7 +187,7 @@ int main(int argc, char** argv) {
     return false;
   };
 
-  std::printf("game: %s\n", options.game.c_str());
+  std::printf("game: %s\n", options.profile.empty() ? options.game.c_str() : "QuakeSpasm (its profile)");
   if (!open(options.demo)) {
     std::fprintf(stderr, "cannot open %s\n", options.demo.c_str());
     return 1;
@@ -158,7 +199,12 @@ int main(int argc, char** argv) {
   std::printf("  first press, game started: %.3f s\n", first.seconds);
   std::vector<Timed> presses;
   for (int i = 0; i < options.presses && !failed(); ++i) {
-    QTest::mouseClick(window.findChild<QAbstractButton*>("mFF_butt"), Qt::LeftButton);
+    if (options.step > 0) {
+      strip.firstVisible = options.first;
+      strip.step = options.step;
+    } else {
+      QTest::mouseClick(window.findChild<QAbstractButton*>("mFF_butt"), Qt::LeftButton);
+    }
     presses.push_back(Press(window, "update_butt"));
     const Timed& t = presses.back();
     std::printf("  press %d at block %d: %.3f s to the refreshed strip (%d thumbnails; ", i + 1, strip.firstVisible,
@@ -172,6 +218,14 @@ int main(int argc, char** argv) {
   std::sort(seconds.begin(), seconds.end());
   std::printf("  median %.3f s, slowest %.3f s over %zu presses\n", seconds[seconds.size() / 2], seconds.back(),
               seconds.size());
+  if (!options.grab.empty()) {
+    window.sourceStrip()->grab().save(QString::fromStdString(options.grab));
+    std::printf("  the strip saved as %s\n", options.grab.c_str());
+  }
+  if (options.fullBlocks <= 0) {
+    window.preview().games().TerminateAll();
+    return 0;
+  }
 
   // Full Preview of a long synthetic demo.
   const std::string longDemo = game + "long.dem";

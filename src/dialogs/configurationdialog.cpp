@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 #include <QColor>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -18,6 +20,8 @@
 #include "dialogs/messages.h"
 #include "dialogs/modeless.h"
 #include "dialogs/selectdirectorydialog.h"
+#include "preview/enginecheck.h"
+#include "settings/engineprofile.h"
 
 namespace clipvex {
 namespace {
@@ -85,6 +89,9 @@ ConfigurationDialog::ConfigurationDialog(Settings& settings, SettingsStore& stor
   QToolButton* browseConverter = NewBrowseButton("SpeedButton2", directories);
   fastPreview_ = new QCheckBox("Fast Preview", this);
   fastPreview_->setObjectName("fast_box");
+  profile_ = new QComboBox(directories);
+  profile_->setObjectName("profile_box");
+  profile_->setToolTip("The game that plays the previews: the preview game, or a real engine described by a profile");
 
   reason_ = new QLabel(this);
   reason_->setObjectName("reason");
@@ -96,6 +103,8 @@ ConfigurationDialog::ConfigurationDialog(Settings& settings, SettingsStore& stor
   gameFolderNote_ = NewNote("winqpath_note", directories);
   converterFolderNote_ = NewNote("lmpcpath_note", directories);
   gameDirectoryNote_ = NewNote("dempath_note", directories);
+  profileNote_ = NewNote("profile_note", directories);
+  profileNote_->setWordWrap(true);
 
   auto* note =
       new QLabel("Must be a subdirectory of  Quake, WinQuake will be run with -game <this directory>", directories);
@@ -122,14 +131,19 @@ ConfigurationDialog::ConfigurationDialog(Settings& settings, SettingsStore& stor
   grid->addWidget(gameFolder_, 0, 1);
   grid->addWidget(browseGame, 0, 2);
   grid->addWidget(gameFolderNote_, 1, 1, 1, 2);
-  grid->addWidget(label("LMPC Path", converterFolder_), 2, 0);
-  grid->addWidget(converterFolder_, 2, 1);
-  grid->addWidget(browseConverter, 2, 2);
-  grid->addWidget(converterFolderNote_, 3, 1, 1, 2);
-  grid->addWidget(label("Defualt DEM Dir", gameDirectory_), 4, 0);
-  grid->addWidget(gameDirectory_, 4, 1);
-  grid->addWidget(gameDirectoryNote_, 5, 1, 1, 2);
-  grid->addWidget(note, 6, 1, 1, 2);
+  auto* profileLabel = new QLabel("Engine Profile", directories);
+  profileLabel->setBuddy(profile_);
+  grid->addWidget(profileLabel, 2, 0);
+  grid->addWidget(profile_, 2, 1, Qt::AlignLeft);
+  grid->addWidget(profileNote_, 3, 1, 1, 2);
+  grid->addWidget(label("LMPC Path", converterFolder_), 4, 0);
+  grid->addWidget(converterFolder_, 4, 1);
+  grid->addWidget(browseConverter, 4, 2);
+  grid->addWidget(converterFolderNote_, 5, 1, 1, 2);
+  grid->addWidget(label("Defualt DEM Dir", gameDirectory_), 6, 0);
+  grid->addWidget(gameDirectory_, 6, 1);
+  grid->addWidget(gameDirectoryNote_, 7, 1, 1, 2);
+  grid->addWidget(note, 8, 1, 1, 2);
   grid->setColumnStretch(1, 1);
 
   auto* buttons = new QHBoxLayout;
@@ -148,7 +162,8 @@ ConfigurationDialog::ConfigurationDialog(Settings& settings, SettingsStore& stor
   setTabOrder(ok_, cancel_);
   setTabOrder(cancel_, addParams_);
   setTabOrder(addParams_, gameFolder_);
-  setTabOrder(gameFolder_, converterFolder_);
+  setTabOrder(gameFolder_, profile_);
+  setTabOrder(profile_, converterFolder_);
   setTabOrder(converterFolder_, gameDirectory_);
   setTabOrder(gameDirectory_, fastPreview_);
 
@@ -165,6 +180,7 @@ ConfigurationDialog::ConfigurationDialog(Settings& settings, SettingsStore& stor
   });
   connect(converterFolder_, &QLineEdit::textChanged, this, [this] { SetNote(converterFolderNote_, {}); });
   connect(gameDirectory_, &QLineEdit::textChanged, this, [this] { SetNote(gameDirectoryNote_, {}); });
+  connect(profile_, &QComboBox::currentTextChanged, this, [this] { SetNote(profileNote_, refused_); });
 
   DircfgValues values = DefaultDircfgValues(ToPath(QDir::homePath()));
   ReadDircfgValues(store_, values);
@@ -183,6 +199,7 @@ DircfgValues ConfigurationDialog::boxValues() const {
   values.dempath = ToPath(gameDirectory_->text());
   values.addparams = ToPath(addParams_->text());
   values.fast = fastPreview_->isChecked();
+  values.profile = ToPath(profile_->currentText());
   return values;
 }
 
@@ -192,6 +209,39 @@ void ConfigurationDialog::setBoxValues(const DircfgValues& values) {
   SetBoxText(gameDirectory_, values.dempath);
   SetBoxText(addParams_, values.addparams);
   fastPreview_->setChecked(values.fast);
+  loadProfiles(values.profile);
+}
+
+void ConfigurationDialog::loadProfiles(const std::string& selected) {
+  const ProfileCatalog catalog = ProfileCatalog::Load(UserProfileFolder());
+  const QSignalBlocker quiet(profile_);
+  profile_->clear();
+  for (const std::string& name : catalog.Names()) profile_->addItem(FromPath(name));
+  const std::string wanted = selected.empty() ? std::string(kDefaultProfileName) : selected;
+  int index = profile_->findText(FromPath(wanted), Qt::MatchFixedString);  // any letter case
+  if (index < 0) {
+    // A stored name no profile has any more: shown, so that it can be seen and changed.
+    profile_->addItem(FromPath(wanted));
+    index = profile_->count() - 1;
+  }
+  profile_->setCurrentIndex(index);
+  refused_.clear();
+  for (const ProfileError& error : catalog.Problems()) {
+    if (!refused_.empty()) refused_ += '\n';
+    refused_ += "Refused: " + error.Text();
+  }
+  SetNote(profileNote_, refused_);
+}
+
+std::string ConfigurationDialog::engineProblem(const DircfgValues& values) {
+  const ProfileCatalog catalog = ProfileCatalog::Load(UserProfileFolder());
+  const EngineProfile* profile = catalog.Find(values.profile);
+  if (profile == nullptr || profile->name == kDefaultProfileName) return {};
+  // The check takes a moment; the dialogs keep painting meanwhile.
+  return CheckEngine(*profile, values.winqpath, values.dempath, values.addparams, [] {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return true;
+  });
 }
 
 void ConfigurationDialog::updateReason() {
@@ -204,10 +254,14 @@ void ConfigurationDialog::showNotes(const DircfgProblems& problems) {
   SetNote(gameFolderNote_, problems.winqpath);
   SetNote(converterFolderNote_, problems.lmpcpath);
   SetNote(gameDirectoryNote_, problems.dempath);
+  std::string profile = problems.profile;
+  if (!refused_.empty()) profile += (profile.empty() ? "" : "\n") + refused_;
+  SetNote(profileNote_, profile);
 }
 
 void ConfigurationDialog::showModeless() {
   updateReason();
+  loadProfiles(ToPath(profile_->currentText()));  // profile files may have changed meanwhile
   showInFront();
 }
 
@@ -219,18 +273,23 @@ void ConfigurationDialog::applyAndClose() {
 
   std::string failed;
   bool usable = false;
+  std::string engine;
   const bool done = Guarded(parentWidget(), [&] {
     failed = WriteDircfgValues(store_, values);
     usable = LoadSettings(settings_, store_, {});
+    // A real engine must run before it is used.
+    if (usable) engine = engineProblem(values);
   });
-  if (usable) {
+  if (usable && engine.empty()) {
     showNotes({});
     close();
   } else {
     // Values that are still unusable keep the dialog open, and each box
     // that is to blame says why right under it.
-    showNotes(CheckDircfgValues(values));
+    DircfgProblems problems = CheckDircfgValues(values);
+    if (problems.profile.empty()) problems.profile = engine;
     showModeless();
+    showNotes(problems);
   }
   if (done && !failed.empty()) {
     ShowMessage(isVisible() ? this : parentWidget(), "Clipvex", FromBytes("Failed to set data for '" + failed + "'"));

@@ -1,5 +1,6 @@
 // The Configuration dialog: the folders of the game and the converter, the
-// game subdirectory, extra game parameters and the fast preview switch.
+// engine profile of the game, the game subdirectory, extra game parameters
+// and the fast preview switch.
 // It fills its boxes from the store once, when it is made; OK writes them
 // back and loads the configuration again.
 #pragma once
@@ -10,6 +11,7 @@
 #include "settings/settingsstore.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -45,6 +47,12 @@ class ConfigurationDialog : public ModelessDialog {
   void updateReason();
   // The red notes under the folder boxes; empty texts hide them.
   void showNotes(const DircfgProblems& problems);
+  // The engine profiles to choose from, read again from the profile folder;
+  // the note under them names the profile files that were refused.
+  void loadProfiles(const std::string& selected);
+  // Why the chosen profile's program does not run, or empty (the preview
+  // game's is not looked at).
+  std::string engineProblem(const DircfgValues& values);
 
   Settings& settings_;
   SettingsStore& store_;
@@ -57,6 +65,9 @@ class ConfigurationDialog : public ModelessDialog {
   QLineEdit* converterFolder_;  // "lmpcpath", browsed with "SpeedButton2"
   QLineEdit* gameDirectory_;    // "dempath"
   QCheckBox* fastPreview_;      // "fast_box"
+  QComboBox* profile_;          // "profile_box": the engine profile
+  QLabel* profileNote_;         // "profile_note"
+  std::string refused_;         // the profile files that were refused, one a line
   QLabel* reason_;
   QLabel* gameFolderNote_;
   QLabel* converterFolderNote_;

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "document/runprogram.h"
+#include "settings/engineprofile.h"
 #include "settings/settings.h"
 
 namespace clipvex {
@@ -18,6 +20,13 @@ namespace clipvex {
 // A top-level window of the window system; 0 is no window. Held for one
 // operation only, never kept between them.
 using GameWindow = unsigned long;
+
+// What the game's window is recognised by (an engine profile's "window").
+struct WindowMatch {
+  WindowMatchKind kind = WindowMatchKind::Title;
+  std::string text = "WinQuake";
+  std::vector<long> processes;  // for Process: the games the editor started
+};
 
 inline constexpr const char* kGameTitle = "WinQuake";
 #ifdef _WIN32
@@ -35,6 +44,12 @@ class GameControl {
   virtual ~GameControl() = default;
   // The top-level window titled exactly "WinQuake" (minimised ones too), or 0.
   virtual GameWindow FindGameWindow() = 0;
+  // The top-level window `match` describes (minimised ones too), or 0. A
+  // control that knows only the title "WinQuake" finds nothing else.
+  virtual GameWindow FindMatchingWindow(const WindowMatch& match) {
+    const bool preview = match.kind == WindowMatchKind::Title && match.text == kGameTitle;
+    return preview ? FindGameWindow() : 0;
+  }
   // Brings `window` to the user: restores it when minimised, raises it and
   // gives it the keyboard focus. False when the window no longer exists.
   virtual bool RaiseWindow(GameWindow window) = 0;
@@ -84,6 +99,8 @@ class GameProcesses {
   // The exit code of a game that ended, when it was collected here.
   std::optional<int> ExitCode(long processId) const;
   std::size_t RunningCount() const { return running_.size(); }
+  // The games started here that have not been seen to end.
+  const std::vector<long>& Started() const { return running_; }
   // Ends every game still running (SIGTERM, then SIGKILL after `grace`) and
   // collects them. The editor leaves its game running; tools and tests use this.
   void TerminateAll(std::chrono::milliseconds grace = std::chrono::milliseconds(2000));
@@ -96,27 +113,46 @@ class GameProcesses {
 // Waiting times of the game control and the screenshot runs.
 struct PreviewTiming {
   std::chrono::milliseconds windowLimit{60000};  // for the game's window to appear
-  std::chrono::milliseconds settle{5000};        // after it appeared, for the game to come up
+  // After it appeared, for the game to come up: the profile's settle time
+  // unless set here.
+  std::optional<std::chrono::milliseconds> settle;
   // A run's screenshots must arrive within base + factor x the demo time it plays.
   std::chrono::milliseconds shotsBase{30000};
   double shotsFactor = 3.0;
   std::chrono::milliseconds raiseEvery{1000};  // re-raising the game window while waiting
+  // After a stop, the game has stopped writing once its screenshot files
+  // stay unchanged this long; it is waited for no longer than stopLimit.
+  std::chrono::milliseconds quiet{500};
+  std::chrono::milliseconds stopLimit{3000};
 };
 
 // The extra game parameters as arguments: split at blanks, double quotes
 // group words (and are dropped).
 std::vector<std::string> SplitParameters(std::string_view parameters);
 
-// The game's command line: "-game", the game subdirectory, the extra parameters.
+// The game's command line from its profile's arguments: for the preview
+// game "-game", the game subdirectory, the extra parameters.
 std::vector<std::string> GameArguments(const Settings& settings);
 
-// Starts the game in its folder, waits (the window still painting) until its
-// window appears, lets it come up, asks the user to confirm it is at the
-// console, and returns its window. Raises an error when the folder is
-// missing, the game cannot be started, ends before it opens a window, or
-// opens none within `timing.windowLimit`. Returns 0 when the user stopped
-// the wait or the main window is closing.
+// How the window of the profile's game is found.
+WindowMatch MatchOf(const EngineProfile& profile, const GameProcesses& processes);
+
+// Starts the game of the settings' profile in its folder, waits (the window
+// still painting) until its window appears, lets it come up (the profile's
+// settle time), asks the user to confirm it is at the console when the
+// profile wants that, and returns its window. Raises an error when the
+// folder is missing, the game cannot be started, ends before it opens a
+// window, or opens none within `timing.windowLimit`. Returns 0 when the user
+// stopped the wait or the main window is closing. The preview game's
+// profile gives the settle time of `timing`.
 GameWindow LaunchGame(const Settings& settings, GameControl& game, GameProcesses& processes, PreviewHost& host,
                       const PreviewTiming& timing);
+
+// Starts a game (not waited for) in `folder` with `environment` ("NAME=value"
+// each) added to the editor's own; `quiet` discards its output. Raises
+// ProgramStartError when it cannot be started.
+ProgramResult StartGameProgram(const std::string& program, const std::vector<std::string>& arguments,
+                               const std::vector<std::string>& environment, const std::string& folder,
+                               bool quiet = false);
 
 }  // namespace clipvex

@@ -5,16 +5,10 @@
 #include <cstdio>
 #include <filesystem>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 #include "document/conversion.h"
 #include "document/error.h"
 #include "document/runprogram.h"
+#include "document/textfile.h"
 #include "strip/stripstate.h"
 
 namespace clipvex {
@@ -22,11 +16,6 @@ namespace clipvex {
 namespace {
 
 inline constexpr const char* kPreviewDemoName = "tempfilm.dem";
-
-bool Exists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(path, ec);
-}
 
 void RemoveQuietly(const std::string& path) {
   std::error_code ec;
@@ -82,32 +71,64 @@ class RangePlayer {
  public:
   RangePlayer(const TDemFile& demo, char letter, std::int64_t step, PreviewServices& services,
               const ProgressText& progress, PlayReport& report)
-      : demo_(demo), letter_(letter), step_(step), s_(services), progress_(progress), report_(report) {}
+      : demo_(demo),
+        letter_(letter),
+        step_(step),
+        s_(services),
+        engine_(services.settings.engine),
+        pattern_(ParseShotPattern(engine_.screenshots).value_or(ShotPattern{"quake", 2, ".pcx", ShotFormat::Pcx})),
+        progress_(progress),
+        report_(report) {}
 
   PartEnd Play(const RangePart& part, int index) {
     const Settings& settings = s_.settings;
     Stopwatch watch;
+    // A game with a folder of its own may not have made it yet.
+    if (!engine_.folder.empty()) {
+      std::error_code ec;
+      std::filesystem::create_directories(settings.previewpath, ec);
+    }
+    ShotRequest shots;
+    shots.line = ScreenshotLine(engine_.screenshotCommand);
+    std::vector<std::string> free;
+    if (engine_.deleteOldScreenshots) {
+      shots.name = [this](int j) { return j < pattern_.Count() ? pattern_.Name(j) : std::string(); };
+    } else {
+      // The game takes the lowest numbers no file has: the names are
+      // predicted around the files that stay.
+      free = FreeShotNames(settings.previewpath, pattern_, kMaxScreenshots);
+      shots.name = [&free](int j) {
+        return j < static_cast<int>(free.size()) ? free[static_cast<std::size_t>(j)] : std::string();
+      };
+    }
     const PreviewPlan plan =
-        WritePreviewDump(demo_, letter_, part.from, part.to, step_, settings.fastpre, TempDumpPath(settings));
+        WritePreviewDump(demo_, letter_, part.from, part.to, step_, settings.fastpre, TempDumpPath(settings), shots);
     if (plan.overflow) {
       s_.host.ShowError(kTooManyScreenshots);
+      return PartEnd::GiveUp;
+    }
+    if (plan.noNames) {
+      s_.host.ShowError("No screenshot name is left for " + engine_.name + " in " + settings.previewpath + " (" +
+                        pattern_.Name(0) + " to " + pattern_.Name(pattern_.Count() - 1) + " are taken).");
       return PartEnd::GiveUp;
     }
     CompilePreview(settings);
     watch.AddTo(report_.compileSeconds);
 
-    // Make room: the game numbers this run's screenshots from quake00.pcx,
-    // and the old thumbnails of the blocks being redone go.
+    // Make room: the old thumbnails of the blocks being redone go, and for
+    // a game that writes into the editor's own folder the screenshots under
+    // the names this run expects too.
     for (std::size_t j = 0; j < plan.screenshots.size(); ++j) {
-      RemoveQuietly(settings.previewpath + plan.screenshots[j]);
+      if (engine_.deleteOldScreenshots) RemoveQuietly(settings.previewpath + plan.screenshots[j]);
       RemoveQuietly(settings.previewpath + plan.thumbnails[j]);
     }
 
-    GameWindow window = s_.game.FindGameWindow();
+    GameWindow window = FindGame();
     if (window == 0) window = LaunchGame(settings, s_.game, s_.processes, s_.host, s_.timing);
     if (window == 0) return PartEnd::GiveUp;  // the user stopped the start, or the window closes
     s_.game.RaiseWindow(window);
-    s_.game.SendKeys(kPlayDemoKeys);
+    SendCommand(engine_, settings.previewpath, s_.game,
+                step_ >= kPlaybackStep ? engine_.playCommand : engine_.shotsCommand);
     ++report_.partsPlayed;
     watch.AddTo(report_.startSeconds);
     if (plan.screenshots.empty()) return PartEnd::Finished;  // the game plays on in front
@@ -118,9 +139,46 @@ class RangePlayer {
   int parts = 1;
 
  private:
-  PartEnd WaitAndRename(const PreviewPlan& plan, GameWindow window, int index) {
+  GameWindow FindGame() { return s_.game.FindMatchingWindow(MatchOf(engine_, s_.processes)); }
+
+  bool Complete(const std::string& name) const { return ShotComplete(s_.settings.previewpath + name, pattern_.format); }
+
+  // Whatever arrived becomes a thumbnail; a missing screenshot leaves its
+  // block with the placeholder.
+  void Collect(const PreviewPlan& plan) {
     const std::string& folder = s_.settings.previewpath;
-    const std::string last = folder + plan.screenshots.back();
+    for (std::size_t j = 0; j < plan.screenshots.size(); ++j) {
+      if (MakeThumbnail(folder + plan.screenshots[j], folder + plan.thumbnails[j], pattern_.format, s_.pictures)) {
+        ++report_.thumbnails;
+      }
+    }
+  }
+
+  // After a stop the game may go on writing this run's screenshots; if one
+  // landed while the next run prepares or waits, that run's numbering would
+  // shift. So the game is told to stop, it is given until its files stay
+  // unchanged for a moment, and what it wrote for this run goes.
+  void SettleAfterStop(const PreviewPlan& plan, GameWindow window) {
+    const std::string& folder = s_.settings.previewpath;
+    if (!engine_.stopCommand.empty() && s_.game.RaiseWindow(window)) {
+      SendCommand(engine_, folder, s_.game, engine_.stopCommand);
+    }
+    std::string state = ShotFolderState(folder, pattern_);
+    auto since = std::chrono::steady_clock::now();
+    s_.host.Wait(s_.timing.stopLimit, [&] {
+      std::string now = ShotFolderState(folder, pattern_);
+      if (now != state) {
+        state = std::move(now);
+        since = std::chrono::steady_clock::now();
+        return false;
+      }
+      return std::chrono::steady_clock::now() - since >= s_.timing.quiet;
+    });
+    for (const std::string& name : plan.screenshots) RemoveQuietly(folder + name);
+  }
+
+  PartEnd WaitAndRename(const PreviewPlan& plan, GameWindow window, int index) {
+    const std::string& name = engine_.name;
     RunProgress progress{index, parts, 0, static_cast<int>(plan.screenshots.size())};
     s_.host.Progress(progress_(progress));
 
@@ -131,11 +189,9 @@ class RangePlayer {
     bool gone = false;
     const WaitEnd end = s_.host.Wait(limit, [&] {
       int arrived = progress.arrived;
-      while (arrived < progress.expected && Exists(folder + plan.screenshots[static_cast<std::size_t>(arrived)])) {
-        ++arrived;
-      }
+      while (arrived < progress.expected && Complete(plan.screenshots[static_cast<std::size_t>(arrived)])) ++arrived;
       // The last one's arrival means all of them are there.
-      const bool complete = Exists(last);
+      const bool complete = Complete(plan.screenshots.back());
       if (complete) arrived = progress.expected;
       if (arrived != progress.arrived) {
         progress.arrived = arrived;
@@ -149,26 +205,26 @@ class RangePlayer {
       }
       return gone;
     });
-    s_.host.RaiseMainWindow();
+    if (end != WaitEnd::Stopped) s_.host.RaiseMainWindow();
     watch.AddTo(report_.waitSeconds);
 
-    // Whatever arrived becomes a thumbnail; a missing screenshot leaves its
-    // block with the placeholder.
-    for (std::size_t j = 0; j < plan.screenshots.size(); ++j) {
-      if (RenameWithoutReplacing(folder + plan.screenshots[j], folder + plan.thumbnails[j])) ++report_.thumbnails;
+    Collect(plan);
+    if (end == WaitEnd::Stopped) {
+      SettleAfterStop(plan, window);
+      s_.host.RaiseMainWindow();
     }
     watch.AddTo(report_.renameSeconds);
 
     switch (end) {
       case WaitEnd::Done:
         if (!gone) return PartEnd::Finished;
-        s_.host.ShowError("The WinQuake window closed before all screenshots arrived.");
+        s_.host.ShowError("The " + name + " window closed before all screenshots arrived.");
         return PartEnd::GiveUp;
       case WaitEnd::Stopped:
         ++report_.stops;
         return PartEnd::Stopped;
       case WaitEnd::TimedOut:
-        s_.host.ShowError("WinQuake did not deliver the screenshots within " + WholeSeconds(limit) + " seconds (" +
+        s_.host.ShowError(name + " did not deliver the screenshots within " + WholeSeconds(limit) + " seconds (" +
                           std::to_string(progress.arrived) + " of " + std::to_string(progress.expected) +
                           " arrived); the frames without one keep their placeholders.");
         return PartEnd::GiveUp;
@@ -182,24 +238,25 @@ class RangePlayer {
   char letter_;
   std::int64_t step_;
   PreviewServices& s_;
+  const EngineProfile& engine_;
+  ShotPattern pattern_;
   const ProgressText& progress_;
   PlayReport& report_;
 };
 
 }  // namespace
 
-bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
-#ifdef _WIN32
-  return MoveFileExA(from.c_str(), to.c_str(), 0) != 0;
-#else
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // A file system without the no-replace rename: a link fails when the
-  // target exists, and the old name goes once the new one stands.
-  if (::link(from.c_str(), to.c_str()) != 0) return false;
-  ::unlink(from.c_str());
-  return true;
-#endif
+void SendCommand(const EngineProfile& profile, const std::string& folder, GameControl& game, std::string_view command) {
+  if (profile.start == StartKind::Typed) {
+    std::string keys(command);
+    keys += '\r';
+    game.SendKeys(keys);
+    return;
+  }
+  TextWriter file(folder + profile.commandFile);
+  file.WriteLine(command);
+  file.Close();
+  game.SendKeys(std::string(1, static_cast<char>(profile.startKey)));
 }
 
 PlayReport PlayRange(const TDemFile& demo, char letter, std::int64_t from, std::int64_t to, std::int64_t step,

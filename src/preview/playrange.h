@@ -9,6 +9,7 @@
 #include "document/block.h"
 #include "preview/gamecontrol.h"
 #include "preview/previewdump.h"
+#include "preview/shotfiles.h"
 #include "settings/settings.h"
 
 namespace clipvex {
@@ -16,13 +17,16 @@ namespace clipvex {
 struct StripState;
 
 // Everything a run works with. `settings` is a copy: a run keeps the
-// folders it started with whatever the user changes meanwhile.
+// folders and the engine profile it started with whatever the user changes
+// meanwhile. `pictures` decodes PNG screenshots (none: a game that writes
+// PNG leaves its frames without thumbnails).
 struct PreviewServices {
   Settings settings;
   GameControl& game;
   GameProcesses& processes;
   PreviewHost& host;
   PreviewTiming timing;
+  PictureReader* pictures = nullptr;
 };
 
 // Where a command stands while a run waits, for the status bar.
@@ -50,12 +54,16 @@ struct PlayReport {
   double renameSeconds = 0;
 };
 
-// Plays blocks `from` to `to` of `demo` in the game, taking a screenshot of
-// every `step`-th block from `from` on (none when `step` is kPlaybackStep)
-// and renaming them to thumbnail files of the strip with letter `letter`.
-// Ranges with more than 100 screenshots run in parts. Compile and start
-// failures are raised; the time limit, a game that went away and too many
-// screenshots are reported through the host and end the command.
+// Plays blocks `from` to `to` of `demo` in the game of the settings' engine
+// profile, taking a screenshot of every `step`-th block from `from` on (none
+// when `step` is kPlaybackStep) and turning them into thumbnail files of the
+// strip with letter `letter`. Ranges with more than 100 screenshots run in
+// parts. Compile and start failures are raised; the time limit, a game that
+// went away and too many screenshots are reported through the host and end
+// the command. A stop ends the wait at once and keeps what arrived; the
+// game is then told to stop, and the screenshots it still writes for the
+// run are deleted once it has stopped writing, so that the next run's
+// numbering is its own.
 PlayReport PlayRange(const TDemFile& demo, char letter, std::int64_t from, std::int64_t to, std::int64_t step,
                      PreviewServices& services, const ProgressText& progress);
 
@@ -76,8 +84,9 @@ PreviewRange PlaySelectionRange(const StripState& strip);
 // The text typed into the game to play the temporary demo.
 inline constexpr std::string_view kPlayDemoKeys = "playdemo tempfilm\r";
 
-// Renames `from` to `to` unless `to` exists (never replacing a file). False
-// when nothing was renamed.
-bool RenameWithoutReplacing(const std::string& from, const std::string& to);
+// Gives the game `command` the profile's way: typed at its console with
+// Enter, or written into the profile's command file in `folder` and its key
+// pressed. The game window must have the keyboard focus.
+void SendCommand(const EngineProfile& profile, const std::string& folder, GameControl& game, std::string_view command);
 
 }  // namespace clipvex

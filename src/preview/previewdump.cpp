@@ -89,8 +89,20 @@ std::vector<RangePart> SplitRange(std::int64_t entries, std::int64_t from, std::
   return parts;
 }
 
+std::string ScreenshotLine(std::string_view command) {
+  std::string line = " stufftext \"";
+  line += command;
+  line += "\\n\";";
+  return line;
+}
+
 PreviewPlan WritePreviewDump(const TDemFile& demo, char letter, std::int64_t from, std::int64_t to,
                              std::int64_t step, bool fast, const std::string& path) {
+  return WritePreviewDump(demo, letter, from, to, step, fast, path, ShotRequest{});
+}
+
+PreviewPlan WritePreviewDump(const TDemFile& demo, char letter, std::int64_t from, std::int64_t to, std::int64_t step,
+                             bool fast, const std::string& path, const ShotRequest& shots) {
   PreviewPlan plan;
   const BlockList& blocks = demo.Blocks;
   const auto entries = static_cast<std::int64_t>(blocks.size());
@@ -125,13 +137,18 @@ PreviewPlan WritePreviewDump(const TDemFile& demo, char letter, std::int64_t fro
     const std::size_t split = ScreenshotIndex(block);
     out.Lines(block, 0, split);
     if (n == target) {
-      out.Line(kScreenshotLine);
+      out.Line(shots.line);
       if (plan.screenshots.size() >= static_cast<std::size_t>(kMaxScreenshots)) {
         // The dump stays as far as it got; nothing may be played from it.
         plan.overflow = true;
         return plan;
       }
-      plan.screenshots.push_back(ScreenshotName(static_cast<int>(plan.screenshots.size())));
+      std::string name = shots.name(static_cast<int>(plan.screenshots.size()));
+      if (name.empty()) {
+        plan.noNames = true;
+        return plan;
+      }
+      plan.screenshots.push_back(std::move(name));
       plan.thumbnails.push_back(ThumbnailName(letter, n));
       plan.blocks.push_back(n);
       last = n;

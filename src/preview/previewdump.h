@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,17 @@ inline constexpr std::string_view kTooManyScreenshots = "Too many screenshots!";
 // "quake00.pcx" to "quake99.pcx".
 std::string ScreenshotName(int index);
 
+// The dump line of a screenshot block asking the game for `command`.
+std::string ScreenshotLine(std::string_view command);
+
+// How a run asks for its screenshots and what they will be called.
+struct ShotRequest {
+  std::string line = std::string(kScreenshotLine);
+  // The name screenshot j (from 0) will get; empty when the game has no
+  // name left for it.
+  std::function<std::string(int)> name = ScreenshotName;
+};
+
 // One run of a range that needed splitting: blocks `from` to `to`.
 struct RangePart {
   std::int64_t from = 0;
@@ -52,6 +64,9 @@ struct PreviewPlan {
   // More than 100 screenshots were asked for: the dump is incomplete and the
   // run must not go on.
   bool overflow = false;
+  // The game has no free name left for a screenshot: the dump is incomplete
+  // and the run must not go on.
+  bool noNames = false;
   std::size_t blocksWritten = 0;  // leading, pre-roll, range and closing blocks
   // Demo time from the first written block to the last (skipped blocks of a
   // fast preview included): how long the game may take to play it.
@@ -66,5 +81,8 @@ struct PreviewPlan {
 // keeps only those blocks and the ten before each. File errors are raised.
 PreviewPlan WritePreviewDump(const TDemFile& demo, char letter, std::int64_t from, std::int64_t to,
                              std::int64_t step, bool fast, const std::string& path);
+// The same with the screenshot line and names of another game.
+PreviewPlan WritePreviewDump(const TDemFile& demo, char letter, std::int64_t from, std::int64_t to, std::int64_t step,
+                             bool fast, const std::string& path, const ShotRequest& shots);
 
 }  // namespace clipvex

@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <map>
@@ -101,17 +102,59 @@ std::vector<Window> ChildrenOf(Display* display, Window window) {
 }
 
 // A window manager puts its own frame around each top-level window; the
-// search goes through the whole tree. When a frame carries the title too,
-// the client inside it (which takes the keys) is the one returned.
-Window Search(Display* display, Window under, std::string_view title, int depth) {
+// search goes through the whole tree. When a frame matches too, the client
+// inside it (which takes the keys) is the one returned.
+template <typename Matches>
+Window SearchFor(Display* display, Window under, const Matches& matches, int depth) {
   if (depth > 16) return 0;
   for (Window child : ChildrenOf(display, under)) {
-    const std::optional<std::string> name = TitleOf(display, child);
-    const Window inner = Search(display, child, title, depth + 1);
-    if (name && *name == title) return inner != 0 ? inner : child;
+    const Window inner = SearchFor(display, child, matches, depth + 1);
+    if (matches(child)) return inner != 0 ? inner : child;
     if (inner != 0) return inner;
   }
   return 0;
+}
+
+Window Search(Display* display, Window under, std::string_view title, int depth) {
+  return SearchFor(
+      display, under,
+      [&](Window window) {
+        const std::optional<std::string> name = TitleOf(display, window);
+        return name && *name == title;
+      },
+      depth);
+}
+
+// Both parts of WM_CLASS (instance and class).
+std::vector<std::string> ClassesOf(Display* display, Window window) {
+  std::vector<std::string> parts;
+  XClassHint hint{};
+  if (XGetClassHint(display, window, &hint) != 0) {
+    if (hint.res_name != nullptr) parts.emplace_back(hint.res_name);
+    if (hint.res_class != nullptr) parts.emplace_back(hint.res_class);
+    if (hint.res_name != nullptr) XFree(hint.res_name);
+    if (hint.res_class != nullptr) XFree(hint.res_class);
+  }
+  return parts;
+}
+
+// The process that says it owns the window (_NET_WM_PID), or 0.
+long ProcessOf(Display* display, Window window) {
+  const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  long pid = 0;
+  if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
+          Success &&
+      data != nullptr) {
+    if (type == XA_CARDINAL && format == 32 && count == 1)
+      pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
+    XFree(data);
+  }
+  return pid;
 }
 
 // The ancestor of `window` that is a child of the root: the frame a window
@@ -235,6 +278,33 @@ GameWindow X11GameControl::FindWindow(std::string_view title) {
   ErrorTrap trap(display_);
   // Windows may vanish during the walk; the walk just goes on.
   return static_cast<GameWindow>(Search(display_, DefaultRootWindow(display_), title, 0));
+}
+
+GameWindow X11GameControl::FindMatchingWindow(const WindowMatch& match) {
+  ErrorTrap trap(display_);
+  auto* display = display_;
+  const auto matches = [&](Window window) {
+    switch (match.kind) {
+      case WindowMatchKind::Title: {
+        const std::optional<std::string> name = TitleOf(display, window);
+        return name && *name == match.text;
+      }
+      case WindowMatchKind::TitlePrefix: {
+        const std::optional<std::string> name = TitleOf(display, window);
+        return name && name->compare(0, match.text.size(), match.text) == 0;
+      }
+      case WindowMatchKind::Class: {
+        const std::vector<std::string> parts = ClassesOf(display, window);
+        return std::find(parts.begin(), parts.end(), match.text) != parts.end();
+      }
+      case WindowMatchKind::Process: {
+        const long pid = ProcessOf(display, window);
+        return pid > 0 && std::find(match.processes.begin(), match.processes.end(), pid) != match.processes.end();
+      }
+    }
+    return false;
+  };
+  return static_cast<GameWindow>(SearchFor(display_, DefaultRootWindow(display_), matches, 0));
 }
 
 bool X11GameControl::RaiseWindow(GameWindow id) {

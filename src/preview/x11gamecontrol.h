@@ -23,6 +23,7 @@ class X11GameControl : public GameControl {
   X11GameControl& operator=(const X11GameControl&) = delete;
 
   GameWindow FindGameWindow() override { return FindWindow(kGameTitle); }
+  GameWindow FindMatchingWindow(const WindowMatch& match) override;
   bool RaiseWindow(GameWindow window) override;
   void SendKeys(std::string_view codes) override;
 

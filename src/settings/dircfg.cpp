@@ -33,6 +33,7 @@ DircfgValues DefaultDircfgValues(std::string_view home) {
   values.dempath = "id1";
   values.addparams = kDefaultAddParams;
   values.fast = false;
+  values.profile = std::string(kDefaultProfileName);
   return values;
 }
 
@@ -52,6 +53,10 @@ void ReadDircfgValues(const SettingsStore& store, DircfgValues& values) {
   }
   std::int32_t fast = 0;
   if (store.ReadInteger(kFastPreviewValue, fast) == SettingsStore::Read::Ok) values.fast = fast != 0;
+  std::string profile;
+  if (store.ReadString(kProfileValue, profile) == SettingsStore::Read::Ok && !profile.empty()) {
+    values.profile = std::move(profile);
+  }
 }
 
 bool PrepareDircfgValues(DircfgValues& values) {
@@ -102,6 +107,13 @@ DircfgProblems CheckDircfgValues(const DircfgValues& values) {
         break;
     }
   }
+  const std::string name = values.profile.empty() ? std::string(kDefaultProfileName) : values.profile;
+  const ProfileCatalog catalog = ProfileCatalog::Load(UserProfileFolder());
+  if (const EngineProfile* profile = catalog.Find(name)) {
+    problems.profile = ProfileProgramProblem(*profile, values.winqpath, values.dempath, values.addparams);
+  } else {
+    problems.profile = "There is no engine profile of this name.";
+  }
   return problems;
 }
 
@@ -117,6 +129,12 @@ std::string WriteDircfgValues(SettingsStore& store, const DircfgValues& values) 
   }
   if (!store.WriteInteger(kFastPreviewValue, values.fast ? 1 : 0) || !store.Flush()) {
     return std::string(kFastPreviewValue);
+  }
+  std::string stored;
+  const bool hasProfile = store.ReadString(kProfileValue, stored) != SettingsStore::Read::Missing;
+  const bool isDefault = values.profile.empty() || values.profile == kDefaultProfileName;
+  if ((hasProfile || !isDefault) && (!store.WriteString(kProfileValue, values.profile) || !store.Flush())) {
+    return std::string(kProfileValue);
   }
   return {};
 }

@@ -19,6 +19,7 @@ struct DircfgValues {
   std::string dempath;    // game subdirectory
   std::string addparams;  // extra game parameters
   bool fast = false;      // fast preview
+  std::string profile;    // the engine profile's name
 };
 
 // The boxes before anything is read. `home` is the user's home folder; the
@@ -27,7 +28,7 @@ struct DircfgValues {
 DircfgValues DefaultDircfgValues(std::string_view home);
 
 // Fills the boxes from the store: a non-empty text replaces a box's
-// contents, an empty or missing one leaves it. A value of the wrong type
+// contents, an empty or missing one leaves it (the profile is read last). A value of the wrong type
 // (or a missing fast preview switch) ends the reading; the boxes not reached
 // keep what they held.
 void ReadDircfgValues(const SettingsStore& store, DircfgValues& values);
@@ -43,11 +44,14 @@ struct DircfgProblems {
   std::string winqpath;
   std::string lmpcpath;
   std::string dempath;
-  bool Any() const { return !winqpath.empty() || !lmpcpath.empty() || !dempath.empty(); }
+  std::string profile;  // the profile is unknown or its program missing
+  bool Any() const { return !winqpath.empty() || !lmpcpath.empty() || !dempath.empty() || !profile.empty(); }
 };
 DircfgProblems CheckDircfgValues(const DircfgValues& values);
 
-// Writes the five values in order, making each permanent before the next.
+// Writes the five values in order, making each permanent before the next;
+// then the profile's name, when it is not the default one or the store
+// already holds a profile (a user who never picks one keeps the five).
 // Returns the name of the value that could not be written (the writing
 // stops there), or an empty string when all were written.
 std::string WriteDircfgValues(SettingsStore& store, const DircfgValues& values);

@@ -8,4 +8,12 @@ std::string WithSeparator(std::string folder) {
   return folder;
 }
 
+std::string GameDirectoryPath(const std::string& gameFolder, const std::string& gameDirectory) {
+  std::string path = gameFolder;
+  path += kPathSeparator;
+  path += gameDirectory;
+  path += kPathSeparator;
+  return path;
+}
+
 }  // namespace clipvex

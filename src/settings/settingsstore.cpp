@@ -48,6 +48,31 @@ std::string UnreadableSentence(std::string_view name) {
   return "The stored setting '" + std::string(name) + "' cannot be read; press OK to store the settings again.";
 }
 
+constexpr const char* kUnreadable = "\x01";
+
+// Reads the profile's name and looks the profile up: the default one when no
+// name is stored. The preview folder follows a profile with a folder of its
+// own. Returns what keeps the profile from being used (empty when nothing
+// does), or kUnreadable for a stored value that is not text.
+std::string ReadProfile(Settings& settings, const SettingsStore& store) {
+  if (!ReadText(store, kProfileValue, settings.profile)) return kUnreadable;
+  const ProfileCatalog catalog = ProfileCatalog::Load(UserProfileFolder());
+  const std::string name = settings.profile.empty() ? std::string(kDefaultProfileName) : settings.profile;
+  const EngineProfile* profile = catalog.Find(name);
+  settings.engine = profile != nullptr ? *profile : catalog.Default();
+  if (!settings.engine.folder.empty()) {
+    const ProfileContext context =
+        MakeProfileContext(settings.engine, settings.WinQuakePath, settings.dempath, settings.addparams);
+    settings.previewpath = WithSeparator(ExpandText(settings.engine.folder, context));
+  }
+  if (profile == nullptr) {
+    std::string sentence = "The engine profile " + Quoted(name) + " is not known.";
+    for (const ProfileError& error : catalog.Problems()) sentence += "\nA profile file was refused: " + error.Text();
+    return sentence;
+  }
+  return ProfileProgramProblem(*profile, settings.WinQuakePath, settings.dempath, settings.addparams);
+}
+
 // Loads `settings` from `store` as LoadSettings does and says what keeps
 // the configuration from being used, one sentence a line; empty when
 // nothing does.
@@ -78,6 +103,8 @@ std::string ReadSettings(Settings& settings, const SettingsStore& store) {
   settings.fastpre = fast != 0;
 
   std::string problems;
+  const std::string profileProblem = ReadProfile(settings, store);
+  if (profileProblem == kUnreadable) return UnreadableSentence(kProfileValue);
   const auto add = [&problems](const std::string& sentence) {
     if (sentence.empty()) return;
     if (!problems.empty()) problems += '\n';
@@ -87,7 +114,7 @@ std::string ReadSettings(Settings& settings, const SettingsStore& store) {
   add(FolderSentence("converter's folder", settings.lmpcpath));
   // The game subdirectory only matters once the game folder is there.
   if (CheckFolder(settings.WinQuakePath) == FolderState::Folder) {
-    switch (CheckFolder(settings.previewpath)) {
+    switch (CheckFolder(GameDirectoryPath(settings.WinQuakePath, settings.dempath))) {
       case FolderState::Folder:
         break;
       case FolderState::NotAFolder:
@@ -99,6 +126,7 @@ std::string ReadSettings(Settings& settings, const SettingsStore& store) {
         break;
     }
   }
+  add(profileProblem);
   return problems;
 }
 

@@ -22,6 +22,8 @@ inline constexpr std::string_view kLmpcPathValue = "lmpcpath";
 inline constexpr std::string_view kDemPathValue = "dempath";
 inline constexpr std::string_view kAddParamsValue = "addparams";
 inline constexpr std::string_view kFastPreviewValue = "fastpre";
+// The engine profile's name; a store without it uses "WinQuake".
+inline constexpr std::string_view kProfileValue = "profile";
 // The game folder is looked up under this spelling (any case matches).
 inline constexpr std::string_view kWinQuakePathReadName = "WinQuakepath";
 
@@ -95,9 +97,11 @@ class MemorySettingsStore : public SettingsStore {
   int flushes_ = 0;
 };
 
-// Loads the configuration from `store` into `settings`. When the store is
-// empty, a value has the wrong type, or the folders do not name existing
-// directories, `requestConfiguration` is called so the user can set them.
+// Loads the configuration from `store` into `settings`, with the engine
+// profile it names (from the built-in ones and the user's profile folder).
+// When the store is empty, a value has the wrong type, the folders do not
+// name existing directories, or the profile is unknown or its program
+// missing, `requestConfiguration` is called so the user can set them.
 // Values read before a failing read stay assigned. Returns whether the
 // configuration was complete and valid.
 bool LoadSettings(Settings& settings, const SettingsStore& store, const std::function<void()>& requestConfiguration);

@@ -14,6 +14,7 @@
 #include "dialogs/messages.h"
 #include "preview/runlocks.h"
 #include "ui/editorstate.h"
+#include "ui/picturereader.h"
 #include "ui/stripcontroller.h"
 
 #ifdef _WIN32
@@ -118,7 +119,8 @@ PreviewController::PreviewController(EditorState& editor, StripController& strip
       strips_(strips),
       status_(status),
       window_(window),
-      games_(std::make_unique<GameProcesses>()) {
+      games_(std::make_unique<GameProcesses>()),
+      pictures_(std::make_unique<QtPictureReader>()) {
   setObjectName("preview");
 }
 
@@ -202,7 +204,7 @@ PlayReport PreviewController::run(const PreviewRange& range, const ProgressText&
   }
   BusyGuard busy(*this);
   WindowHost host(*this);
-  PreviewServices services{editor_.settings(), game(), *games_, host, timing_};
+  PreviewServices services{editor_.settings(), game(), *games_, host, timing_, pictures_.get()};
   // The run keeps the blocks it started with, whatever happens to the strip
   // while it waits.
   const StripDocument& document = editor_.activeDocument();

@@ -69,6 +69,7 @@ class PreviewController : public QObject {
   QWidget* window_;
   std::unique_ptr<GameControl> game_;
   std::unique_ptr<GameProcesses> games_;
+  std::unique_ptr<PictureReader> pictures_;
   PreviewTiming timing_;
   PlayReport lastReport_;
   QTimer* reaper_ = nullptr;

@@ -1,13 +1,16 @@
 // A stand-in for the preview game in tests: one X window titled "WinQuake"
 // that takes typed keys into a console line, runs "playdemo NAME" on Enter
-// by writing one screenshot file per screenshot line of DIR/NAME.dem, and
-// records everything it gets in a log.
+// by writing one screenshot file per screenshot line of DIR/NAME.dem
+// ("stopdemo" drops those not taken yet), and records everything it gets in
+// a log.
 //
 //   winquake -game DIR [--log FILE] [--deliver all|none] [--shot-ms N]
-//            [--iconic] [other options, ignored]
+//            [--late-ms N] [--iconic] [other options, ignored]
 //
 // --deliver none takes the command but writes no screenshot (a game that
 // never delivers); --shot-ms spaces the screenshots like a playback does;
+// --late-ms writes each screenshot that long after it was taken, whatever
+// the game is told meanwhile (a screenshot in flight outlives a stop);
 // --iconic starts minimised (unmapped, WM_STATE iconic), the way a window
 // manager leaves a minimised window.
 #include <X11/Xatom.h>
@@ -41,6 +44,7 @@ struct Options {
   std::string log;
   bool deliver = true;
   int shotMs = 0;
+  int lateMs = 0;
   bool iconic = false;
 };
 
@@ -53,6 +57,8 @@ Options Parse(int argc, char** argv) {
     else if (arg == "--log" && hasValue) o.log = argv[++i];
     else if (arg == "--deliver" && hasValue) o.deliver = std::string(argv[++i]) != "none";
     else if (arg == "--shot-ms" && hasValue) o.shotMs = std::atoi(argv[++i]);
+    else if (arg == "--late-ms" && hasValue)
+      o.lateMs = std::atoi(argv[++i]);
     else if (arg == "--iconic") o.iconic = true;
   }
   return o;
@@ -118,6 +124,7 @@ int main(int argc, char** argv) {
   const std::string folder = options.game + "/";
   std::string line;
   std::deque<int> shots;
+  std::deque<std::pair<Clock::time_point, int>> landing;  // taken, written later
   Clock::time_point nextShot = Clock::now();
   const GC gc = XCreateGC(display, window, 0, nullptr);
   XSetForeground(display, gc, WhitePixel(display, screen));
@@ -131,6 +138,7 @@ int main(int argc, char** argv) {
   auto run = [&](const std::string& command) {
     log.Line("line " + command);
     if (command == "quit") return false;
+    if (command == "stopdemo") shots.clear();
     if (command.rfind("playdemo ", 0) == 0) {
       const std::string name = command.substr(9);
       shots.clear();  // a new demo replaces the one playing
@@ -189,10 +197,14 @@ int main(int argc, char** argv) {
       }
     }
     while (!shots.empty() && Clock::now() >= nextShot) {
-      const std::string name = clipvex::test::WriteScreenshot(folder, shots.front());
-      log.Line("shot " + (name.empty() ? std::string("none") : name));
+      landing.emplace_back(Clock::now() + std::chrono::milliseconds(options.lateMs), shots.front());
       shots.pop_front();
       nextShot += std::chrono::milliseconds(options.shotMs);
+    }
+    while (!landing.empty() && Clock::now() >= landing.front().first) {
+      const std::string name = clipvex::test::WriteScreenshot(folder, landing.front().second);
+      log.Line("shot " + (name.empty() ? std::string("none") : name));
+      landing.pop_front();
     }
     fd_set fds;
     FD_ZERO(&fds);

@@ -3,12 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
 #include "document/conversion.h"
 #include "imaging/pcx.h"
+#include "imaging/tga.h"
 #include "preview/fakes.h"
+#include "preview/screenshots.h"
 #include "strip/stripstate.h"
 #include "support/testsupport.h"
 
@@ -20,6 +23,7 @@ using test::InProcessGame;
 using test::ReadFile;
 using test::ScriptedHost;
 using test::TempDir;
+using test::WriteScreenshot;
 using ::testing::HasSubstr;
 
 const std::string kFixture = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/p666_e1m1_smoothme.dem";
@@ -219,6 +223,94 @@ TEST_F(PlayRangeTest, ADemoTheConverterRefusesIsNeitherPlayedNorWaitedFor) {
   EXPECT_TRUE(game_.typed.empty());
   EXPECT_EQ(game_.lookups, 0);
   EXPECT_EQ(host_.waits, 0);
+}
+
+// The bytes of the screenshot the game writes for `seed`.
+std::string ShotOf(int seed) {
+  TempDir scratch;
+  return ReadFile(scratch.File(WriteScreenshot(scratch.Path(), seed)));
+}
+
+TEST_F(PlayRangeTest, ScreenshotsAGameWritesAfterAStopNeverReachTheNextRun) {
+  game_.lag = 2;  // a screenshot lands two polls after the game took it, whatever it is told meanwhile
+  timing_.quiet = std::chrono::milliseconds(0);
+  host_.onPoll = [this](int wait, std::chrono::milliseconds t) {
+    if (wait == 1 && t >= std::chrono::milliseconds(300)) return true;  // stop, two screenshots in flight
+    game_.Deliver(1);
+    return false;
+  };
+  const PlayReport stopped = Play(4, 260, 32);
+  EXPECT_EQ(stopped.stops, 1);
+  EXPECT_EQ(stopped.thumbnails, 1);
+  EXPECT_EQ(game_.typed.back(), "stopdemo\r") << "the game is told to stop";
+  EXPECT_TRUE(Leftovers().empty()) << "what it wrote after the stop went";
+
+  const PlayReport next = Play(292, 548, 32);
+  ASSERT_EQ(next.thumbnails, 9);
+  const std::vector<int> seeds = test::ScreenshotBlocks(Preview("tempfilm.dem"));
+  ASSERT_EQ(seeds.size(), 9u);
+  for (std::size_t j = 0; j < seeds.size(); ++j) {
+    const std::int64_t block = 292 + 32 * static_cast<std::int64_t>(j);
+    EXPECT_EQ(ReadFile(ThumbnailPath(settings_, 'M', block)), ShotOf(seeds[j])) << "block " << block << " shows itself";
+  }
+}
+
+TEST_F(PlayRangeTest, AnEngineWithAFolderOfItsOwnIsStartedByAKeyAndItsFilesAreLeftAlone) {
+  const std::string engine = dir_.File("engine/");
+  const ProfileParse parse = ParseProfile(
+      "name = Tga\nprogram = tga\nwindow = class tga\nfolder = " + engine +
+          "{game}\nscreenshots = shot###.tga\nscreenshot_command = screenshot tga\nold_screenshots = keep\n"
+          "start = key F11\ncommand_file = run.cfg\nshots_command = timedemo tempfilm\n",
+      "tga.profile");
+  ASSERT_TRUE(parse.profile) << parse.error.Text();
+  settings_.engine = *parse.profile;
+  settings_.previewpath = engine + "id1/";
+  game_ = InProcessGame(settings_.previewpath);
+  game_.commandFile = "run.cfg";
+  game_.pattern = *ParseShotPattern("shot###.tga");
+  game_.halves = true;  // each file is written in two polls: never taken half written
+  host_.onPoll = [this](int, std::chrono::milliseconds) {
+    game_.Deliver(1);
+    return false;
+  };
+  std::filesystem::create_directories(settings_.previewpath);
+  for (const char* name : {"shot000.tga", "shot002.tga", "notes.pcx"}) test::WriteFile(Preview(name), "the user's");
+
+  const PlayReport report = Play(4, 260, 32);
+  EXPECT_EQ(report.thumbnails, 9);
+  EXPECT_TRUE(host_.errors.empty());
+  EXPECT_EQ(game_.commands, std::vector<std::string>{"timedemo tempfilm"});
+  EXPECT_EQ(game_.typed, std::vector<std::string>{"\xEE"}) << "F11";
+  ASSERT_FALSE(game_.matches.empty());
+  EXPECT_EQ(game_.matches[0].kind, WindowMatchKind::Class);
+  EXPECT_NE(ReadFile(settings_.lmpcpath + "tempfilm.out").find(" stufftext \"screenshot tga\\n\";"), std::string::npos);
+  const std::vector<int> seeds = test::ScreenshotBlocks(Preview("tempfilm.dem"));
+  ASSERT_EQ(seeds.size(), 9u);
+  for (std::size_t j = 0; j < seeds.size(); ++j) {
+    const std::vector<std::uint8_t> tga = test::ScreenshotTga(seeds[j]);
+    const RgbImage expected = DecodeTga(tga.data(), tga.size());
+    EXPECT_EQ(LoadPcxFile(ThumbnailPath(settings_, 'M', 4 + 32 * static_cast<std::int64_t>(j))).pixels,
+              expected.pixels);
+  }
+  // The game's numbering went around the user's files, and they are untouched.
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(settings_.previewpath)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("shot", 0) == 0 || name == "notes.pcx") left.push_back(name);
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"notes.pcx", "shot000.tga", "shot002.tga"}));
+  for (const char* name : {"shot000.tga", "shot002.tga", "notes.pcx"}) EXPECT_EQ(ReadFile(Preview(name)), "the user's");
+
+  // Clearing the thumbnails takes only what the editor made there.
+  test::WriteFile(Preview("F7.pcx"), "x");
+  test::WriteFile(Preview("temp.pcx"), "x");
+  ClearScreenshots(settings_);
+  EXPECT_FALSE(FileExists(ThumbnailPath(settings_, 'M', 4)));
+  EXPECT_FALSE(FileExists(Preview("F7.pcx")));
+  EXPECT_FALSE(FileExists(Preview("temp.pcx")));
+  EXPECT_EQ(ReadFile(Preview("notes.pcx")), "the user's");
+  EXPECT_TRUE(FileExists(Preview("shot000.tga")));
 }
 
 TEST(RenameWithoutReplacing, KeepsAFileThatIsAlreadyThere) {

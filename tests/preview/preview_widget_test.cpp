@@ -21,6 +21,7 @@
 #include "dialogs/filechooser.h"
 #include "dialogs/messages.h"
 #include "imaging/pcx.h"
+#include "preview/waylandsession.h"
 #include "preview/xserver.h"
 #include "settings/settingsstore.h"
 #include "support/testsupport.h"
@@ -291,6 +292,24 @@ TEST_F(PreviewWindowTest, PlaySelectionTypesIntoTheRunningGameAndReturns) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return Count(LogLines(log_), "play tempfilm 0") == 1; }, 10000));
     EXPECT_EQ(Count(LogLines(log_), "line playdemo tempfilm"), 2);
   }
+}
+
+TEST_F(PreviewWindowTest, OnAWaylandDesktopTheGameOpensItsWindowThroughXWayland) {
+  test::PrivateWaylandSession session;
+  if (!session.Running()) GTEST_SKIP() << "no Wayland desktop to test on: " << session.Problem();
+  // A Wayland desktop's Qt programs draw on Wayland: the profile's
+  // environment sends the preview game to XWayland, where it can be found
+  // and typed into.
+  ::setenv("QT_QPA_PLATFORM", "wayland", 1);
+  MainWindow& window = MakeWindow();
+  Open("p15_introseq_tf107.dem");
+  Click("update_butt");
+  EXPECT_EQ(boxes_, (std::vector<QString>{"Clipvex: Press OK when WinQuake is at the Console"}));
+  ExpectStripShowsThumbnails();
+  EXPECT_EQ(window.statusWord(), "Done");
+  // The game and the window's connection to XWayland go before the desktop does.
+  window.preview().games().TerminateAll();
+  window_.reset();
 }
 
 TEST_F(PreviewWindowTest, WithoutADemoNothingStarts) {
