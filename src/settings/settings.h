@@ -21,6 +21,7 @@ struct Settings {
   bool fastpre = false;      // fast preview
   std::string previewpath;   // WinQuakePath + separator + dempath + separator
   bool configpending = false;
+  bool liveThumbnails = true;  // frames without a thumbnail file show a picture drawn in the editor
 };
 
 // A folder name with exactly one separator at its end ("" stays "").

@@ -30,6 +30,7 @@
 #include "ui/filecontroller.h"
 #include "ui/filmstripwidget.h"
 #include "ui/formwidgets.h"
+#include "ui/livecontroller.h"
 #include "ui/memorypanel.h"
 #include "ui/previewcontroller.h"
 #include "ui/stripcontroller.h"
@@ -80,6 +81,8 @@ MainWindow::MainWindow(SettingsStore& store, FileChooser& chooser, QWidget* pare
                               mainBar_,
                               {findChild<QAbstractButton*>("update_butt"), findChild<QAbstractButton*>("fullpre_butt"),
                                findChild<QAbstractButton*>("play_butt")});
+  (new LiveController(*editor_, *strips_, store_, this))
+      ->addToMenus(menuBar()->findChild<QMenu*>("Edit1"), menuBar()->findChild<QMenu*>("Options1"));
   connect(editor_, &EditorState::activeDocumentChanged, this, &MainWindow::updateTitle);
   for (StripDocument* document : editor_->documents()) {
     for (auto signal : {&StripDocument::demoReplaced, &StripDocument::fileNameChanged}) {
@@ -118,6 +121,7 @@ void MainWindow::createDialogs() {
   }
   effects_->createDialogs();
   editing_->createDialogs();
+  findChild<LiveController*>()->attachViewer(effects_->blockViewer());
 }
 
 QMenu* MainWindow::addMenu(const char* name, const QString& caption) {
