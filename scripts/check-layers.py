@@ -8,7 +8,8 @@ script fails (exit status 1, one line per finding) when
   - a folder under src/ has no CMakeLists.txt of its own, or its library adds
     sources of another folder;
   - a library links one that is not below it in LAYERS (sideways, upward or
-    in a circle);
+    in a circle), or a library of the tools that SRC_TOOL_LINKS does not
+    give it;
   - a file includes a header of a folder its library does not link, directly
     or through the libraries it links;
   - a plain C++ folder includes a Qt header or links Qt;
@@ -34,10 +35,19 @@ LAYERS = [
     "editing",  # clipboard, reverse, text insertion, the journal and steps
     "effects",  # speed, colour fade, search, the block viewer's rules
     "preview",  # screenshot runs, playback, game control
+    "live",  # live pictures: the blocks replayed by the preview game's core, events
     "dialogs",  # every dialog window (Qt)
     "ui",  # main window, controllers, film strips, program start (Qt)
 ]
 QT_LAYERS = {"dialogs", "ui"}
+
+# The libraries of the tools that an editor library may link: the converter's
+# for the demo's files, and the preview game's core for the live pictures.
+TOOL_TARGETS = {"demfmt", "demogen_lib", "winquake_core", "winquake_data", "winquake_widget"}
+SRC_TOOL_LINKS = {
+    "document": {"demfmt"},
+    "live": {"winquake_core"},
+}
 
 # What the tools may use of src/: folder -> allowed src folders.
 TOOLS = {
@@ -114,6 +124,8 @@ def check_src(root, problems):
                         links[name].add(arg[len("clipvex_") :])
                     elif arg.startswith("Qt") and name not in QT_LAYERS:
                         problems.append(f"src/{name}/CMakeLists.txt: a plain C++ library links {arg}")
+                    elif arg in TOOL_TARGETS and arg not in SRC_TOOL_LINKS.get(name, set()):
+                        problems.append(f"src/{name}/CMakeLists.txt: links {arg} of the tools")
         if not made:
             problems.append(f"src/{name}/CMakeLists.txt: does not make the library {library}")
     # The root CMakeLists.txt only adds the folders.

@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -191,8 +190,19 @@ void BlockViewer::display() {
     updateTextAccess();
     return;
   }
-  const QString path = FromPath(ThumbnailPath(host_.EffectsSettings(), active.letter, state_.viewerBlock));
-  if (QFileInfo::exists(path) && loadPicture_) picture_->setImage(loadPicture_(path));
+  const std::optional<std::string> file = ThumbnailFile(host_.EffectsSettings(), active.letter, state_.viewerBlock);
+  if (file && loadPicture_) {
+    picture_->setImage(loadPicture_(FromPath(*file)));
+  } else if (!file && askLive_ && ShownBlock(state_.viewerBlock, activeEntries()) == state_.viewerBlock) {
+    askLive_(active.letter, state_.viewerBlock);
+  }
+}
+
+void BlockViewer::showLivePicture(char letter, std::int64_t block, const QImage& picture) {
+  const StripState& active = host_.ActiveStrip();
+  if (isTextMode() || active.letter != letter || state_.viewerBlock != block) return;
+  if (ThumbnailFile(host_.EffectsSettings(), letter, block)) return;
+  picture_->setImage(picture);
 }
 
 void BlockViewer::loadText(const Block& block) {

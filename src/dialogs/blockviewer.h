@@ -64,6 +64,12 @@ class BlockViewer : public ModelessDialog {
 
   // What loads a thumbnail file into a picture (the strips' loader).
   void setPictureLoader(std::function<QImage(const QString& path)> load) { loadPicture_ = std::move(load); }
+  // Where the picture of a block without a thumbnail file is asked for (the
+  // live pictures); it comes back through showLivePicture.
+  void setLivePictureSource(std::function<void(char letter, std::int64_t block)> ask) { askLive_ = std::move(ask); }
+  // A live picture of block `block` of strip `letter`: shown when it is the
+  // block in image mode and it has no thumbnail file.
+  void showLivePicture(char letter, std::int64_t block, const QImage& picture);
 
  public slots:
   // "<" and ">": one block left or right.
@@ -99,6 +105,7 @@ class BlockViewer : public ModelessDialog {
   QLabel* numberCaption_;   // "Label1"
   QLabel* number_;          // "Label2"
   std::function<QImage(const QString&)> loadPicture_;
+  std::function<void(char, std::int64_t)> askLive_;
   EffectsHost& host_;
   ViewerState state_;
   QTimer* scroll_ = nullptr;

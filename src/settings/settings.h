@@ -25,6 +25,7 @@ struct Settings {
   bool configpending = false;
   std::string profile;  // the engine profile's name as stored (empty: "WinQuake")
   EngineProfile engine = ProfileCatalog::BuiltIn().Default();  // that profile
+  bool liveThumbnails = true;  // frames without a thumbnail file show a picture drawn in the editor
 };
 
 // A folder name with exactly one separator at its end ("" stays "").

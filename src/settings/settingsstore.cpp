@@ -215,6 +215,15 @@ bool LoadSettings(Settings& settings, const SettingsStore& store, const std::fun
   return false;
 }
 
+bool ReadLiveThumbnails(const SettingsStore& store) {
+  std::int32_t on = 1;
+  return store.ReadInteger(kLiveThumbnailsValue, on) != SettingsStore::Read::Ok || on != 0;
+}
+
+bool WriteLiveThumbnails(SettingsStore& store, bool on) {
+  return store.WriteInteger(kLiveThumbnailsValue, on ? 1 : 0) && store.Flush();
+}
+
 std::string ConfigurationProblem(const SettingsStore& store) {
   Settings scratch;
   return ReadSettings(scratch, store);

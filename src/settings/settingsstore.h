@@ -24,6 +24,8 @@ inline constexpr std::string_view kAddParamsValue = "addparams";
 inline constexpr std::string_view kFastPreviewValue = "fastpre";
 // The engine profile's name; a store without it uses "WinQuake".
 inline constexpr std::string_view kProfileValue = "profile";
+// Options > Live thumbnails, 1 on (also when missing) or 0 off.
+inline constexpr std::string_view kLiveThumbnailsValue = "livethumbs";
 // The game folder is looked up under this spelling (any case matches).
 inline constexpr std::string_view kWinQuakePathReadName = "WinQuakepath";
 
@@ -110,6 +112,11 @@ bool LoadSettings(Settings& settings, const SettingsStore& store, const std::fun
 // (one a line: "The game folder '/x/' does not exist."); empty when
 // LoadSettings would accept it.
 std::string ConfigurationProblem(const SettingsStore& store);
+
+// Options > Live thumbnails as stored: on unless the store holds 0.
+bool ReadLiveThumbnails(const SettingsStore& store);
+// Stores the option and makes it permanent; false when the store refused.
+bool WriteLiveThumbnails(SettingsStore& store, bool on);
 
 // What a folder setting names.
 enum class FolderState { Folder, NotSet, Missing, NotAFolder };

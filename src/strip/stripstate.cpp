@@ -68,6 +68,13 @@ std::string ThumbnailPath(const Settings& settings, char letter, std::int64_t bl
   return settings.previewpath + ThumbnailName(letter, block);
 }
 
+std::optional<std::string> ThumbnailFile(const Settings& settings, char letter, std::int64_t block) {
+  std::string path = ThumbnailPath(settings, letter, block);
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::path(path), ec)) return std::nullopt;
+  return path;
+}
+
 std::array<FrameView, kFrames> DescribeFrames(const StripState& strip, int labelMode) {
   std::array<FrameView, kFrames> frames;
   const std::int64_t last = static_cast<std::int64_t>(strip.Entries()) - 1;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "document/block.h"
@@ -65,6 +66,10 @@ std::int32_t FitStep(std::size_t entries);
 // previewpath + letter + block in decimal + ".pcx".
 std::string ThumbnailName(char letter, std::int64_t block);
 std::string ThumbnailPath(const Settings& settings, char letter, std::int64_t block);
+
+// The thumbnail file of block `block` when there is one (the one test of
+// "has this block a thumbnail?" that the strips and the block viewer make).
+std::optional<std::string> ThumbnailFile(const Settings& settings, char letter, std::int64_t block);
 
 // The block index a thumbnail file name of strip `letter` stands for, or -1
 // for any other name (decimal without leading zeros, then ".pcx").

@@ -1,6 +1,5 @@
 #include "ui/filmstripwidget.h"
 
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -12,6 +11,7 @@
 #include <optional>
 
 #include "dialogs/messages.h"
+#include "live/events.h"
 #include "strip/windowlayout.h"
 
 namespace clipvex {
@@ -77,6 +77,36 @@ void DrawCross(QImage& image) {
   painter.drawLine(w, 0, 0, h);
 }
 
+// The marks of what happens in a frame's blocks: a small coloured badge
+// with a letter for each kind, from the picture's top right corner leftwards.
+void DrawEventMarks(QPainter& painter, const QRect& picture, std::uint8_t marks) {
+  struct Mark {
+    std::uint8_t bit;
+    QColor color;
+    char letter;
+  };
+  static const Mark kMarks[] = {
+      {kEventKill, QColor(200, 30, 30), 'K'},         {kEventDeath, QColor(20, 20, 20), 'D'},
+      {kEventSecret, QColor(210, 160, 0), 'S'},       {kEventCenterPrint, QColor(30, 90, 200), 'T'},
+      {kEventIntermission, QColor(30, 140, 60), 'I'}, {kEventNewLevel, QColor(130, 50, 170), 'L'}};
+  const int size = std::clamp(picture.height() / 6, 9, 16);
+  QFont font = painter.font();
+  font.setPixelSize(size - 3);
+  font.setBold(true);
+  painter.setFont(font);
+  painter.setRenderHint(QPainter::Antialiasing);
+  int x = picture.right() - size - 1;
+  for (const Mark& mark : kMarks) {
+    if (!(marks & mark.bit)) continue;
+    const QRect badge(x, picture.top() + 2, size, size);
+    painter.setPen(QPen(Qt::white, 1));
+    painter.setBrush(mark.color);
+    painter.drawRoundedRect(badge, 3, 3);
+    painter.drawText(badge, Qt::AlignCenter, QString(QChar(mark.letter)));
+    x -= size + 2;
+  }
+}
+
 std::optional<MouseButton> StripButton(Qt::MouseButton button) {
   switch (button) {
     case Qt::LeftButton:
@@ -132,11 +162,20 @@ QRect StripImage::pictureRect() const {
   return QRect((width() - w) / 2, (height() - h) / 2, w, h);
 }
 
+void StripImage::setEventMarks(std::uint8_t marks) {
+  if (marks == marks_) return;
+  marks_ = marks;
+  setToolTip(QString::fromStdString(EventNames(marks)));
+  update();
+}
+
 void StripImage::paintEvent(QPaintEvent*) {
-  if (bitmap_.isNull()) return;
   QPainter painter(this);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(pictureRect(), bitmap_);
+  if (!bitmap_.isNull()) {
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(pictureRect(), bitmap_);
+  }
+  if (marks_ != 0) DrawEventMarks(painter, pictureRect(), marks_);
 }
 
 void StripImage::resizeEvent(QResizeEvent* event) {
@@ -158,6 +197,7 @@ void StripCaption::mousePressEvent(QMouseEvent* event) {
 
 FilmStripWidget::FilmStripWidget(const QString& name, int top, StripState& state, StripHost& host, QWidget* parent)
     : QFrame(parent), host_(host), state_(state) {
+  shown_.fill(-1);
   setObjectName(name);
   setGeometry(kStripLeft, top, kStripWidth, kFormStripHeight);
   setCursor(Qt::ArrowCursor);
@@ -234,19 +274,60 @@ void FilmStripWidget::redraw(int labelMode, const Settings& settings) {
 
     // A frame past the end has no block: a file of that name belongs to no
     // block of this demo, so it shows the blank placeholder.
-    const QString path = FromPath(ThumbnailPath(settings, state_.letter, frame.block));
-    if (!frame.pastEnd && QFileInfo::exists(path)) {
-      QImage bitmap = NViewLibLoad(path);
+    const std::size_t f = static_cast<std::size_t>(i - 1);
+    const std::optional<std::string> file =
+        frame.pastEnd ? std::nullopt : ThumbnailFile(settings, state_.letter, frame.block);
+    shown_[f] = frame.pastEnd ? -1 : frame.block;
+    takesLive_[f] = live_ != nullptr && !frame.pastEnd && !file;
+    crossed_[f] = !frame.selected;
+    QImage bitmap = file            ? NViewLibLoad(FromPath(*file))
+                    : takesLive_[f] ? live_->livePicture(this, frame.block)
+                                    : QImage();
+    if (file || !bitmap.isNull()) {
       if (!frame.selected) DrawCross(bitmap);
       image->setBitmap(std::move(bitmap));
     } else {
       image->showPlaceholder(FromBytes(ThumbnailName(state_.letter, frame.block)), frame.pastEnd, !frame.selected);
     }
   }
+  if (live_ != nullptr) live_->wantPictures(this, liveBlocks());
+  updateEventMarks();
+}
+
+void FilmStripWidget::setLiveSource(LivePictureSource* source) {
+  live_ = source;
+  takesLive_.fill(false);
+  updateEventMarks();
+}
+
+void FilmStripWidget::showLivePicture(std::int64_t block, const QImage& picture) {
+  for (std::size_t f = 0; f < kFrames; ++f) {
+    if (!takesLive_[f] || shown_[f] != block) continue;
+    QImage bitmap = picture;
+    if (crossed_[f]) DrawCross(bitmap);
+    images_[f]->setBitmap(std::move(bitmap));
+  }
+}
+
+std::vector<std::int64_t> FilmStripWidget::liveBlocks() const {
+  std::vector<std::int64_t> blocks;
+  for (std::size_t f = 0; f < kFrames; ++f)
+    if (takesLive_[f]) blocks.push_back(shown_[f]);
+  return blocks;
+}
+
+void FilmStripWidget::updateEventMarks() {
+  for (std::size_t f = 0; f < kFrames; ++f) {
+    const bool marked = live_ != nullptr && state_.HasDemo() && shown_[f] >= 0;
+    images_[f]->setEventMarks(marked ? live_->eventsOf(this, shown_[f], shown_[f] + state_.step - 1) : 0);
+  }
 }
 
 void FilmStripWidget::paintWhite() {
   for (StripImage* image : images_) image->showWhite();
+  shown_.fill(-1);
+  takesLive_.fill(false);
+  updateEventMarks();
 }
 
 void FilmStripWidget::stripPressed() { host_.makeActive(this); }

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QLabel>
 #include <array>
+#include <cstdint>
+#include <vector>
 
 #include "strip/stripstate.h"
 
@@ -29,6 +31,21 @@ class StripHost {
   virtual void openViewer(std::int64_t block, bool asText) = 0;
 };
 
+// Where the strips get pictures of blocks without a thumbnail file and the
+// marks of what happens in their blocks (the live pictures; none: frames
+// show the placeholders).
+class LivePictureSource {
+ public:
+  virtual ~LivePictureSource() = default;
+  // The picture of `block` of `strip` if there is one now, else a null image.
+  virtual QImage livePicture(const FilmStripWidget* strip, std::int64_t block) = 0;
+  // After a redraw: the blocks `strip` shows without a picture, in frame
+  // order. What comes later is handed to FilmStripWidget::showLivePicture.
+  virtual void wantPictures(const FilmStripWidget* strip, const std::vector<std::int64_t>& blocks) = 0;
+  // What happens in blocks `first` to `last` of `strip` (LiveEvent bits).
+  virtual std::uint8_t eventsOf(const FilmStripWidget* strip, std::int64_t first, std::int64_t last) = 0;
+};
+
 // One picture control of a strip: holds its own bitmap and paints it over
 // its area, scaled keeping the bitmap's shape and centred. Named "i1" to "i9".
 class StripImage : public QWidget {
@@ -48,6 +65,10 @@ class StripImage : public QWidget {
   void showWhite();
   // Where the bitmap is painted inside the control.
   QRect pictureRect() const;
+  // Small marks over the picture for what happens in the frame's blocks
+  // (LiveEvent bits; 0 for none).
+  void setEventMarks(std::uint8_t marks);
+  std::uint8_t eventMarks() const { return marks_; }
 
  signals:
   void mouseDown(StripImage* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift);
@@ -66,6 +87,7 @@ class StripImage : public QWidget {
   QString placeholderName_;
   bool pastEnd_ = false;
   bool crossed_ = false;
+  std::uint8_t marks_ = 0;
 };
 
 // A caption that reports clicks. Named "l1" to "l9".
@@ -109,6 +131,16 @@ class FilmStripWidget : public QFrame {
   // After closing a demo: every frame's bitmap white at the frame's size.
   void paintWhite();
 
+  // The live pictures and event marks, or none.
+  void setLiveSource(LivePictureSource* source);
+  // A picture of `block` came: the frames that show that block without a
+  // thumbnail file take it.
+  void showLivePicture(std::int64_t block, const QImage& picture);
+  // The frames' event marks follow what is known now.
+  void updateEventMarks();
+  // The blocks whose frames show, or wait for, a live picture.
+  std::vector<std::int64_t> liveBlocks() const;
+
  signals:
   // The mouse wheel over the strip: `frames` notches, negative back (wheel
   // up or left), positive forward.
@@ -133,6 +165,12 @@ class FilmStripWidget : public QFrame {
   std::array<StripImage*, kFrames> images_{};
   std::array<StripCaption*, kFrames> captions_{};
   int wheelAngle_ = 0;  // eighths of a degree not yet a whole notch
+  LivePictureSource* live_ = nullptr;
+  // Since the last redraw: the block each frame shows (-1 past the end or
+  // without a demo), whether it takes live pictures, whether it is crossed.
+  std::array<std::int64_t, kFrames> shown_{};
+  std::array<bool, kFrames> takesLive_{};
+  std::array<bool, kFrames> crossed_{};
 };
 
 // Loads a .pcx file into a bitmap; a file that is missing or does not

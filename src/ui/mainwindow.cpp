@@ -31,6 +31,7 @@
 #include "ui/filecontroller.h"
 #include "ui/filmstripwidget.h"
 #include "ui/formwidgets.h"
+#include "ui/livecontroller.h"
 #include "ui/memorypanel.h"
 #include "ui/previewcontroller.h"
 #include "ui/stripcontroller.h"
@@ -82,6 +83,8 @@ MainWindow::MainWindow(SettingsStore& store, FileChooser& chooser, QWidget* pare
                               mainBar_,
                               {findChild<QAbstractButton*>("update_butt"), findChild<QAbstractButton*>("fullpre_butt"),
                                findChild<QAbstractButton*>("play_butt")});
+  (new LiveController(*editor_, *strips_, store_, this))
+      ->addToMenus(menuBar()->findChild<QMenu*>("Edit1"), menuBar()->findChild<QMenu*>("Options1"));
   connect(editor_, &EditorState::activeDocumentChanged, this, &MainWindow::updateTitle);
   for (StripDocument* document : editor_->documents()) {
     for (auto signal : {&StripDocument::demoReplaced, &StripDocument::fileNameChanged}) {
@@ -89,7 +92,6 @@ MainWindow::MainWindow(SettingsStore& store, FileChooser& chooser, QWidget* pare
     }
     connect(document, &StripDocument::modifiedChanged, this, &MainWindow::updateTitle);
   }
-
   Settings& settings = editor_->settings();
   settings.configpending = false;
   LoadSettings(settings, store_, [&settings] { settings.configpending = true; });
@@ -121,6 +123,7 @@ void MainWindow::createDialogs() {
   effects_->createDialogs();
   editing_->createDialogs();
   checks_->createDialogs();
+  findChild<LiveController*>()->attachViewer(effects_->blockViewer());
 }
 
 QMenu* MainWindow::addMenu(const char* name, const QString& caption) {

@@ -42,6 +42,9 @@ void MainWindowFixture::SetUp() {
   store_.WriteString("dempath", "id1");
   store_.WriteString("addparams", "");
   store_.WriteInteger("fastpre", 0);
+  // The frames show the described placeholders; the live pictures' own
+  // tests turn them on.
+  store_.WriteInteger("livethumbs", 0);
   previousBox_ = SetMessageBoxHook(
       [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
   previousQuestion_ = SetQuestionHook([this](QWidget*, const QString& title, const QString& text) {

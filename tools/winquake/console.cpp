@@ -1,5 +1,6 @@
 #include "console.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace winquake {
@@ -48,6 +49,12 @@ std::vector<std::string> Console::NotifyLines(double since, std::size_t count) c
   for (std::size_t i = first; i < lines_.size(); ++i)
     if (lines_[i].time >= since) out.push_back(lines_[i].text);
   return out;
+}
+
+void Console::KeepLast(std::size_t keep) {
+  while (lines_.size() > keep) lines_.pop_front();
+  if (lines_.empty()) open_ = false;
+  scroll_ = std::min(scroll_, lines_.empty() ? std::size_t{0} : lines_.size() - 1);
 }
 
 void Console::ClearNotify() {

@@ -33,6 +33,10 @@ class Console {
   // Ends the notify display of every line printed so far.
   void ClearNotify();
 
+  // Forgets all lines but the last `keep` (a replay that shows only the
+  // notify lines keeps no more). The line being continued stays open.
+  void KeepLast(std::size_t keep);
+
   const std::string& Input() const { return input_; }
   void Type(unsigned char c);  // printable bytes only; others are ignored
   void Backspace();

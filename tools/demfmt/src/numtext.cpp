@@ -1,5 +1,7 @@
 #include "numtext.h"
 
+#include "demfmt/demfmt.h"
+
 #include <array>
 #include <bit>
 #include <charconv>
@@ -296,6 +298,21 @@ std::optional<double> parse_double(std::string_view s) {
   auto r = std::from_chars(s.data(), s.data() + s.size(), d);
   if (r.ptr != s.data() + s.size() || r.ec != std::errc()) return std::nullopt;
   return d;
+}
+
+std::optional<float> read_time(std::string_view text, bool servertime) {
+  // As the compiler reads a time or servertime line.
+  if (servertime) {
+    std::optional<float> t = parse_float(text);
+    return t ? t : parse_time(text);
+  }
+  std::optional<float> t = parse_time(text);
+  return t ? t : parse_float(text);
+}
+
+std::string time_text(float t) {
+  char buf[kMaxTime];
+  return std::string(buf, write_time(buf, t));
 }
 
 }  // namespace demfmt

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -81,6 +82,14 @@ void dump_to_demo(const DumpSource& read, const DemoSink& sink);
 // NulBytes::keep the raw byte is kept and \x00 is left as written.
 enum class NulBytes { refuse, keep };
 bool unescape(std::string_view s, std::string& out, NulBytes nul = NulBytes::refuse);
+
+// A time line's value as a compiled demo holds it: `text` read as the
+// 32-bit time the compiler stores ("12.5s", "1:15.25m", "1:2:5.5h", a plain
+// number or 0xBITS; a servertime line's number is read as a number first),
+// nullopt when it is no time; and the text a dump's time line gives that
+// time ("12.500000000s").
+std::optional<float> read_time(std::string_view text, bool servertime = false);
+std::string time_text(float t);
 
 // A file that cannot be opened, read or written: path() names it and what()
 // says what failed and the system's reason ("cannot open: Permission denied").
