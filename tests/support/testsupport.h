@@ -33,6 +33,9 @@ class TempDir {
 
   const std::string& Path() const { return path_; }  // ends with '/'
   std::string File(std::string_view name) const { return path_ + std::string(name); }
+  // Lets every user look into the folder (it is made private), as a test
+  // that acts as another user (UnprivilegedUser) needs.
+  void OpenToAll() const;
 
  private:
   std::string path_;
@@ -55,6 +58,44 @@ std::string ErrorOf(Call&& call) {
   }
   return "no error";
 }
+
+// While it lives, the permission bits of files bind this process: when the
+// tests run as root (who may write anywhere), it acts as the user "nobody"
+// (its effective user and group, which the programs it starts inherit);
+// otherwise nothing changes. The folders it works in must be open to
+// others (TempDir::OpenToAll); a folder of mode 0555 is then read-only.
+class UnprivilegedUser {
+ public:
+  UnprivilegedUser();
+  ~UnprivilegedUser();
+  UnprivilegedUser(const UnprivilegedUser&) = delete;
+  UnprivilegedUser& operator=(const UnprivilegedUser&) = delete;
+
+ private:
+  bool switched_ = false;
+};
+
+// Makes `folder` read-only for everyone (mode 0555), or writable again.
+void MakeReadOnly(const std::string& folder, bool readOnly = true);
+
+// While it lives, the C library formats and reads numbers (LC_NUMERIC) in a
+// locale whose decimal separator is a comma, when one is installed
+// (scripts/install-deps.sh generates de_DE.UTF-8); a test asserts Active().
+class CommaDecimalLocale {
+ public:
+  CommaDecimalLocale();
+  ~CommaDecimalLocale();
+  CommaDecimalLocale(const CommaDecimalLocale&) = delete;
+  CommaDecimalLocale& operator=(const CommaDecimalLocale&) = delete;
+
+  bool Active() const { return active_; }
+  static constexpr const char* kMissing =
+      "no locale with a decimal comma could be switched to (scripts/install-deps.sh generates de_DE.UTF-8)";
+
+ private:
+  std::string previous_;
+  bool active_ = false;
+};
 
 // Joins lines with the given line end after each.
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view eol = "\n");
