@@ -64,6 +64,8 @@ std::string ErrorOf(Call&& call) {
 // (its effective user and group, which the programs it starts inherit);
 // otherwise nothing changes. The folders it works in must be open to
 // others (TempDir::OpenToAll); a folder of mode 0555 is then read-only.
+// A shell started meanwhile takes its real user back (root): what must meet
+// the permission error is started as a program, not as a script.
 class UnprivilegedUser {
  public:
   UnprivilegedUser();
