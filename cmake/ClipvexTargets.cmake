@@ -21,7 +21,8 @@ endfunction()
 
 # clipvex_add_gtest(NAME name SOURCES ... LIBS ... [LABELS ...] [TIMEOUT s] [PREFIX p])
 # One GoogleTest executable; each test case becomes a ctest test (its name
-# after PREFIX, for executables that run the same cases twice).
+# after PREFIX, for executables that run the same cases twice), which ctest
+# reports as skipped when the case skips itself.
 function(clipvex_add_gtest)
   cmake_parse_arguments(T "" "NAME;TIMEOUT;PREFIX" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT T_TIMEOUT)
@@ -40,7 +41,27 @@ function(clipvex_add_gtest)
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     TEST_PREFIX "${T_PREFIX}"
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}" SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+endfunction()
+
+# clipvex_add_fixture_test(NAME name COMMAND program args... [LABELS ...] [TIMEOUT s])
+# A test outside GoogleTest (a shell check, a tool's short run) that reads
+# fixtures: "@FIXTURES@" in its arguments stands for the fixtures folder
+# ($CLIPVEX_FIXTURES when the test runs, else fixtures/ in CLIPVEX_SHARED_DIR;
+# the real-engine player is @FIXTURES@/../tools/quake-oracle/play_oracle.sh).
+# When the folder of such an argument is missing, the test prints the skip
+# line of the GoogleTest cases (tests/support/fixtures.h) and counts as
+# skipped.
+function(clipvex_add_fixture_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "COMMAND;LABELS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  add_test(NAME ${T_NAME}
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/support/with-fixtures.sh ${T_NAME} ${CLIPVEX_SHARED_DIR}/fixtures
+            ${T_COMMAND})
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
+    SKIP_REGULAR_EXPRESSION "Skipped for want of fixtures")
 endfunction()
 
 # clipvex_add_fuzzer(NAME name SOURCES ... LIBS ... [SEEDS dir] [SECONDS n])

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Lays out the sample workspace: a folder standing in for the game's folder,
 # with the converter (and the preview game once built) in it, the game
-# subdirectory "id1" with generated sample demos, and settings pointing at
-# all of it (in WORKSPACE_DIR/.config, used through XDG_CONFIG_HOME).
+# subdirectory "id1" with generated sample demos (and the short clipvex.dem
+# that the default game parameters' "+playdemo clipvex" plays when the game
+# starts), and settings pointing at all of it (in WORKSPACE_DIR/.config,
+# used through XDG_CONFIG_HOME).
 # When free game data lies beside the checkout (../shared/fixtures/quake-data,
 # or the folder holding id1/ named by CLIPVEX_GAME_DATA), its files are linked
 # into the workspace's id1/, so that the preview game draws the sample demos'
@@ -27,6 +29,7 @@ done
 if [ -x "$build/bin/demogen" ]; then
   [ -f "$ws/id1/sample_start.dem" ] || "$build/bin/demogen" --blocks 600 --map start --seed 1 "$ws/id1/sample_start.dem"
   [ -f "$ws/id1/sample_e1m1.dem" ] || "$build/bin/demogen" --blocks 1500 --map e1m1 --seed 2 "$ws/id1/sample_e1m1.dem"
+  [ -f "$ws/id1/clipvex.dem" ] || "$build/bin/demogen" --blocks 200 --map start --seed 3 "$ws/id1/clipvex.dem"
 fi
 conf="$ws/.config/Clipvex/Clipvex.conf"
 if [ ! -f "$conf" ]; then

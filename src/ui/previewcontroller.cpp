@@ -82,7 +82,9 @@ class PreviewController::WindowHost : public PreviewHost {
   }
 
   void Progress(std::string_view text) override { p_.status_.Status(text); }
-  void Tell(std::string_view text) override { ShowMessage(p_.window_, "Clipvex", FromText(text)); }
+  void Tell(std::string_view text) override {
+    ShowMessage(p_.window_, "Clipvex", FromText(text), MessageKind::Information);
+  }
   void ShowError(std::string_view text) override { ShowMessage(p_.window_, "Error", FromText(text)); }
   void RaiseMainWindow() override {
     if (QGuiApplication::platformName() == "offscreen") return;  // no window order to change

@@ -32,8 +32,6 @@ namespace {
 using test::Lines;
 using test::Verdict;
 
-const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
-
 // The value of the time line among lines 1 to 3 of a block, or -1.
 double TimeOf(const Lines& block) {
   for (std::size_t i = 1; i <= 3 && i < block.size(); ++i) {
@@ -52,9 +50,7 @@ std::string CshiftOf(const Lines& block) {
 class EffectsOracleTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(test::OracleScript())) {
-      GTEST_SKIP() << "no real-engine check at " << test::OracleScript();
-    }
+    CLIPVEX_NEED_FIXTURES(test::DemoFolder(), test::OracleScript());
     MainWindowFixture::SetUp();
     previousChooser_ = SetColorChooserHook([](QWidget*, const QColor&) { return QColor(255, 0, 0); });
     window_ = MakeWindow();
@@ -81,7 +77,7 @@ class EffectsOracleTest : public test::MainWindowFixture {
 };
 
 TEST_F(EffectsOracleTest, ASpeedRampAndFadesSurviveASaveAndPlay) {
-  const std::string fixture = kFixtures + "p666_e1m1_smoothme.dem";
+  const std::string fixture = test::DemoFixture("p666_e1m1_smoothme.dem");
   Choose(fixture);
   Trigger("Open1");
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();

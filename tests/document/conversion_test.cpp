@@ -11,6 +11,7 @@
 
 #include "document/dumptext.h"
 #include "document/error.h"
+#include "support/fixtures.h"
 #include "support/testsupport.h"
 
 namespace clipvex {
@@ -22,12 +23,12 @@ using test::RecordingNotifier;
 using test::TempDir;
 using test::WriteFile;
 
-const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
-
-// A converter folder (with a blank in its name) holding the real converter.
+// A converter folder (with a blank in its name) holding the real converter;
+// every case opens real demos.
 class ConversionTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    CLIPVEX_NEED_FIXTURES(test::DemoFolder());
     settings_.lmpcpath = dir_.File("lmpc folder/");
     std::filesystem::create_directories(settings_.lmpcpath);
     std::filesystem::create_symlink(LMPC_PATH, settings_.lmpcpath + "lmpc");
@@ -63,7 +64,7 @@ TEST_F(ConversionTest, LoadThenSaveGivesTheSameDemoButForResetLineAndTimes) {
   for (const char* name : {"p666_medusa_start_2levels.dem", "p15_e4m2_id101.dem", "p999_e2m5_baseline2.dem",
                            "p15_ctf8_mp109.dem", "p15_e0m3_pause_cutscene.dem", "p15_introseq_tf107.dem",
                            "p666_e1m1_smoothme.dem", "p666_swampy_long_nodisconnect.dem", "edge_p666_nan_angles.dem"}) {
-    std::string source = kFixtures + name;
+    std::string source = test::DemoFixture(name);
     TDemFile demo;
     LoadDemo(source, demo, settings_, notifier_);
     EXPECT_TRUE(notifier_.errors.empty());
@@ -94,7 +95,7 @@ TEST_F(ConversionTest, LoadThenSaveGivesTheSameDemoButForResetLineAndTimes) {
 
 TEST_F(ConversionTest, ADemoOfOneBlockHasNoPlaceForTheResetLine) {
   TDemFile demo;
-  EXPECT_EQ(test::ErrorOf([&] { LoadDemo(kFixtures + "edge_synthetic_qfont.dem", demo, settings_, notifier_); }),
+  EXPECT_EQ(test::ErrorOf([&] { LoadDemo(test::DemoFixture("edge_synthetic_qfont.dem"), demo, settings_, notifier_); }),
             "List index out of bounds");
   EXPECT_FALSE(demo.HasBlocks());
   EXPECT_FALSE(FileExists(TempDumpPath(settings_)));
@@ -102,7 +103,7 @@ TEST_F(ConversionTest, ADemoOfOneBlockHasNoPlaceForTheResetLine) {
 
 TEST_F(ConversionTest, SavingTextWritesTheDumpItself) {
   TDemFile demo;
-  LoadDemo(kFixtures + "p666_e1m1_smoothme.dem", demo, settings_, notifier_);
+  LoadDemo(test::DemoFixture("p666_e1m1_smoothme.dem"), demo, settings_, notifier_);
   for (const char* name : {"film.txt", "film.out", "film", "my.folder/film"}) {
     std::string target = dir_.File(name);
     std::filesystem::create_directories(std::filesystem::path(target).parent_path());
@@ -116,11 +117,11 @@ TEST_F(ConversionTest, SavingTextWritesTheDumpItself) {
 
 TEST_F(ConversionTest, OpeningADumpTextRunsTheConverterOnIt) {
   std::string dump = dir_.File("film.txt");
-  WriteFile(dump, ConverterDump(kFixtures + "p15_ctf8_mp109.dem"));
+  WriteFile(dump, ConverterDump(test::DemoFixture("p15_ctf8_mp109.dem")));
   TDemFile fromDump;
   TDemFile fromDemo;
   LoadDemo(dump, fromDump, settings_, notifier_);
-  LoadDemo(kFixtures + "p15_ctf8_mp109.dem", fromDemo, settings_, notifier_);
+  LoadDemo(test::DemoFixture("p15_ctf8_mp109.dem"), fromDemo, settings_, notifier_);
   ASSERT_EQ(fromDump.Blocks.size(), fromDemo.Blocks.size());
   for (std::size_t i = 0; i < fromDemo.Blocks.size(); ++i) ASSERT_EQ(*fromDump.Blocks[i], *fromDemo.Blocks[i]) << i;
 }
@@ -143,7 +144,7 @@ TEST_F(ConversionTest, FailedConversionsRaiseTheConverterMessage) {
   WriteFile(TempDumpPath(settings_), "track -1;\nblock {\n}\n");
   UseFakeConverter("exit 0");
   try {
-    LoadDemo(kFixtures + "p15_e4m2_id101.dem", demo, settings_, notifier_);
+    LoadDemo(test::DemoFixture("p15_e4m2_id101.dem"), demo, settings_, notifier_);
     FAIL();
   } catch (const ClipvexError& e) {
     EXPECT_STREQ(e.what(), "File not found");
@@ -152,7 +153,7 @@ TEST_F(ConversionTest, FailedConversionsRaiseTheConverterMessage) {
 
   std::filesystem::remove(settings_.lmpcpath + "lmpc");
   try {
-    LoadDemo(kFixtures + "p15_e4m2_id101.dem", demo, settings_, notifier_);
+    LoadDemo(test::DemoFixture("p15_e4m2_id101.dem"), demo, settings_, notifier_);
     FAIL();
   } catch (const ClipvexError& e) {
     EXPECT_EQ(std::string(e.what()), "Failed to execute program.  Error Code 2\n" + settings_.lmpcpath +
@@ -163,7 +164,7 @@ TEST_F(ConversionTest, FailedConversionsRaiseTheConverterMessage) {
 
 TEST_F(ConversionTest, AFailedSaveKeepsThePreviousFile) {
   TDemFile demo;
-  LoadDemo(kFixtures + "p666_e1m1_smoothme.dem", demo, settings_, notifier_);
+  LoadDemo(test::DemoFixture("p666_e1m1_smoothme.dem"), demo, settings_, notifier_);
   std::string target = dir_.File("keep.dem");
   WriteFile(target, "previous demo");
   UseFakeConverter("echo \"$4: cannot compile line 12\" >&2; printf partial > \"$4\"; exit 1");

@@ -125,8 +125,9 @@ TEST(CheckDemo, FindsEachKindOfProblemAtItsBlock) {
 // block's text is at least as long as its bytes, which lets the check
 // leave short blocks unmeasured.
 TEST(CheckDemo, NoFindingOnAnyRecordedDemo) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   int opened = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(test::FixturePath(""))) {
+  for (const auto& entry : std::filesystem::directory_iterator(test::DemoFolder())) {
     if (entry.path().extension() != ".dem") continue;
     SCOPED_TRACE(entry.path().filename().string());
     TDemFile demo;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -58,11 +57,10 @@ TEST(FormatGeneralExtended, WritesAnExtendedValueFromItsOwnDigits) {
   EXPECT_EQ(FormatGeneralExtended(above), "0.123456789012346");
   EXPECT_EQ(FormatGeneral(static_cast<double>(below)), FormatGeneral(static_cast<double>(above)));
   // Whatever the locale says, a point.
-  const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
-    EXPECT_EQ(FormatGeneralExtended(below), "0.123456789012345");
-    std::setlocale(LC_NUMERIC, previous.c_str());
-  }
+  test::CommaDecimalLocale comma;
+  ASSERT_TRUE(comma.Active()) << test::CommaDecimalLocale::kMissing;
+  EXPECT_EQ(FormatGeneralExtended(below), "0.123456789012345");
+  EXPECT_EQ(FormatGeneralExtended(-2.5L), "-2.5");
 }
 
 TEST(FormatFixed, NineDecimalsAndFifteenDigits) {
@@ -105,12 +103,14 @@ TEST(StrToFloat, RejectsEverythingElseWithTheConversionError) {
 }
 
 TEST(StrToFloat, IgnoresTheLocaleDecimalSeparator) {
-  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-  std::string saved = previous ? previous : "C";
-  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) std::setlocale(LC_NUMERIC, "C");
+  test::CommaDecimalLocale comma;
+  ASSERT_TRUE(comma.Active()) << test::CommaDecimalLocale::kMissing;
   EXPECT_EQ(StrToFloat("2.25"), 2.25L);
+  EXPECT_EQ(StrToFloat("-1.5e2 "), -150.0L);
+  EXPECT_THROW(StrToFloat("2,25"), ClipvexError);
   EXPECT_EQ(FormatGeneral(2.25), "2.25");
-  std::setlocale(LC_NUMERIC, saved.c_str());
+  EXPECT_EQ(FormatGeneral(0.0000015), "1.5E-6");
+  EXPECT_EQ(FormatFixed(-1.25), "-1.250000000");
 }
 
 TEST(StrToInt, LeadingBlanksSignAndDigitsOnly) {

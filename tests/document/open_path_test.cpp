@@ -16,8 +16,6 @@ using test::FileExists;
 using test::RecordingNotifier;
 using test::TempDir;
 
-const std::string kDemo = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/p15_e4m2_id101.dem";
-
 // A converter folder whose converter only notes that it ran.
 class OpenPathTest : public ::testing::Test {
  protected:
@@ -62,7 +60,9 @@ TEST_F(OpenPathTest, WhatIsNoDemoFileIsRefusedBeforeTheConverterRuns) {
 }
 
 TEST_F(OpenPathTest, ALinkToADemoGoesToTheConverter) {
-  std::filesystem::create_symlink(kDemo, dir_.File("link.dem"));
+  // What the file holds is the converter's business: the fake one refuses it.
+  test::WriteFile(dir_.File("demo.dem"), "-1\n");
+  std::filesystem::create_symlink(dir_.File("demo.dem"), dir_.File("link.dem"));
   TDemFile demo;
   const std::string message = ErrorOf([&] { LoadDemo(dir_.File("link.dem"), demo, settings_, notifier_); });
   EXPECT_EQ(message.rfind("The conversion of '" + dir_.File("link.dem") + "' failed (exit code 1)", 0), 0u) << message;

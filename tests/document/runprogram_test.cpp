@@ -93,13 +93,17 @@ TEST(RunProgram, StartFailuresNameTheProgramByItsFullPathAndTakeAdvice) {
 
 TEST(RunProgram, WithoutWaitReturnsWhileTheProgramRuns) {
   TempDir dir;
-  std::string flag = dir.File("done");
-  std::string prog = Script(dir, "slow", "sleep 0.5; touch \"$1\"");
-  auto start = std::chrono::steady_clock::now();
-  RunProgram(prog, {flag}, kShowMaximized, false);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
-  EXPECT_FALSE(test::FileExists(flag));
-  for (int i = 0; i < 100 && !test::FileExists(flag); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const std::string go = dir.File("go");
+  const std::string flag = dir.File("done");
+  // The program ends only once the test has seen the call return and says
+  // "go" (or after a minute, so that a runner that waits fails instead of hanging).
+  std::string prog = Script(dir, "held",
+                            "i=0; while [ ! -e \"$1\" ] && [ $i -lt 6000 ]; do sleep 0.01; i=$((i+1)); done\n"
+                            "touch \"$2\"");
+  RunProgram(prog, {go, flag}, kShowMaximized, false);
+  EXPECT_FALSE(test::FileExists(flag)) << "the call waited for the program";
+  test::WriteFile(go, "");
+  for (int i = 0; i < 1200 && !test::FileExists(flag); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_TRUE(test::FileExists(flag));
 }
 

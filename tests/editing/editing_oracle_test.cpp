@@ -26,8 +26,6 @@ using test::Lines;
 using test::TimeLines;
 using test::Verdict;
 
-const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
-
 // The editor's closing block as the converter writes it back.
 const Lines kClosingBlock = {"block {", " camera 0 0 0;", " disconnect;", "}"};
 
@@ -43,9 +41,7 @@ void InsertAsTheEditorDoes(Lines& block, const std::string& line) { block.insert
 class EditingOracleTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(test::OracleScript())) {
-      GTEST_SKIP() << "no real-engine check at " << test::OracleScript();
-    }
+    CLIPVEX_NEED_FIXTURES(test::DemoFolder(), test::OracleScript());
     MainWindowFixture::SetUp();
     window_ = MakeWindow();
   }
@@ -64,7 +60,7 @@ class EditingOracleTest : public test::MainWindowFixture {
 };
 
 TEST_F(EditingOracleTest, ABuiltDemoHoldsItsBlocksInOrderAndPlays) {
-  const std::string fixture = kFixtures + "p15_e4m2_id101.dem";
+  const std::string fixture = test::DemoFixture("p15_e4m2_id101.dem");
   const std::vector<Lines> source = BlocksOfDemo(fixture, dir_.Path());
   ASSERT_GT(source.size(), 800u);
 
@@ -126,8 +122,8 @@ TEST_F(EditingOracleTest, ABuiltDemoHoldsItsBlocksInOrderAndPlays) {
 }
 
 TEST_F(EditingOracleTest, TwoLevelsJoinedByPasteNewLevelPlay) {
-  const std::string first = kFixtures + "p15_e4m2_id101.dem";
-  const std::string second = kFixtures + "p15_ctf8_mp109.dem";
+  const std::string first = test::DemoFixture("p15_e4m2_id101.dem");
+  const std::string second = test::DemoFixture("p15_ctf8_mp109.dem");
   const std::vector<Lines> one = BlocksOfDemo(first, dir_.Path());
   const std::vector<Lines> two = BlocksOfDemo(second, dir_.Path());
 

@@ -11,7 +11,7 @@ namespace clipvex {
 namespace {
 
 TEST(EngineCasesOracle, EditedDemosPlayToTheirEnd) {
-  if (!std::filesystem::exists(test::OracleScript())) GTEST_SKIP() << "no real-engine check";
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder(), test::OracleScript());
   test::TempDir dir;
   for (const test::EngineCase& c : test::EngineCases()) {
     SCOPED_TRACE(c.name);

@@ -29,6 +29,7 @@ std::size_t FirstTimeOutOfOrder(const TDemFile& demo) {
 }
 
 TEST(EngineCases, EveryLevelsTimesStayInOrderAndTheCheckFindsNothing) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   const TDemFile opened = test::OpenDemo(test::kEngineCaseDemo);
   const std::string before = test::DumpOf(opened);
   for (const test::EngineCase& c : test::EngineCases()) {

@@ -152,6 +152,7 @@ std::vector<Strings> ReversedByHand(const TDemFile& demo, std::size_t first, std
 // is the pairwise exchange of time lines, byte for byte), and ones with
 // blocks that have none, whose time lines must not travel with them.
 TEST(Reverse, RealStretchesKeepTheirTimesInListOrder) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   const struct {
     const char* fixture;
     std::int32_t first, last;

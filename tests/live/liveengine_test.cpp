@@ -29,8 +29,8 @@ class LiveScreenshotTest : public ::testing::TestWithParam<ShotCase> {};
 // all in the pictures; so are the times of blocks the editor retimed.
 TEST_P(LiveScreenshotTest, LivePictureEqualsTheGamesScreenshot) {
   const ShotCase& c = GetParam();
-  if (!std::filesystem::exists(test::FixturePath(c.demo))) GTEST_SKIP() << "no fixture " << c.demo;
-  if (c.map != nullptr && !test::HasGameData(c.map)) GTEST_SKIP() << "no free game data with maps/" << c.map;
+  CLIPVEX_NEED_FIXTURES(test::DemoFixture(c.demo));
+  if (c.map != nullptr) CLIPVEX_NEED_FIXTURES(test::GameDataFolder() + "/id1/maps/" + c.map);
   const std::string base = c.map != nullptr ? test::GameDataFolder() : "";
   test::EditHarness h(test::OpenDemo(c.demo));
   // The editor's own lines: a fade's colour shift, printed and centred
@@ -83,6 +83,7 @@ std::vector<std::int64_t> Frames(std::int64_t first, std::int64_t step) {
 // pictures of the frames equal a fresh replay of the demo as it stands,
 // and what lies before the first changed block was kept.
 TEST(LiveEngineTest, PicturesAfterEditsEqualAFreshReplay) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   test::EditHarness h(test::OpenDemo("p15_e4m2_id101.dem"));
   LiveEngine engine(nullptr, LiveEngine::Options{.checkpointEvery = 32});
   engine.Reset('M', h.strip.demo);
@@ -142,6 +143,7 @@ TEST(LiveEngineTest, PicturesAfterEditsEqualAFreshReplay) {
 // Changes made while the worker draws: a picture of the demo as it was
 // never lands in the cache.
 TEST(LiveEngineTest, NoPictureOfAnOlderDemoIsKept) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   test::EditHarness h(test::OpenDemo("p15_e4m2_id101.dem"));
   LiveEngine engine(nullptr, LiveEngine::Options{.checkpointEvery = 32});
   engine.Reset('M', h.strip.demo);
@@ -164,6 +166,7 @@ TEST(LiveEngineTest, NoPictureOfAnOlderDemoIsKept) {
 }
 
 TEST(LiveEngineTest, EventsOfTheFixturesAtTheirBlocks) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   struct Expected {
     const char* demo;
     std::vector<std::pair<std::int64_t, std::uint8_t>> events;  // every event up to the last block listed
@@ -226,6 +229,7 @@ TEST(LiveEngineTest, ThePictureCacheKeepsToItsLimit) {
 // A scroll through a whole demo with a small cache: every page gets its
 // pictures and the cache never holds more than its limit.
 TEST(LiveEngineTest, AScrollThroughADemoStaysInTheCacheLimit) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   const TDemFile demo = test::OpenDemo("p666_e1m1_smoothme.dem");
   LiveEngine engine(nullptr, LiveEngine::Options{.cacheBytes = 40 * kLivePictureWidth * kLivePictureHeight});
   engine.Reset('M', demo);

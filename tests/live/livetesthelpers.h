@@ -14,13 +14,9 @@
 #include "imaging/pcx.h"
 #include "live/liveengine.h"
 #include "support/fixturedemo.h"
+#include "support/fixtures.h"
 
 namespace clipvex::test {
-
-inline std::string GameDataFolder() { return std::string(CLIPVEX_SHARED_DIR) + "/fixtures/quake-data"; }
-inline bool HasGameData(const std::string& map) {
-  return std::filesystem::exists(GameDataFolder() + "/id1/maps/" + map);
-}
 
 // RGB triples of a picture.
 inline std::vector<std::uint8_t> Rgb(const winquake::Picture& picture) {

@@ -20,6 +20,7 @@
 #include "preview/xserver.h"
 #include "settings/dircfg.h"
 #include "settings/settingsstore.h"
+#include "support/fixtures.h"
 #include "support/testsupport.h"
 #include "ui/editorstate.h"
 #include "ui/filmstripwidget.h"
@@ -33,7 +34,6 @@ namespace {
 using test::FileExists;
 using test::TempDir;
 
-const std::string kShared = CLIPVEX_SHARED_DIR;
 
 class OneAnswer : public FileChooser {
  public:
@@ -67,6 +67,7 @@ class EngineWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(std::getenv("XDG_CONFIG_HOME"), nullptr) << "the test main gives the settings a folder of their own";
+    CLIPVEX_NEED_FIXTURES(test::DemoFixture("p666_e1m1_smoothme.dem"), test::GameDataFolder());
     engine_.emplace(dir_.Path(), 3000);
     if (!engine_->Available()) GTEST_SKIP() << engine_->Problem();
     server_.emplace();
@@ -139,7 +140,7 @@ TEST_F(EngineWindowTest, UpdateViewableShowsNineRealFramesAndPlaySelectionComesB
   ASSERT_EQ(window.editor().settings().engine.name, "QuakeSpasm");
   ASSERT_EQ(window.editor().settings().previewpath, folder_);
   const std::vector<std::string> before = Screenshots();
-  chooser_.answer = QString::fromStdString(kShared + "/fixtures/dem/p666_e1m1_smoothme.dem");
+  chooser_.answer = QString::fromStdString(test::DemoFixture("p666_e1m1_smoothme.dem"));
   window.findChild<QAction*>("Open1")->trigger();
   FilmStripWidget& strip = *window.sourceStrip();
   ASSERT_TRUE(strip.state().HasDemo());

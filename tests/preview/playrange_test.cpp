@@ -13,6 +13,7 @@
 #include "preview/fakes.h"
 #include "preview/screenshots.h"
 #include "strip/stripstate.h"
+#include "support/fixtures.h"
 #include "support/testsupport.h"
 
 namespace clipvex {
@@ -26,13 +27,12 @@ using test::TempDir;
 using test::WriteScreenshot;
 using ::testing::HasSubstr;
 
-const std::string kFixture = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/p666_e1m1_smoothme.dem";
-
 // A game folder with the real converter, a real demo read through it, a game
 // inside the test that delivers three screenshots per poll.
 class PlayRangeTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    CLIPVEX_NEED_FIXTURES(test::DemoFolder());
     game_folder_ = dir_.File("game/");
     std::filesystem::create_directories(game_folder_ + "id1");
     std::filesystem::create_symlink(LMPC_PATH, game_folder_ + kConverterName);
@@ -44,7 +44,7 @@ class PlayRangeTest : public ::testing::Test {
     timing_.settle = std::chrono::milliseconds(0);
     game_ = InProcessGame(settings_.previewpath);
     test::RecordingNotifier notifier;
-    LoadDemo(kFixture, demo_, settings_, notifier);
+    LoadDemo(test::DemoFixture("p666_e1m1_smoothme.dem"), demo_, settings_, notifier);
     ASSERT_TRUE(notifier.errors.empty());
     entries_ = static_cast<std::int64_t>(demo_.Blocks.size());
     host_.onPoll = [this](int, std::chrono::milliseconds) {
@@ -311,6 +311,35 @@ TEST_F(PlayRangeTest, AnEngineWithAFolderOfItsOwnIsStartedByAKeyAndItsFilesAreLe
   EXPECT_FALSE(FileExists(Preview("temp.pcx")));
   EXPECT_EQ(ReadFile(Preview("notes.pcx")), "the user's");
   EXPECT_TRUE(FileExists(Preview("shot000.tga")));
+}
+
+// Disk full while the temporary dump is written: the run stops with the
+// error before anything is compiled or typed into the game.
+TEST_F(PlayRangeTest, AFullDiskWhileTheDumpIsWrittenStopsTheRunBeforeTheGame) {
+  std::filesystem::create_symlink("/dev/full", TempDumpPath(settings_));
+  EXPECT_EQ(test::ErrorOf([&] { Play(4, 260, 32); }), "Disk full");
+  EXPECT_TRUE(game_.typed.empty());
+  EXPECT_FALSE(FileExists(Preview("tempfilm.dem")));
+}
+
+// A preview folder that cannot be written: the demo for the game cannot be
+// compiled there, the converter's reason is told, the game gets nothing and
+// the old thumbnails stay.
+TEST_F(PlayRangeTest, AReadOnlyPreviewFolderStopsTheRunWithTheConvertersReason) {
+  test::WriteFile(Preview("M36.pcx"), "old thumbnail");
+  dir_.OpenToAll();
+  std::filesystem::permissions(game_folder_, std::filesystem::perms::all);  // the dump goes there
+  test::MakeReadOnly(settings_.previewpath);
+  std::string message;
+  {
+    test::UnprivilegedUser user;
+    message = test::ErrorOf([&] { Play(4, 260, 32); });
+  }
+  test::MakeReadOnly(settings_.previewpath, false);
+  EXPECT_THAT(message, HasSubstr("The preview demo could not be compiled (exit code 1):\n"));
+  EXPECT_THAT(message, HasSubstr("Permission denied"));
+  EXPECT_TRUE(game_.typed.empty());
+  EXPECT_EQ(ReadFile(Preview("M36.pcx")), "old thumbnail");
 }
 
 TEST(RenameWithoutReplacing, KeepsAFileThatIsAlreadyThere) {

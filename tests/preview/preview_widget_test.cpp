@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -17,13 +18,17 @@
 #include <fstream>
 #include <optional>
 #include <set>
+#include <thread>
 
 #include "dialogs/filechooser.h"
 #include "dialogs/messages.h"
 #include "imaging/pcx.h"
 #include "preview/waylandsession.h"
+#include "preview/x11gamecontrol.h"
+#include "preview/x11probe.h"
 #include "preview/xserver.h"
 #include "settings/settingsstore.h"
+#include "support/fixtures.h"
 #include "support/testsupport.h"
 #include "ui/editorstate.h"
 #include "ui/effectscontroller.h"
@@ -39,8 +44,6 @@ using test::FileExists;
 using test::TempDir;
 
 constexpr bool kFakeGame = GAME_IS_FAKE != 0;
-const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
-
 class QueuedChooser : public FileChooser {
  public:
   QString Choose(QWidget*, FileDialogKind) override {
@@ -84,8 +87,10 @@ class PreviewWindowTest : public ::testing::Test {
     store_.WriteString("dempath", "id1");
     Params("");
     store_.WriteInteger("fastpre", kFakeGame ? 0 : 1);
-    previous_ = SetMessageBoxHook(
-        [this](QWidget*, const QString& title, const QString& text) { boxes_.push_back(title + ": " + text); });
+    previous_ = SetMessageBoxHook([this](QWidget*, const QString& title, const QString& text) {
+      boxes_.push_back(title + ": " + text);
+      if (text == kGameReadyText) WaitUntilTheGameIsShown();
+    });
   }
   void TearDown() override {
     if (window_) {
@@ -111,14 +116,14 @@ class PreviewWindowTest : public ::testing::Test {
     window_ = std::make_unique<MainWindow>(store_, chooser_);
     QObject::connect(window_.get(), &MainWindow::statusChanged,
                      [this](const QString& word) { words_.push_back(word.toStdString()); });
-    window_->preview().timing().settle = std::chrono::milliseconds(kFakeGame ? 0 : 1000);
+    window_->preview().timing().settle = std::chrono::milliseconds(0);
     window_->show();
     window_->createDialogs();
     return *window_;
   }
 
   void Open(const std::string& fixture) {
-    chooser_.answers.push_back(QString::fromStdString(kFixtures + fixture));
+    chooser_.answers.push_back(QString::fromStdString(test::DemoFixture(fixture)));
     window_->findChild<QAction*>("Open1")->trigger();
     ASSERT_TRUE(window_->activeStrip()->state().HasDemo()) << (boxes_.empty() ? "" : boxes_.back().toStdString());
   }
@@ -153,6 +158,21 @@ class PreviewWindowTest : public ::testing::Test {
     EXPECT_EQ(pictures.size(), static_cast<std::size_t>(kFrames)) << "every frame a picture of its own";
   }
 
+  // What the user waits for before pressing OK on the question: the game's
+  // window on the screen.
+  static void WaitUntilTheGameIsShown() {
+    X11GameControl control;
+    test::XProbe probe;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (;;) {
+      const GameWindow game = control.FindGameWindow();
+      if (game != 0 && probe.Viewable(game)) return;
+      if (std::chrono::steady_clock::now() > until) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ADD_FAILURE() << "the game's window was not shown within 30 seconds";
+  }
+
   bool Has(const std::string& word) const { return std::find(words_.begin(), words_.end(), word) != words_.end(); }
 
   std::optional<test::PrivateXServer> server_;
@@ -169,6 +189,7 @@ class PreviewWindowTest : public ::testing::Test {
 };
 
 TEST_F(PreviewWindowTest, UpdateViewableStartsTheGameAndTheStripShowsItsPictures) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   MainWindow& window = MakeWindow();
   Open("p15_introseq_tf107.dem");
   ASSERT_EQ(window.sourceStrip()->state().step, 32);
@@ -201,6 +222,7 @@ TEST_F(PreviewWindowTest, UpdateViewableStartsTheGameAndTheStripShowsItsPictures
 }
 
 TEST_F(PreviewWindowTest, FullPreviewFillsEveryFrameOfTheDemo) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   MainWindow& window = MakeWindow();
   Open(kFakeGame ? "p666_e1m1_smoothme.dem" : "p15_e4m2_id101.dem");
   StripState& state = window.sourceStrip()->state();
@@ -231,6 +253,7 @@ TEST_F(PreviewWindowTest, FullPreviewFillsEveryFrameOfTheDemo) {
 }
 
 TEST_F(PreviewWindowTest, StopEndsTheWaitOfALongRunAtOnce) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   if (kFakeGame) Params("--shot-ms 2500");  // nine screenshots over twenty seconds
   store_.WriteInteger("fastpre", 0);
   MainWindow& window = MakeWindow();
@@ -272,6 +295,7 @@ TEST_F(PreviewWindowTest, StopEndsTheWaitOfALongRunAtOnce) {
 }
 
 TEST_F(PreviewWindowTest, PlaySelectionTypesIntoTheRunningGameAndReturns) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   MainWindow& window = MakeWindow();
   Open("p666_e1m1_smoothme.dem");
   Click("update_butt");  // starts the game
@@ -336,6 +360,7 @@ class FakeGameWindowTest : public PreviewWindowTest {
 };
 
 TEST_F(FakeGameWindowTest, CommandsAreDisabledWhileARunWaitsAndComeBackAfterItsTimeLimit) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   MainWindow& window = MakeWindow();
   window.preview().timing().shotsBase = std::chrono::milliseconds(1500);
   window.preview().timing().shotsFactor = 0;
@@ -390,7 +415,35 @@ TEST_F(FakeGameWindowTest, CommandsAreDisabledWhileARunWaitsAndComeBackAfterItsT
   EXPECT_EQ(window.statusWord(), "Done");
 }
 
+// The real boxes this time, answered as they come: the question before the
+// first run tells what to do and reports no failure.
+TEST_F(FakeGameWindowTest, TheQuestionAtTheGamesStartIsInformationNotAnError) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
+  Params("");
+  MainWindow& window = MakeWindow();
+  Open("p666_e1m1_smoothme.dem");
+  SetMessageBoxHook({});
+  std::vector<std::pair<QString, QMessageBox::Icon>> shown;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shown.emplace_back(box->windowTitle() + ": " + box->text(), box->icon());
+      if (box->text() == kGameReadyText) WaitUntilTheGameIsShown();
+      box->accept();
+    }
+  });
+  answer.start(20);
+  Click("update_butt");
+  answer.stop();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].first, QString("Clipvex: ") + kGameReadyText);
+  EXPECT_EQ(shown[0].second, QMessageBox::Information);
+  EXPECT_EQ(window.statusWord(), "Done");
+  EXPECT_TRUE(FileExists(Thumbnail(window.sourceStrip()->state().FrameBlock(kFrames))));
+}
+
 TEST_F(FakeGameWindowTest, CommandsComeBackAfterAnError) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   MainWindow& window = MakeWindow();
   Open("p666_e1m1_smoothme.dem");
   std::filesystem::remove(game_ + "winquake");
@@ -405,6 +458,7 @@ TEST_F(FakeGameWindowTest, CommandsComeBackAfterAnError) {
 }
 
 TEST_F(FakeGameWindowTest, ClosingTheWindowDuringAWaitEndsItAndClearsThePreviewFolder) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   MainWindow& window = MakeWindow();
   Open("p666_e1m1_smoothme.dem");
   test::WriteFile(Thumbnail(4), "old");

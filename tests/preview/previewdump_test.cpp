@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 
 #include "document/dumptext.h"
@@ -263,9 +264,26 @@ TEST_F(PreviewDumpTest, ARangePastTheEndReadsNoBlockBeyondTheLastEntry) {
   EXPECT_EQ(Written().blocks, expected);
 }
 
-TEST_F(PreviewDumpTest, AFolderThatCannotBeWrittenRaisesTheFileError) {
-  const std::string missing = dir_.File("no such folder/tempfilm.out");
-  EXPECT_EQ(test::ErrorOf([&] { WritePreviewDump(MakeDemo(20), 'M', 4, 10, 1, false, missing); }), "File not found");
+TEST_F(PreviewDumpTest, AMissingOrReadOnlyFolderAndAFullDiskRaiseTheFileError) {
+  const TDemFile demo = MakeDemo(20);
+  auto error = [&demo](const std::string& path) {
+    return test::ErrorOf([&] { WritePreviewDump(demo, 'M', 4, 10, 1, false, path); });
+  };
+  EXPECT_EQ(error(dir_.File("no such folder/tempfilm.out")), "File not found");
+
+  const std::string readOnly = dir_.File("read-only/");
+  std::filesystem::create_directory(readOnly);
+  dir_.OpenToAll();
+  test::MakeReadOnly(readOnly);
+  {
+    test::UnprivilegedUser user;
+    EXPECT_EQ(error(readOnly + "tempfilm.out"), "File access denied");
+  }
+  EXPECT_FALSE(test::FileExists(readOnly + "tempfilm.out"));
+
+  // Every write fails as on a full disk; more than one buffer's worth is written.
+  EXPECT_EQ(test::ErrorOf([&] { WritePreviewDump(MakeDemo(30000), 'M', 4, 29000, 1000, false, "/dev/full"); }),
+            "Disk full");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "settings/engineprofile.h"
+#include "support/fixtures.h"
 #include "support/testsupport.h"
 
 namespace clipvex::test {
@@ -26,7 +27,7 @@ std::string WithValue(std::string text, const std::string& key, const std::strin
 
 }  // namespace
 
-std::string QuakeSpasmHome::GameData() { return std::string(CLIPVEX_SHARED_DIR) + "/fixtures/quake-data/"; }
+std::string QuakeSpasmHome::GameData() { return GameDataFolder() + "/"; }
 
 QuakeSpasmHome::QuakeSpasmHome(const std::string& scratch, int settle, const std::vector<std::string>& changes) {
   const EngineProfile& builtIn = *ProfileCatalog::BuiltIn().Find("QuakeSpasm");

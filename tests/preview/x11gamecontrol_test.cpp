@@ -78,6 +78,11 @@ class X11GameControlTest : public ::testing::Test {
     processes_.Add(RunProgram(FAKEGAME_PATH, args, kShowMaximized, false, false, dir_.Path()).processId);
     return WaitFor([&] { return control_->FindGameWindow(); });
   }
+  // Waits until the game has logged at least `count` key strokes (the
+  // release of the last key comes after the line it ends).
+  bool KeysLogged(std::size_t count) {
+    return WaitFor([&] { return Keys(Lines(log_)).size() >= count; });
+  }
   bool LogHas(const std::string& line) {
     return WaitFor([&] {
       const std::vector<std::string> log = Lines(log_);
@@ -105,6 +110,7 @@ TEST_F(X11GameControlTest, TypedKeysArriveInTheFocusedGameWindowAsTheKeymapHasTh
   std::vector<std::string> names;
   for (char c : std::string("playdemo tempfilm")) names.push_back(c == ' ' ? "space" : std::string(1, c));
   names.push_back("Return");
+  ASSERT_TRUE(KeysLogged(36));
   const std::vector<std::string> play = Keys(Lines(log_));
   EXPECT_EQ(play.size(), 36u);
   EXPECT_EQ(play, Strokes(names));
@@ -112,6 +118,7 @@ TEST_F(X11GameControlTest, TypedKeysArriveInTheFocusedGameWindowAsTheKeymapHasTh
   // Upper case wrapped in Shift; held Shift not doubled; F1, Delete, Ctrl.
   control_->SendKeys("A\xfa" "BC" "\xfb\xe4\xf9\xfc\xfd\r");
   ASSERT_TRUE(LogHas("line ABC")) << test::JoinLines(Lines(log_), " / ");
+  ASSERT_TRUE(KeysLogged(36 + 18));
   const std::vector<std::string> all = Keys(Lines(log_));
   const std::vector<std::string> rest(all.begin() + 36, all.end());
   EXPECT_EQ(rest, (std::vector<std::string>{"down Shift_L", "down a", "up a", "up Shift_L", "down Shift_L", "down b",

@@ -1,6 +1,8 @@
 // Real demos opened the way the editor opens them (the converter's dump,
 // the dump reader, retiming) and saved the way it saves them, with the
-// converter library in the test process. Targets that use it link demfmt.
+// converter library in the test process. Targets that use it link demfmt;
+// a test that opens a real demo skips first without them:
+// CLIPVEX_NEED_FIXTURES(test::DemoFolder()).
 #pragma once
 
 #include <string>
@@ -9,17 +11,14 @@
 #include "document/block.h"
 #include "document/dumptext.h"
 #include "document/retime.h"
+#include "support/fixtures.h"
 #include "support/testsupport.h"
 
 namespace clipvex::test {
 
-inline std::string FixturePath(const std::string& name) {
-  return std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/" + name;
-}
-
-// Opens a demo file (a fixture name, or a path with a '/').
+// Opens a demo file (a real demo's name, or a path with a '/').
 inline TDemFile OpenDemo(const std::string& nameOrPath) {
-  const std::string path = nameOrPath.find('/') == std::string::npos ? FixturePath(nameOrPath) : nameOrPath;
+  const std::string path = nameOrPath.find('/') == std::string::npos ? DemoFixture(nameOrPath) : nameOrPath;
   TempDir dir;
   WriteFile(dir.File("tempfilm.out"), demfmt::demo_to_dump(demfmt::read_file(path)).text);
   TDemFile demo;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -58,6 +59,40 @@ LockHolder::LockHolder(const std::string& lockPath) {
 LockHolder::~LockHolder() { Release(); }
 
 void LockHolder::Release() { holder_.reset(); }  // ends the holder and what it started
+
+void TempDir::OpenToAll() const {
+  if (::chmod(path_.c_str(), 0755) != 0) throw std::runtime_error("cannot open " + path_ + " to all");
+}
+
+UnprivilegedUser::UnprivilegedUser() {
+  if (::geteuid() != 0) return;
+  constexpr gid_t kNobody = 65534;
+  if (::setegid(kNobody) != 0 || ::seteuid(kNobody) != 0) throw std::runtime_error("cannot act as the user nobody");
+  switched_ = true;
+}
+
+UnprivilegedUser::~UnprivilegedUser() {
+  if (!switched_) return;
+  if (::seteuid(0) != 0 || ::setegid(0) != 0) std::abort();  // the rest of the tests would run as nobody
+}
+
+void MakeReadOnly(const std::string& folder, bool readOnly) {
+  if (::chmod(folder.c_str(), readOnly ? 0555 : 0755) != 0) throw std::runtime_error("cannot chmod " + folder);
+}
+
+CommaDecimalLocale::CommaDecimalLocale() {
+  const char* current = std::setlocale(LC_NUMERIC, nullptr);
+  previous_ = current != nullptr ? current : "C";
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8", "it_IT.UTF-8", "es_ES.UTF-8"}) {
+    if (std::setlocale(LC_NUMERIC, name) != nullptr && std::string(std::localeconv()->decimal_point) == ",") {
+      active_ = true;
+      return;
+    }
+  }
+  std::setlocale(LC_NUMERIC, previous_.c_str());
+}
+
+CommaDecimalLocale::~CommaDecimalLocale() { std::setlocale(LC_NUMERIC, previous_.c_str()); }
 
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view eol) {
   std::string out;

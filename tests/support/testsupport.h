@@ -38,6 +38,9 @@ class TempDir {
 
   const std::string& Path() const { return path_; }  // ends with '/'
   std::string File(std::string_view name) const { return path_ + std::string(name); }
+  // Lets every user look into the folder (it is made private), as a test
+  // that acts as another user (UnprivilegedUser) needs.
+  void OpenToAll() const;
 
  private:
   std::string path_;
@@ -74,6 +77,46 @@ class LockHolder {
 
  private:
   std::unique_ptr<RunningProgram> holder_;
+};
+
+// While it lives, the permission bits of files bind this process: when the
+// tests run as root (who may write anywhere), it acts as the user "nobody"
+// (its effective user and group, which the programs it starts inherit);
+// otherwise nothing changes. The folders it works in must be open to
+// others (TempDir::OpenToAll); a folder of mode 0555 is then read-only.
+// A shell started meanwhile takes its real user back (root): what must meet
+// the permission error is started as a program, not as a script.
+class UnprivilegedUser {
+ public:
+  UnprivilegedUser();
+  ~UnprivilegedUser();
+  UnprivilegedUser(const UnprivilegedUser&) = delete;
+  UnprivilegedUser& operator=(const UnprivilegedUser&) = delete;
+
+ private:
+  bool switched_ = false;
+};
+
+// Makes `folder` read-only for everyone (mode 0555), or writable again.
+void MakeReadOnly(const std::string& folder, bool readOnly = true);
+
+// While it lives, the C library formats and reads numbers (LC_NUMERIC) in a
+// locale whose decimal separator is a comma, when one is installed
+// (scripts/install-deps.sh generates de_DE.UTF-8); a test asserts Active().
+class CommaDecimalLocale {
+ public:
+  CommaDecimalLocale();
+  ~CommaDecimalLocale();
+  CommaDecimalLocale(const CommaDecimalLocale&) = delete;
+  CommaDecimalLocale& operator=(const CommaDecimalLocale&) = delete;
+
+  bool Active() const { return active_; }
+  static constexpr const char* kMissing =
+      "no locale with a decimal comma could be switched to (scripts/install-deps.sh generates de_DE.UTF-8)";
+
+ private:
+  std::string previous_;
+  bool active_ = false;
 };
 
 // Joins lines with the given line end after each.

@@ -28,13 +28,14 @@ class LiveWindowTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
     MainWindowFixture::SetUp();
+    CLIPVEX_NEED_FIXTURES(test::DemoFixture("p15_e4m2_id101.dem"));
     store_.WriteInteger("livethumbs", 1);
     window_ = MakeWindow();
   }
   LiveController& Live() { return *window_->findChild<LiveController*>("live"); }
   FilmStripWidget* Master() { return window_->sourceStrip(); }
   void OpenE4m2() {
-    Open(*window_, test::FixturePath("p15_e4m2_id101.dem"));
+    Open(*window_, test::DemoFixture("p15_e4m2_id101.dem"));
     Trigger("SelectAll1");  // no crosses: a frame shows exactly its picture
   }
   template <typename Condition>

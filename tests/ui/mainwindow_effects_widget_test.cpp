@@ -16,6 +16,7 @@
 #include <QTextCursor>
 #include <QToolButton>
 #include <QUndoStack>
+#include <algorithm>
 
 #include "dialogs/blockviewer.h"
 #include "dialogs/colorfadedialog.h"
@@ -177,11 +178,26 @@ TEST_F(EffectsWindowTest, TypingInFindTextIsOneStepPerBlockAndKeepsTheCaret) {
   EXPECT_EQ(ToBytes(memo->toPlainText()), BlockTextOf(Listed()[row + 1].toULongLong()));
   EXPECT_EQ(memo->toPlainText().count('?'), 0);
 
-  // After a save, typing makes a new step.
+  // A line the file keeps (the memo ends with the duration comment, which
+  // is not saved): before the block's closing brace.
+  cursor = memo->textCursor();
+  cursor.movePosition(QTextCursor::End);
+  cursor.movePosition(QTextCursor::Up);
+  cursor.movePosition(QTextCursor::StartOfLine);
+  memo->setTextCursor(cursor);
+  QTest::keyClicks(memo, " print \"saved\";");
+  QTest::keyClick(memo, Qt::Key_Return);
+  EXPECT_EQ(History()->count(), 2) << "the undone step gave way";
+
+  // Saved over the open demo: the file reads back as the demo in memory.
+  // After the save, typing makes a new step.
   Trigger("Save1");
   EXPECT_EQ(ShownTitle(*window_), "source.dem - Clipvex");
+  const std::vector<std::string> saved = test::SavedLines(dir_.File("source.dem"));
+  EXPECT_EQ(saved, test::LinesOf(Master().demo));
+  EXPECT_NE(std::find(saved.begin(), saved.end(), " print \"saved\";"), saved.end());
   QTest::keyClicks(memo, "+");
-  EXPECT_EQ(History()->count(), 2);
+  EXPECT_EQ(History()->count(), 3);
   EXPECT_EQ(ShownTitle(*window_), "source.dem* - Clipvex");
   EXPECT_TRUE(boxes_.empty());
 }

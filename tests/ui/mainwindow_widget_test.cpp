@@ -23,8 +23,6 @@ namespace {
 using test::FileExists;
 using test::WriteFile;
 
-const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
-
 class MainWindowTest : public test::MainWindowFixture {
  protected:
   static QString Caption(FilmStripWidget* strip, int frame) { return strip->caption(frame)->text(); }
@@ -310,11 +308,12 @@ TEST_F(MainWindowTest, CancelledDialogsAndFailedOpensKeepTheDemo) {
 }
 
 TEST_F(MainWindowTest, ARealDemoOpensIntoTheFinalStrip) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   auto window = MakeWindow();
   QTest::mouseClick(window->finalStrip(), Qt::LeftButton, {}, QPoint(1010, 100));
   ASSERT_EQ(window->activeStrip(), window->finalStrip());
   EXPECT_TRUE(window->finalStrip()->isLowered());
-  chooser_.answers = {QString::fromStdString(kFixtures + "p15_e4m2_id101.dem")};
+  chooser_.answers = {QString::fromStdString(test::DemoFixture("p15_e4m2_id101.dem"))};
   Trigger(*window, "Open1");
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
   EXPECT_FALSE(window->sourceStrip()->state().HasDemo());

@@ -23,7 +23,6 @@
 namespace clipvex {
 namespace {
 
-const std::string kFixtures = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/";
 const QString kDot = QString::fromUtf8("\xC2\xB7");
 
 // A demo of `entries` entries held by a strip as an opened one is: ordinary
@@ -442,7 +441,8 @@ TEST_F(NavigationTest, FileShortcutsLabelModesAndWhatTheActiveStripAllows) {
 // Opened through the converter: the position text and the bar follow a real
 // demo, and a real demo shows in a grown window.
 TEST_F(NavigationTest, ARealDemoInAGrownWindow) {
-  chooser_.answers = {QString::fromStdString(kFixtures + "p15_e4m2_id101.dem")};
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
+  chooser_.answers = {QString::fromStdString(test::DemoFixture("p15_e4m2_id101.dem"))};
   QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
   ASSERT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
   const StripState& master = Master()->state();

@@ -199,16 +199,16 @@ TEST_F(QtSettingsStoreTest, UnwritableFileIsReported) {
 
 TEST_F(QtSettingsStoreTest, ReadOnlyFileIsReported) {
   WriteConf("[General]\ndempath=id1\n");
-  std::filesystem::permissions(conf_, std::filesystem::perms::owner_read);
-  std::filesystem::permissions(config_.Path() + "Clipvex",
-                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  const bool writable = std::ofstream(conf_, std::ios::app).is_open();
-  if (writable) {
-    std::filesystem::permissions(config_.Path() + "Clipvex", std::filesystem::perms::owner_all);
-    GTEST_SKIP() << "read-only files are writable for this user";
+  namespace fs = std::filesystem;
+  fs::permissions(conf_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  config_.OpenToAll();
+  test::MakeReadOnly(config_.Path() + "Clipvex");
+  {
+    test::UnprivilegedUser user;  // root would write anyway
+    ASSERT_FALSE(std::ofstream(conf_, std::ios::app).is_open());
+    AcceptDialog(game_, game_ + "/lmpc");
   }
-  AcceptDialog(game_, game_ + "/lmpc");
-  std::filesystem::permissions(config_.Path() + "Clipvex", std::filesystem::perms::owner_all);
+  test::MakeReadOnly(config_.Path() + "Clipvex", false);
   EXPECT_EQ(messages_.messages, std::vector<std::string>{"Clipvex: Failed to set data for 'WinQuakePath'"});
   EXPECT_EQ(test::ReadFile(conf_), "[General]\ndempath=id1\n");
 }

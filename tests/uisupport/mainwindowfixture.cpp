@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "document/conversion.h"
 #include "document/dumptext.h"
 
 namespace clipvex::test {
@@ -31,6 +32,31 @@ std::string DumpOf(const TDemFile& demo) {
   TempDir dir;
   WriteDump(demo, dir.File("dump.txt"));
   return ReadFile(dir.File("dump.txt"));
+}
+
+std::vector<std::string> LinesOf(const TDemFile& demo) {
+  std::vector<std::string> lines{demo.Header};
+  for (std::size_t b = 1; b < demo.Blocks.size(); ++b) {
+    std::vector<std::string> block = demo.Blocks[b]->Lines();
+    if (!block.empty()) block.pop_back();
+    for (std::string& line : block) {
+      if (line.rfind(" time ", 0) == 0) line = " time *";
+    }
+    lines.insert(lines.end(), block.begin(), block.end());
+  }
+  return lines;
+}
+
+std::vector<std::string> SavedLines(const std::string& path) {
+  TempDir converter;
+  std::filesystem::create_symlink(LMPC_PATH, converter.File("lmpc"));
+  Settings settings;
+  settings.lmpcpath = converter.Path();
+  TDemFile demo;
+  RecordingNotifier notifier;
+  LoadDemo(path, demo, settings, notifier);
+  EXPECT_TRUE(notifier.errors.empty()) << path;
+  return LinesOf(demo);
 }
 
 void MainWindowFixture::SetUp() {

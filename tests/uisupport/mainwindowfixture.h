@@ -17,6 +17,7 @@
 #include "dialogs/filechooser.h"
 #include "dialogs/messages.h"
 #include "settings/settingsstore.h"
+#include "support/fixtures.h"
 #include "support/testsupport.h"
 #include "ui/editcontroller.h"
 #include "ui/editorstate.h"
@@ -47,6 +48,14 @@ QString ShownTitle(const QWidget& window);
 
 // A demo as dump text, the way the editor writes it.
 std::string DumpOf(const TDemFile& demo);
+
+// The header and block lines of a demo, without the duration comments; the
+// time lines read " time *" (the converter keeps a time to the precision of
+// the demo file, and opening retimes).
+std::vector<std::string> LinesOf(const TDemFile& demo);
+// The same of the demo file at `path`, opened as the editor opens it (with
+// the real converter, in a folder of its own): what a save left on disk.
+std::vector<std::string> SavedLines(const std::string& path);
 
 class MainWindowFixture : public ::testing::Test {
  protected:

@@ -9,11 +9,6 @@
 
 namespace clipvex::test {
 
-const std::string& OracleScript() {
-  static const std::string script = std::string(CLIPVEX_SHARED_DIR) + "/tools/quake-oracle/play_oracle.sh";
-  return script;
-}
-
 std::vector<Lines> BlocksOfDump(const std::string& text, TimeLines times) {
   std::vector<Lines> blocks;
   bool inside = false;

@@ -5,13 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "support/fixtures.h"
+
 namespace clipvex::test {
 
 using Lines = std::vector<std::string>;
-
-// The script that plays a demo in a real engine; it may be missing (the
-// tests that need it are then skipped).
-const std::string& OracleScript();
 
 // Whether time lines are compared as they are, or all read " time *"
 // (where the editor rewrites them).

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "demfmt_test_util.h"
+#include "support/fixtures.h"
 
 namespace {
 
@@ -120,7 +121,8 @@ protected:
 };
 
 TEST_F(Cli, RoundTripOfAFixture) {
-    std::string src = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/p15_e4m2_id101.dem";
+    CLIPVEX_NEED_FIXTURES(clipvex::test::DemoFolder());
+    std::string src = clipvex::test::DemoFixture("p15_e4m2_id101.dem");
     std::string txt = (dir / "d.txt").string(), dem = (dir / "d.dem").string();
     EXPECT_EQ(lmpc("-s -f \"" + src + "\" \"" + txt + "\"").code, 0);
     EXPECT_EQ(lmpc("-l -f \"" + txt + "\" \"" + dem + "\"").code, 0);
@@ -226,7 +228,8 @@ namespace {
 class CliDumpInput : public Cli {};
 
 TEST_F(CliDumpInput, DashSOnADumpWritesItsCanonicalDump) {
-    std::string src = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/p15_ctf8_mp109.dem";
+    CLIPVEX_NEED_FIXTURES(clipvex::test::DemoFolder());
+    std::string src = clipvex::test::DemoFixture("p15_ctf8_mp109.dem");
     std::string canonical = demfmt::demo_to_dump(demfmt::read_file(src)).text;
     // the editor's style: comments, CR LF, empty header
     std::string edited = "// opened by the editor\r\n" + canonical;

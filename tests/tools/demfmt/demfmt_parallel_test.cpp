@@ -1,7 +1,10 @@
 // Formatting on several threads gives the one-thread text byte for byte:
 // with protocol changes the workers cannot foresee, with warnings in order,
 // and with the first error in block order when a demo is refused.
+#include <filesystem>
+
 #include "demfmt_test_util.h"
+#include "support/fixtures.h"
 
 namespace {
 
@@ -72,8 +75,10 @@ std::string alternating_demo() {
 
 TEST(ParallelFormat, TheTextIsTheOneThreadText) {
     std::vector<std::pair<std::string, std::string>> demos;
-    for (const char* name : kFixtures)
-        demos.emplace_back(name, demfmt::read_file(std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/" + name + ".dem"));
+    const bool real = std::filesystem::exists(clipvex::test::DemoFolder());
+    for (const char* name : kFixtures) {
+        if (real) demos.emplace_back(name, demfmt::read_file(clipvex::test::DemoFixture(std::string(name) + ".dem")));
+    }
     demos.emplace_back("protocol switches", protocol_switching_demo());
     demos.emplace_back("a switch in every block", alternating_demo());
     for (const auto& [name, demo] : demos) {
@@ -92,6 +97,8 @@ TEST(ParallelFormat, TheTextIsTheOneThreadText) {
             }
         }
     }
+    // The hand-made demos ran; the real ones need their folder.
+    CLIPVEX_NEED_FIXTURES(clipvex::test::DemoFolder());
 }
 
 // Raw-kept bytes in several blocks: salvaged, the warnings come in block

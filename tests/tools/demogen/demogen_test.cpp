@@ -12,6 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/fixtures.h"
+
 namespace fs = std::filesystem;
 using clipvex::demogen::generate;
 using clipvex::demogen::Options;
@@ -115,8 +117,8 @@ TEST(DemogenStructure, ManySeedsAndSmallSizesStayValid) {
 }
 
 TEST(DemogenStructure, PrecachedModelsExistInTheGameData) {
-    const fs::path id1 = fs::path(CLIPVEX_SHARED_DIR) / "fixtures" / "quake-data" / "id1";
-    ASSERT_TRUE(fs::is_directory(id1)) << id1;
+    const fs::path id1 = fs::path(clipvex::test::GameDataFolder()) / "id1";
+    CLIPVEX_NEED_FIXTURES(id1.string());
     for (const char* map : {"start", "e1m1"}) {
         auto w = demowalk::walk(generate(opts(50, 1, map)));
         ASSERT_TRUE(w.ok()) << w.error;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "support/fixtures.h"
 #include "support/testsupport.h"
 #include "wq_test_util.h"
 
@@ -239,13 +240,15 @@ TEST(DemoFile, MissingFoldersFifosAndHugeFilesAreRefusedAtOnce) {
   EXPECT_EQ(d->blocks.size(), 2u);
 }
 
-class FixtureLoad : public ::testing::TestWithParam<std::pair<const char*, std::size_t>> {};
+class FixtureLoad : public ::testing::TestWithParam<std::pair<const char*, std::size_t>> {
+ protected:
+  void SetUp() override { CLIPVEX_NEED_FIXTURES(clipvex::test::DemoFolder()); }
+};
 
 TEST_P(FixtureLoad, EveryBlockAndLineOfARealDemoIsRead) {
   const auto [name, blocks] = GetParam();
   std::string error;
-  std::optional<Demo> d =
-      winquake::LoadDemoFile(std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/" + name + ".dem", error);
+  std::optional<Demo> d = winquake::LoadDemoFile(clipvex::test::DemoFixture(std::string(name) + ".dem"), error);
   ASSERT_TRUE(d.has_value()) << error;
   EXPECT_EQ(d->blocks.size(), blocks);
   EXPECT_EQ(d->skippedLines, 0u);

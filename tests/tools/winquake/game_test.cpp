@@ -284,14 +284,23 @@ TEST_F(GameTest, StopdemoAndDisconnectStopAndAStufftextPlaydemoIsNotEndedByItsBl
 }
 
 TEST_F(GameTest, CommandsWaitingBehindWaitsAreBounded) {
+  // More than the buffer holds is dropped whole, and says so.
   std::string flood;
   for (int i = 0; i < 20000; ++i) flood += "wait;";
   game.Execute(flood);
-  game.Execute(flood);
-  game.Execute(flood);
-  game.Execute(flood);
   EXPECT_TRUE(Contains(LastLines(1), "Command buffer full")) << LastLines(1);
-  for (int i = 0; i < 100; ++i) game.Frame(0.01);  // every frame takes one wait off
+
+  // What fits waits; text that would overflow beside it is dropped; every
+  // frame takes one wait off, then the command behind them runs.
+  std::string waits;
+  for (int i = 0; i < 100; ++i) waits += "wait;";
+  game.Execute(waits + "echo behind the waits");
+  game.Execute(std::string(Game::kMaxBuffer - waits.size(), ';'));
+  EXPECT_TRUE(Contains(LastLines(1), "Command buffer full")) << LastLines(1);
+  for (int i = 0; i < 99; ++i) game.Frame(0.01);
+  EXPECT_FALSE(Contains(LastLines(3), "behind the waits")) << LastLines(3);
+  game.Frame(0.01);
+  EXPECT_EQ(LastLines(1), "behind the waits\n");
 }
 
 // A demo above the size the game loads in the background: one block of

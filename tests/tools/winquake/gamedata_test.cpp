@@ -13,6 +13,7 @@
 #include "bsp.h"
 #include "gamedata_writer.h"
 #include "gamefiles.h"
+#include "support/fixtures.h"
 #include "support/testsupport.h"
 
 namespace {
@@ -20,8 +21,6 @@ namespace {
 using clipvex::test::TempDir;
 using clipvex::test::WriteFile;
 using winquake::GameFiles;
-
-const std::string kData = std::string(CLIPVEX_SHARED_DIR) + "/fixtures/quake-data";
 
 void Write(const TempDir& dir, const std::string& name, const std::string& bytes) {
   std::filesystem::create_directories(std::filesystem::path(dir.File(name)).parent_path());
@@ -100,11 +99,14 @@ struct MapCase {
 };
 [[maybe_unused]] void PrintTo(const MapCase& c, std::ostream* os) { *os << c.map; }
 
-class FixtureMaps : public ::testing::TestWithParam<MapCase> {};
+class FixtureMaps : public ::testing::TestWithParam<MapCase> {
+ protected:
+  void SetUp() override { CLIPVEX_NEED_FIXTURES(clipvex::test::GameDataFolder() + "/id1"); }
+};
 
 TEST_P(FixtureMaps, CountsTexturesAndTheStartLeafMatchTheData) {
   const MapCase& c = GetParam();
-  const auto data = winquake::GameData::Load(kData, "id1");
+  const auto data = winquake::GameData::Load(clipvex::test::GameDataFolder(), "id1");
   std::string problem;
   const auto map = data->Map(std::string("maps/") + c.map + ".bsp", &problem);
   ASSERT_TRUE(map) << problem;
@@ -215,11 +217,14 @@ struct ModelCase {
 };
 [[maybe_unused]] void PrintTo(const ModelCase& c, std::ostream* os) { *os << c.model; }
 
-class FixtureModels : public ::testing::TestWithParam<ModelCase> {};
+class FixtureModels : public ::testing::TestWithParam<ModelCase> {
+ protected:
+  void SetUp() override { CLIPVEX_NEED_FIXTURES(clipvex::test::GameDataFolder() + "/id1"); }
+};
 
 TEST_P(FixtureModels, CountsMatchTheData) {
   const ModelCase& c = GetParam();
-  const auto data = winquake::GameData::Load(kData, "id1");
+  const auto data = winquake::GameData::Load(clipvex::test::GameDataFolder(), "id1");
   std::string problem;
   const auto m = data->Alias(std::string("progs/") + c.model + ".mdl", &problem);
   ASSERT_TRUE(m) << problem;
@@ -258,7 +263,9 @@ TEST(ModelReader, GroupsFollowTheClockAndShortFilesAreRefused) {
   EXPECT_EQ(sprite->frames.size(), 2u);
   EXPECT_EQ(sprite->pictures.size(), 3u);
   EXPECT_FALSE(winquake::ReadSprite(wq_data::Sprite().substr(0, 60), error));
-  const auto explosion = winquake::GameData::Load(kData, "id1")->Sprite("progs/s_explod.spr", &error);
+  CLIPVEX_NEED_FIXTURES(clipvex::test::GameDataFolder() + "/id1");
+  const auto explosion =
+      winquake::GameData::Load(clipvex::test::GameDataFolder(), "id1")->Sprite("progs/s_explod.spr", &error);
   ASSERT_TRUE(explosion) << error;
   EXPECT_EQ(explosion->frames.size(), 6u);
   EXPECT_EQ(explosion->pictures[5].width, 64);

@@ -7,6 +7,7 @@
 
 #include "font.h"
 #include "palette.h"
+#include "support/fixtures.h"
 #include "wq_test_util.h"
 
 namespace {
@@ -169,9 +170,9 @@ TEST(Tint, ShiftCoversTheViewRowsAndLeavesTheConsoleRow) {
 // Two moments a few seconds apart in a real recording give different
 // pictures, and so do all nine frames of a strip a second apart.
 TEST(RealDemo, MomentsSecondsApartLookDifferent) {
+  CLIPVEX_NEED_FIXTURES(clipvex::test::DemoFolder());
   std::string error;
-  std::optional<Demo> d =
-      winquake::LoadDemoFile(std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/p15_e4m2_id101.dem", error);
+  std::optional<Demo> d = winquake::LoadDemoFile(clipvex::test::DemoFixture("p15_e4m2_id101.dem"), error);
   ASSERT_TRUE(d.has_value()) << error;
   PlayState s;
   PlayState::Output out;

@@ -32,14 +32,13 @@
 #include <filesystem>
 
 #include "scene.h"
+#include "support/fixtures.h"
 #include "support/testsupport.h"
 
 namespace {
 
 using winquake::Picture;
 using winquake::PlayState;
-
-const std::string kShared = CLIPVEX_SHARED_DIR;
 
 struct Rgb {
   int width = 0, height = 0;
@@ -173,13 +172,13 @@ class EnginePicture : public ::testing::TestWithParam<Case> {};
 
 TEST_P(EnginePicture, ThePreviewShowsTheRoomTheEngineShowsAndNeitherAnotherRoomNorTheOldViewDoes) {
   const Case& c = GetParam();
-  const std::string script = kShared + "/tools/quake-oracle/play_oracle.sh";
-  if (!std::filesystem::exists(script)) GTEST_SKIP() << "no real-engine player at " << script;
-  const std::string base = kShared + "/fixtures/quake-data";
+  const std::string script = clipvex::test::OracleScript();
+  const std::string base = clipvex::test::GameDataFolder();
+  CLIPVEX_NEED_FIXTURES(clipvex::test::DemoFolder(), base + "/id1", script);
   if (!std::filesystem::exists(base + "/id1/" + c.map)) GTEST_SKIP() << "no free game data with " << c.map;
 
   clipvex::test::TempDir dir;
-  const std::string bytes = clipvex::test::ReadFile(kShared + "/fixtures/dem/" + c.demo);
+  const std::string bytes = clipvex::test::ReadFile(clipvex::test::DemoFixture(c.demo));
   const std::string cut = dir.File(c.demo);
   clipvex::test::WriteFile(cut, Cut(bytes, c.block + 60));
   const std::string command = "ORACLE_SHOT_AT=" + std::to_string(c.block) + " ORACLE_SHOT_DIR='" + dir.Path() +
@@ -203,7 +202,7 @@ TEST_P(EnginePicture, ThePreviewShowsTheRoomTheEngineShowsAndNeitherAnotherRoomN
   for (int y = 0; y < 240; ++y) theirs.px.insert(theirs.px.end(), png.constScanLine(y), png.constScanLine(y) + 320 * 3);
 
   std::string error;
-  const auto demo = winquake::LoadDemoFile(kShared + "/fixtures/dem/" + c.demo, error);
+  const auto demo = winquake::LoadDemoFile(clipvex::test::DemoFixture(c.demo), error);
   ASSERT_TRUE(demo) << error;
   const auto data = winquake::GameData::Load(base, "id1");
   Rgb ours;

@@ -9,6 +9,7 @@
 
 #include "game.h"
 #include "gamedata_writer.h"
+#include "support/fixtures.h"
 #include "support/testsupport.h"
 #include "wq_test_util.h"
 
@@ -154,7 +155,8 @@ TEST(Scene, ThreadsDrawAtOnceEachWithItsRendererAndGetThePicturesOfOne) {
 
 // The fixture demos on the free data: every part drawn from the data.
 TEST(FreeData, FixtureDemosAreDrawnFromTheirMaps) {
-  const auto data = GameData::Load(std::string(CLIPVEX_SHARED_DIR) + "/fixtures/quake-data", "id1");
+  CLIPVEX_NEED_FIXTURES(clipvex::test::DemoFolder(), clipvex::test::GameDataFolder() + "/id1");
+  const auto data = GameData::Load(clipvex::test::GameDataFolder(), "id1");
   struct Case {
     const char* demo;
     std::size_t block;
@@ -164,7 +166,7 @@ TEST(FreeData, FixtureDemosAreDrawnFromTheirMaps) {
                {"p666_swampy_long_nodisconnect.dem", 2000, "maps/swampy.bsp"}};
   for (const Case& c : cases) {
     std::string error;
-    auto demo = winquake::LoadDemoFile(std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/" + c.demo, error);
+    auto demo = winquake::LoadDemoFile(clipvex::test::DemoFixture(c.demo), error);
     ASSERT_TRUE(demo) << error;
     PlayState s;
     PlayState::Output out;

@@ -94,13 +94,25 @@ TEST(ScreenshotFile, NeverReplacesAFileAndStopsWhenAllHundredExist) {
   EXPECT_EQ(clipvex::test::ReadFile(dir.File("quake99.pcx")), "old");
 }
 
-TEST(ScreenshotFile, AFolderThatCannotBeWrittenGivesAnErrorAndNoFile) {
+TEST(ScreenshotFile, AMissingOrReadOnlyFolderGivesAnErrorAndNoFile) {
   TempDir dir;
   const winquake::ScreenshotResult r =
       winquake::WriteScreenshot(dir.File("no/such/folder"), Pattern(), winquake::BasePalette());
   EXPECT_FALSE(r.ok);
-  EXPECT_TRUE(wq_test::Contains(r.error, "couldn't write quake00.pcx")) << r.error;
+  EXPECT_EQ(r.error, "couldn't write quake00.pcx: No such file or directory");
   EXPECT_TRUE(Names(dir.Path()).empty());
+
+  const std::string readOnly = dir.File("read-only");
+  std::filesystem::create_directory(readOnly);
+  dir.OpenToAll();
+  clipvex::test::MakeReadOnly(readOnly);
+  {
+    clipvex::test::UnprivilegedUser user;
+    const winquake::ScreenshotResult shot = winquake::WriteScreenshot(readOnly, Pattern(), winquake::BasePalette());
+    EXPECT_FALSE(shot.ok);
+    EXPECT_EQ(shot.error, "couldn't write quake00.pcx: Permission denied");
+  }
+  EXPECT_TRUE(Names(readOnly).empty());
 }
 
 }  // namespace

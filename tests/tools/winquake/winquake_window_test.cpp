@@ -19,6 +19,7 @@
 #include "demfmt/demfmt.h"
 #include "demogen.h"
 #include "imaging/pcx.h"
+#include "support/fixtures.h"
 #include "support/testsupport.h"
 #include "xsession.h"
 
@@ -144,8 +145,8 @@ class WinquakeWindow : public ::testing::Test {
 };
 
 TEST_F(WinquakeWindow, PlaysARealDemoFromItsCommandLineAndEndsCleanlyOnSigterm) {
-  const std::string fixture =
-      clipvex::test::ReadFile(std::string(CLIPVEX_SHARED_DIR) + "/fixtures/dem/p15_e4m2_id101.dem");
+  CLIPVEX_NEED_FIXTURES(clipvex::test::DemoFolder());
+  const std::string fixture = clipvex::test::ReadFile(clipvex::test::DemoFixture("p15_e4m2_id101.dem"));
   clipvex::test::WriteFile(dir.File("id1/shots.dem"), WithScreenshots(fixture, {150, 250, 350}));
   Game game(dir.Path(), {"-game", "id1", "-startwindowed", "+_windowed_mouse", "0", "+vid_mode", "0",
                          "+timescale", "4", "+playdemo", "shots"});
@@ -176,7 +177,7 @@ TEST_F(WinquakeWindow, TypedPlaydemoPlaysAndTypedQuitEndsTheProgram) {
     windows = x.FindWindows("WinQuake", game.Pid());
   }
   ASSERT_EQ(windows.size(), 1u) << "one window titled WinQuake";
-  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(x.WaitViewable(windows[0], 30s)) << "the window was never shown";
 
   ASSERT_TRUE(x.Type(windows[0], "playdemo gen\n"));
   ASSERT_TRUE(WaitForFiles(Shots(3), 60s)) << "typed playdemo did not play";

@@ -64,13 +64,32 @@ std::vector<unsigned long> XSession::FindWindows(const std::string& title, pid_t
   return found;
 }
 
+bool XSession::WaitViewable(unsigned long window, std::chrono::milliseconds limit) {
+  if (!display_) return false;
+  const auto end = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display_, window, &attributes) && attributes.map_state == IsViewable) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
 bool XSession::Type(unsigned long window, const std::string& text) {
   using namespace std::chrono_literals;
-  if (!display_) return false;
+  if (!display_ || !WaitViewable(window, 10s)) return false;
   XRaiseWindow(display_, window);
   XSetInputFocus(display_, window, RevertToParent, CurrentTime);
   XSync(display_, False);
-  std::this_thread::sleep_for(100ms);
+  const auto end = std::chrono::steady_clock::now() + 10s;
+  for (;;) {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &focus, &revert);
+    if (focus == window) break;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(10ms);
+  }
   const KeyCode shift = XKeysymToKeycode(display_, XK_Shift_L);
   for (char c : text) {
     const KeySym sym = c == '\n' ? XK_Return : static_cast<KeySym>(static_cast<unsigned char>(c));

@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,13 @@ class XSession {
   bool Open();  // false without a reachable X server
   // Windows anywhere in the tree titled `title` whose _NET_WM_PID is `pid`.
   std::vector<unsigned long> FindWindows(const std::string& title, pid_t pid);
-  // Raises the window, gives it the focus and types `text` ('\n' is Return),
-  // key codes from the server's keymap and Shift only where it is needed.
-  // False when a character has no key.
+  // Waits until the window is mapped and viewable (it can take the focus
+  // then); false when that does not happen within `limit`.
+  bool WaitViewable(unsigned long window, std::chrono::milliseconds limit);
+  // Raises the window, gives it the focus (waiting until the server says
+  // it has it) and types `text` ('\n' is Return), key codes from the
+  // server's keymap and Shift only where it is needed. False when the
+  // window does not get the focus or a character has no key.
   bool Type(unsigned long window, const std::string& text);
 
  private:
