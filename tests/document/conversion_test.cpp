@@ -217,7 +217,7 @@ TEST(ConverterTimeLimit, HalfAMinuteAndTwoSecondsForEveryMebibyteBegun) {
 }
 
 TEST_F(ConversionTest, AConverterThatHangsIsStoppedOnCancelOrAtTheLimitAndLeavesEverythingAsItWas) {
-  const std::string source = kFixtures + "p666_e1m1_smoothme.dem";
+  const std::string source = test::DemoFixture("p666_e1m1_smoothme.dem");
   TDemFile demo;
   LoadDemo(source, demo, settings_, notifier_);
   const std::string target = dir_.File("keep.dem");
@@ -258,7 +258,7 @@ TEST_F(ConversionTest, AConverterThatHangsIsStoppedOnCancelOrAtTheLimitAndLeaves
 }
 
 TEST_F(ConversionTest, ASlowOrFailingConverterIsWaitedForWithoutBlocking) {
-  const std::string source = kFixtures + "p15_ctf8_mp109.dem";
+  const std::string source = test::DemoFixture("p15_ctf8_mp109.dem");
   UseFakeConverter(std::string("sleep 0.3; exec '") + LMPC_PATH + "' \"$@\"");
   ScriptedWait wait;
   TDemFile demo;
@@ -277,7 +277,7 @@ TEST_F(ConversionTest, ASlowOrFailingConverterIsWaitedForWithoutBlocking) {
 }
 
 TEST_F(ConversionTest, AnotherWindowUsingTheConverterFolderIsWaitedFor) {
-  const std::string source = kFixtures + "p15_ctf8_mp109.dem";
+  const std::string source = test::DemoFixture("p15_ctf8_mp109.dem");
   const std::string ran = dir_.File("converter ran");
   auto other = std::make_unique<test::LockHolder>(settings_.lmpcpath + "tempfilm.out.lock");
   UseFakeConverter("touch '" + ran + "'; exit 1");
