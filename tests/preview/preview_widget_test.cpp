@@ -319,6 +319,7 @@ TEST_F(PreviewWindowTest, PlaySelectionTypesIntoTheRunningGameAndReturns) {
 }
 
 TEST_F(PreviewWindowTest, OnAWaylandDesktopTheGameOpensItsWindowThroughXWayland) {
+  CLIPVEX_NEED_FIXTURES(test::DemoFolder());
   test::PrivateWaylandSession session;
   if (!session.Running()) GTEST_SKIP() << "no Wayland desktop to test on: " << session.Problem();
   // A Wayland desktop's Qt programs draw on Wayland: the profile's
