@@ -279,6 +279,29 @@ int MipLevel(const Frame& f, const BspTexInfo& ti, float nearZ) {
   return x >= 1.0f ? 0 : x >= 0.4f ? 1 : x >= 0.2f ? 2 : 3;
 }
 
+// Walks the face's rows front to back: every pixel nearer than the depth
+// buffer gets texel(s, t) of the perspective-corrected texture coordinates
+// and its depth.
+template <typename Texel>
+void FillSpans(const Rows& rows, int width, float* depth, std::uint8_t* pixels, const Gradient& iz, const Gradient& gs,
+               const Gradient& gt, Texel texel) {
+  for (int y = rows.y0; y < rows.y1; ++y) {
+    int x0, x1;
+    rows.Columns(y, width, x0, x1);
+    const float vc = static_cast<float>(y) + 0.5f;
+    float* zrow = depth + static_cast<std::ptrdiff_t>(y) * width;
+    std::uint8_t* prow = pixels + static_cast<std::ptrdiff_t>(y) * width;
+    const float uc = static_cast<float>(x0) + 0.5f;
+    float izi = iz.At(uc, vc), sz = gs.At(uc, vc), tz = gt.At(uc, vc);
+    for (int x = x0; x < x1; ++x, izi += iz.du, sz += gs.du, tz += gt.du) {
+      if (!(izi > zrow[x])) continue;
+      const float z = 1.0f / izi;
+      prow[x] = texel(sz * z, tz * z);
+      zrow[x] = izi;
+    }
+  }
+}
+
 void DrawFace(Frame& f, MapCache& cache, std::uint32_t faceIndex, const LocalView& lv, int entityFrame) {
   const BspMap& map = *cache.map;
   const BspFace& face = map.faces[faceIndex];
@@ -376,24 +399,12 @@ void DrawFace(Frame& f, MapCache& cache, std::uint32_t faceIndex, const LocalVie
     const int tw = tex.mipWidth[0], th = tex.mipHeight[0];
     const std::uint8_t* src = tex.mips[0].data();
     const auto turb = static_cast<long long>(std::floor(std::fmod(f.time * 20, 1 << 20)));
-    for (int y = rows.y0; y < rows.y1; ++y) {
-      int x0, x1;
-      rows.Columns(y, width, x0, x1);
-      const float vc = static_cast<float>(y) + 0.5f;
-      float* zrow = depth + static_cast<std::ptrdiff_t>(y) * width;
-      std::uint8_t* prow = pixels + static_cast<std::ptrdiff_t>(y) * width;
-      const float uc = static_cast<float>(x0) + 0.5f;
-      float izi = iz.At(uc, vc), sz = gs.At(uc, vc), tz = gt.At(uc, vc);
-      for (int x = x0; x < x1; ++x, izi += iz.du, sz += gs.du, tz += gt.du) {
-        if (!(izi > zrow[x])) continue;
-        const float z = 1.0f / izi;
-        const long long s = Floor(sz * z), t = Floor(tz * z);
-        const long long s2 = s + kTurb[static_cast<std::size_t>((t + turb) & 127)];
-        const long long t2 = t + kTurb[static_cast<std::size_t>((s + turb) & 127)];
-        prow[x] = src[static_cast<std::ptrdiff_t>(Wrap(t2, th)) * tw + Wrap(s2, tw)];
-        zrow[x] = izi;
-      }
-    }
+    FillSpans(rows, width, depth, pixels, iz, gs, gt, [&](float sf, float tf) {
+      const long long s = Floor(sf), t = Floor(tf);
+      const long long s2 = s + kTurb[static_cast<std::size_t>((t + turb) & 127)];
+      const long long t2 = t + kTurb[static_cast<std::size_t>((s + turb) & 127)];
+      return src[static_cast<std::ptrdiff_t>(Wrap(t2, th)) * tw + Wrap(s2, tw)];
+    });
     return;
   }
 
@@ -407,24 +418,11 @@ void DrawFace(Frame& f, MapCache& cache, std::uint32_t faceIndex, const LocalVie
   const float maxS = static_cast<float>(surface.width - 1), maxT = static_cast<float>(surface.height - 1);
   const std::uint8_t* texels = surface.texels.data();
   const int sw = surface.width;
-  for (int y = rows.y0; y < rows.y1; ++y) {
-    int x0, x1;
-    rows.Columns(y, width, x0, x1);
-    const float vc = static_cast<float>(y) + 0.5f;
-    float* zrow = depth + static_cast<std::ptrdiff_t>(y) * width;
-    std::uint8_t* prow = pixels + static_cast<std::ptrdiff_t>(y) * width;
-    const float uc = static_cast<float>(x0) + 0.5f;
-    float izi = iz.At(uc, vc), sz = gs.At(uc, vc), tz = gt.At(uc, vc);
-    for (int x = x0; x < x1; ++x, izi += iz.du, sz += gs.du, tz += gt.du) {
-      if (!(izi > zrow[x])) continue;
-      const float z = 1.0f / izi;
-      const float s = sz * z, t = tz * z;
-      const int si = !(s > 0) ? 0 : s >= maxS ? sw - 1 : static_cast<int>(s);
-      const int tj = !(t > 0) ? 0 : t >= maxT ? surface.height - 1 : static_cast<int>(t);
-      prow[x] = texels[static_cast<std::ptrdiff_t>(tj) * sw + si];
-      zrow[x] = izi;
-    }
-  }
+  FillSpans(rows, width, depth, pixels, iz, gs, gt, [&](float s, float t) {
+    const int si = !(s > 0) ? 0 : s >= maxS ? sw - 1 : static_cast<int>(s);
+    const int tj = !(t > 0) ? 0 : t >= maxT ? surface.height - 1 : static_cast<int>(t);
+    return texels[static_cast<std::ptrdiff_t>(tj) * sw + si];
+  });
 }
 
 bool BoxOutside(const View& view, const float mins[3], const float maxs[3]) {
