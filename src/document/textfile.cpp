@@ -41,7 +41,8 @@ LineReader::LineReader(const std::string& path) : fd_(OpenOrThrow(path, O_RDONLY
     fd_ = -1;
     ThrowFileError(EISDIR);
   }
-  buffer_.resize(kChunk);
+  // A small file gets a buffer its size; Fill grows it should the file grow.
+  buffer_.resize(static_cast<std::size_t>(std::clamp<long long>(fileSize_ + 1, 4096, kChunk)));
 }
 
 LineReader::~LineReader() {
