@@ -122,10 +122,10 @@ void EditJournal::Undo(StripState& strip, ThumbnailFiles& thumbs, Feedback& feed
                    },
                    [&](RetimeEntry& e) {
                      if (e.replay) {
-                       replay = true;
-                       return;
+                       replay = true;  // after the other entries, on the demo as it was
+                     } else {
+                       feedback.Status("Retiming File");
                      }
-                     feedback.Status("Retiming File");
                      for (std::size_t i = 0; i < e.valueBlocks.size(); ++i) {
                        blocks[e.valueBlocks[i]]->Put(e.valueLines[i], FormatTimeLine(e.values[i]));
                      }
@@ -284,31 +284,31 @@ std::optional<double> TimeLineValue(std::string_view line) {
 
 void StripEdit::Retime() {
   TDemFile& demo = strip_.demo;
-  if (journal_.retimedAtStart_) {
-    // Undoing the rest of the command and retiming gives the old times back.
-    EditJournal::RetimeEntry replay;
-    replay.replay = true;
-    Record(std::move(replay));
-    RetimeDemo(demo);
-    strip_.timesRetimed = true;
-    return;
-  }
-  // Every line RetimeDemo may write is kept first, so that a retiming that
-  // fails half-way can be taken back; afterwards only the changed ones stay.
+  // With the demo's times as RetimeDemo gave them, undoing the rest of the
+  // command and retiming again gives them back, except where the clock went
+  // back: a level's clock starts again where its time line stands, so those
+  // lines (one or so a level) are kept. Otherwise every line RetimeDemo may
+  // write is kept first, so that a retiming that fails half-way can be taken
+  // back. Afterwards only the changed ones stay.
+  const bool replay = journal_.retimedAtStart_;
   EditJournal::RetimeEntry saved;
   for (std::size_t b = 1; b < demo.Blocks.size(); ++b) {
     const Block& block = *demo.Blocks[b];
     if (block.Count() < 2) continue;
     for (std::size_t i = 1; i <= LastRetimedLine(block); ++i) {
-      if (IsTimeLine(block[i])) saved.KeepText(Index32(b), static_cast<std::uint8_t>(i), block[i]);
+      if (IsTimeLine(block[i]) && (!replay || DurationOf(block) < 0)) {
+        saved.KeepText(Index32(b), static_cast<std::uint8_t>(i), block[i]);
+      }
     }
   }
   journal_.entries_.push_back(std::move(saved));
+  std::get<EditJournal::RetimeEntry>(journal_.entries_.back()).replay = replay;
   RetimeDemo(demo);
   strip_.timesRetimed = true;
 
   auto& entry = std::get<EditJournal::RetimeEntry>(journal_.entries_.back());
   EditJournal::RetimeEntry changed;
+  changed.replay = replay;
   std::uint32_t begin = 0;
   for (std::size_t i = 0; i < entry.textBlocks.size(); ++i) {
     const std::string_view old = std::string_view(entry.text).substr(begin, entry.textEnds[i] - begin);

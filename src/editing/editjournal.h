@@ -91,10 +91,13 @@ class EditJournal {
     std::uint32_t last = 0;
   };
   // A retiming. When the demo's time lines were exactly what RetimeDemo
-  // gives before the command began, nothing is kept: undoing the other
-  // changes and retiming again gives back every old time line. Otherwise
-  // the time lines it changed are kept: as the time value when writing that
-  // value gives back the very text (12 bytes and a line index), else as text.
+  // gives before the command began (`replay`), only the changed time lines
+  // of blocks where the clock went back are kept, since RetimeDemo starts a
+  // level's clock where that line stands: undoing the other changes, putting
+  // those lines back and retiming again gives back every old time line.
+  // Otherwise every time line it changed is kept. A line is kept as its time
+  // value when writing that value gives back the very text (12 bytes and a
+  // line index), else as text.
   struct RetimeEntry {
     bool replay = false;
     std::vector<std::uint32_t> valueBlocks;

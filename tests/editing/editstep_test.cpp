@@ -164,6 +164,22 @@ TEST(EditStep, RetimingIsReplayedWhenTheTimesWereExactAndKeptWhenTheyWereNot) {
   EXPECT_EQ(DumpOf(h.strip.demo), exact);
   EXPECT_TRUE(h.strip.timesRetimed);
 
+  // A new level's clock starts where its first time line stands: a paste
+  // that puts timed blocks between the level's serverinfo and that block
+  // makes it a jump back in time, and undo gives the level its own start.
+  EditHarness level(MakeDemo(10));
+  level.strip.demo.Blocks[8]->Put(2, " serverinfo 15 maxclients 1 gametype 0 level \"\";");
+  Block& first = *level.strip.demo.Blocks[9];
+  first.Put(2, " time 0.250000000s;");
+  first.Put(first.Count() - 1, "// -2.5");
+  RetimeDemo(level.strip.demo);
+  const std::string twoLevels = DumpOf(level.strip.demo);
+  level.strip.inMark = 9;
+  ASSERT_TRUE(level.Run("Paste", paste));
+  ASSERT_NE(level.strip.demo.Blocks[11]->Lines()[2], " time 0.250000000s;");
+  level.Undo();
+  EXPECT_EQ(DumpOf(level.strip.demo), twoLevels);
+
   // A paste of nothing into an exact demo with the same head changes
   // nothing and is no step.
   EditHarness same(MakeDemo(10));
