@@ -61,22 +61,38 @@ class ErrorTrap {
 
 Window ToWindow(GameWindow window) { return static_cast<Window>(window); }
 
-// The window's title: _NET_WM_NAME (UTF-8) when set, else WM_NAME.
-std::optional<std::string> TitleOf(Display* display, Window window) {
-  // Xlib keeps interned atoms in a cache of the connection.
-  const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
-  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+// A window property of the type asked for, in items of `format` bits (32-bit
+// items come as longs, as Xlib hands them out); none when it is unset or
+// another type.
+template <class Item>
+std::optional<std::vector<Item>> PropertyOf(Display* display, Window window, Atom property, Atom wanted,
+                                            int wantedFormat, long maxLength) {
   Atom type = None;
   int format = 0;
   unsigned long count = 0;
   unsigned long after = 0;
   unsigned char* data = nullptr;
-  if (XGetWindowProperty(display, window, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) ==
-          Success &&
-      data != nullptr) {
-    std::string title(reinterpret_cast<const char*>(data), count);
-    XFree(data);
-    if (type == utf8 && format == 8) return title;
+  if (XGetWindowProperty(display, window, property, 0, maxLength, False, wanted, &type, &format, &count, &after,
+                         &data) != Success ||
+      data == nullptr) {
+    return std::nullopt;
+  }
+  std::optional<std::vector<Item>> items;
+  if (type == wanted && format == wantedFormat) {
+    const Item* first = reinterpret_cast<const Item*>(data);
+    items.emplace(first, first + count);
+  }
+  XFree(data);
+  return items;
+}
+
+// The window's title: _NET_WM_NAME (UTF-8) when set, else WM_NAME.
+std::optional<std::string> TitleOf(Display* display, Window window) {
+  // Xlib keeps interned atoms in a cache of the connection.
+  const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+  if (const auto title = PropertyOf<char>(display, window, netName, utf8, 8, 1024)) {
+    return std::string(title->begin(), title->end());
   }
   XTextProperty text{};
   if (XGetWMName(display, window, &text) != 0 && text.value != nullptr) {
@@ -141,20 +157,8 @@ std::vector<std::string> ClassesOf(Display* display, Window window) {
 // The process that says it owns the window (_NET_WM_PID), or 0.
 long ProcessOf(Display* display, Window window) {
   const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long after = 0;
-  unsigned char* data = nullptr;
-  long pid = 0;
-  if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
-          Success &&
-      data != nullptr) {
-    if (type == XA_CARDINAL && format == 32 && count == 1)
-      pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
-    XFree(data);
-  }
-  return pid;
+  const auto pid = PropertyOf<unsigned long>(display, window, pidAtom, XA_CARDINAL, 32, 1);
+  return pid && pid->size() == 1 ? static_cast<long>(pid->front()) : 0;
 }
 
 // The ancestor of `window` that is a child of the root: the frame a window
