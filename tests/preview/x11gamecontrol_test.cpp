@@ -186,6 +186,31 @@ TEST_F(X11GameControlTest, FindsTheTitledWindowInsideAFrameAndNothingElse) {
   EXPECT_EQ(control_->FindGameWindow(), inner);
 }
 
+// An engine's window found by its title's start, its class or the process
+// that owns it, never a look-alike.
+TEST_F(X11GameControlTest, FindsAnEnginesWindowByTitleStartClassOrProcess) {
+  const unsigned long other = probe_->Create("Quake Notes", true);
+  probe_->Label(other, "notes", "Notes", 4242);
+  const unsigned long engine = probe_->Create("QuakeSpasm 0.95.1", true);
+  probe_->Label(engine, "quakespasm", "QuakeSpasm", 4343);
+  const struct {
+    WindowMatch match;
+    unsigned long found;
+  } cases[] = {
+      {{WindowMatchKind::TitlePrefix, "QuakeSpasm", {}}, engine},
+      {{WindowMatchKind::TitlePrefix, "Spasm", {}}, 0},
+      {{WindowMatchKind::Class, "quakespasm", {}}, engine},
+      {{WindowMatchKind::Class, "Notes", {}}, other},
+      {{WindowMatchKind::Class, "quake", {}}, 0},
+      {{WindowMatchKind::Process, "", {4343}}, engine},
+      {{WindowMatchKind::Process, "", {1, 4242}}, other},
+      {{WindowMatchKind::Process, "", {4444}}, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(control_->FindMatchingWindow(c.match), c.found) << static_cast<int>(c.match.kind) << " " << c.match.text;
+  }
+}
+
 TEST_F(X11GameControlTest, AWindowThatIsGoneIsReportedNotFatal) {
   const unsigned long window = probe_->Create("WinQuake", true);
   probe_->Destroy(window);

@@ -1,6 +1,7 @@
 #include "preview/x11probe.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
@@ -23,6 +24,17 @@ unsigned long XProbe::Create(const std::string& title, bool map, unsigned long p
   if (map) XMapRaised(display_, window);
   XSync(display_, False);
   return window;
+}
+
+void XProbe::Label(unsigned long window, const std::string& instance, const std::string& wmClass, long pid) {
+  std::string resName = instance;
+  std::string resClass = wmClass;
+  XClassHint hint{resName.data(), resClass.data()};
+  XSetClassHint(display_, static_cast<Window>(window), &hint);
+  const unsigned long value = static_cast<unsigned long>(pid);
+  XChangeProperty(display_, static_cast<Window>(window), XInternAtom(display_, "_NET_WM_PID", False), XA_CARDINAL,
+                  32, PropModeReplace, reinterpret_cast<const unsigned char*>(&value), 1);
+  XSync(display_, False);
 }
 
 void XProbe::Reparent(unsigned long window, unsigned long parent) {

@@ -19,6 +19,8 @@ class XProbe {
   bool Connected() const { return display_ != nullptr; }
   // A window titled `title` (empty: none) under `parent` (0: the root).
   unsigned long Create(const std::string& title, bool map, unsigned long parent = 0);
+  // Sets the window's class (instance and class name) and _NET_WM_PID.
+  void Label(unsigned long window, const std::string& instance, const std::string& wmClass, long pid);
   void Reparent(unsigned long window, unsigned long parent);
   void Destroy(unsigned long window);
   bool Exists(unsigned long window);
