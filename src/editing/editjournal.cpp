@@ -24,6 +24,14 @@ struct Overloaded : Visitors... {
 template <class... Visitors>
 Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
+// Whether the block's duration is negative (the clock went back). Only a
+// comment with a minus sign can say so: the others, nearly all, are not read
+// as numbers, which would cost as much as the retiming itself.
+bool GoesBack(const Block& block) {
+  const std::string_view comment = block.Last();
+  return comment.size() > 3 && comment.find('-', 3) != std::string_view::npos && DurationOf(block) < 0;
+}
+
 std::uint32_t Index32(std::size_t index) {
   if (index > UINT32_MAX) ThrowListIndex();
   return static_cast<std::uint32_t>(index);
@@ -294,9 +302,9 @@ void StripEdit::Retime() {
   EditJournal::RetimeEntry saved;
   for (std::size_t b = 1; b < demo.Blocks.size(); ++b) {
     const Block& block = *demo.Blocks[b];
-    if (block.Count() < 2) continue;
+    if (block.Count() < 2 || (replay && !GoesBack(block))) continue;
     for (std::size_t i = 1; i <= LastRetimedLine(block); ++i) {
-      if (IsTimeLine(block[i]) && (!replay || DurationOf(block) < 0)) {
+      if (IsTimeLine(block[i])) {
         saved.KeepText(Index32(b), static_cast<std::uint8_t>(i), block[i]);
       }
     }
